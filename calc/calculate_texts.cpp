@@ -1,0 +1,73 @@
+#include "calc/calculate_texts.h"
+
+#include <cmath>
+
+#include "calc/mismatch.h"
+#include "platform/errors.h"
+#include "platform/number_format.h"
+#include "platform/number_text.h"
+
+namespace calc {
+
+namespace {
+
+constexpr std::string_view kLossPattern = "###0.00";
+constexpr std::string_view kImpedancePattern = "#####0.0";
+
+double Convert(const InputTexts& inputs, int input) {
+  try {
+    return platform::TextToNumber(inputs[input], InputName(input));
+  } catch (platform::Error& error) {
+    error.set_input(input);
+    throw;
+  }
+}
+
+// "+" for any zero and above, judged on the unrounded value.
+std::string SignText(double imag) { return imag >= 0.0 ? "+" : "-"; }
+
+}  // namespace
+
+std::string_view InputName(int input) {
+  switch (input) {
+    case kReferenceImpedance:
+      return "reference impedance";
+    case kMagnitude1:
+      return "source reflection coefficient, magnitude";
+    case kAngle1:
+      return "source reflection coefficient, angle";
+    case kMagnitude2:
+      return "load reflection coefficient, magnitude";
+    case kAngle2:
+      return "load reflection coefficient, angle";
+    default:
+      return {};
+  }
+}
+
+ResultTexts CalculateTexts(const InputTexts& inputs) {
+  // The reference impedance stays text until the first impedance needs it, so a failure of the
+  // losses is reported before an unreadable reference impedance.
+  const double magnitude1 = Convert(inputs, kMagnitude1);
+  const double angle1 = Convert(inputs, kAngle1);
+  const double magnitude2 = Convert(inputs, kMagnitude2);
+  const double angle2 = Convert(inputs, kAngle2);
+  auto reference_impedance = [&inputs] { return Convert(inputs, kReferenceImpedance); };
+  const MismatchResult r =
+      EvaluateMismatch(reference_impedance, magnitude1, angle1, magnitude2, angle2);
+
+  ResultTexts out;
+  // A mismatch loss of zero (of either sign) is a perfect match: the return loss is unbounded.
+  out[kReturnLoss] =
+      r.MismatchLossDb == 0.0 ? ">100" : platform::FormatNumber(r.ReturnLossDb, kLossPattern);
+  out[kMismatchLoss] = platform::FormatNumber(r.MismatchLossDb, kLossPattern);
+  out[kReal1] = platform::FormatNumber(r.Impedance1.Real, kImpedancePattern);
+  out[kImagAbs1] = platform::FormatNumber(std::fabs(r.Impedance1.Imag), kImpedancePattern);
+  out[kImagSign1] = SignText(r.Impedance1.Imag);
+  out[kReal2] = platform::FormatNumber(r.Impedance2.Real, kImpedancePattern);
+  out[kImagAbs2] = platform::FormatNumber(std::fabs(r.Impedance2.Imag), kImpedancePattern);
+  out[kImagSign2] = SignText(r.Impedance2.Imag);
+  return out;
+}
+
+}  // namespace calc

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/errors.h"
+
+// The floating-point check: after each checked step the IEEE 754 flags for invalid operation,
+// division by zero and overflow are tested, and a set flag becomes an Error. The flags are
+// sticky: a check also reports a condition raised by an earlier unchecked operation since the
+// last ClearFpFlags(). Underflow and inexact results are never errors.
+//
+// GCC does not honour FENV_ACCESS, so it is free to move floating-point arithmetic across the
+// flag test or to fold it at compile time. The barriers below stop both: a value passed through
+// Opaque() is unknown to the optimiser, and Settle() forces a result to exist (in a register)
+// before the next statement, with a memory clobber that keeps the following flag test after it.
+namespace platform {
+
+#if defined(__x86_64__) || defined(__i386__)
+#define VORANTH_FP_REG "+x"
+#elif defined(__aarch64__)
+#define VORANTH_FP_REG "+w"
+#else
+#define VORANTH_FP_REG "+m"
+#endif
+
+inline double Opaque(double x) noexcept {
+  asm volatile("" : VORANTH_FP_REG(x));
+  return x;
+}
+
+inline double Settle(double x) noexcept {
+  asm volatile("" : VORANTH_FP_REG(x) : : "memory");
+  return x;
+}
+
+void ClearFpFlags() noexcept;
+
+// Raises the error for the first set flag among invalid operation, division by zero and
+// overflow (in that order of precedence), naming `quantity`.
+void CheckFpFlags(Quantity quantity);
+
+// Settles `x`, then checks the flags; returns `x`.
+inline double Checked(double x, Quantity quantity) {
+  x = Settle(x);
+  CheckFpFlags(quantity);
+  return x;
+}
+
+}  // namespace platform

@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+#include "platform/fp_check.h"
+TEST(Placeholder, Builds) { SUCCEED(); }
