@@ -14,11 +14,12 @@ using platform::Settle;
 namespace {
 
 // degrees * pi / 180, the product first. For angles beyond about 5.7e307 degrees the product
-// leaves the 64-bit range although the quotient would not; there the angle is halved first and
-// the result doubled, which is exact and gives the same bits as an unbounded exponent would.
+// leaves the 64-bit range although the quotient would not; there the angle is quartered first
+// and the result multiplied by four. Scaling by a power of two is exact, so this gives the same
+// bits as a product held with an unbounded exponent would.
 double DegreesToRadians(double degrees, Quantity quantity) {
   if (std::fabs(degrees) > 0x1p1000) {
-    return Checked((degrees * 0.5) * kPi / 180.0 * 2.0, quantity);
+    return Checked((degrees * 0.25) * kPi / 180.0 * 4.0, quantity);
   }
   return Checked(degrees * kPi / 180.0, quantity);
 }

@@ -1,0 +1,129 @@
+#include "calc/calculate_texts.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "platform/errors.h"
+
+namespace {
+
+using calc::InputTexts;
+using calc::ResultTexts;
+using platform::ErrorKind;
+using platform::Quantity;
+
+std::string Digits(int count) { return std::string(count, '0'); }
+
+struct TextCase {
+  const char* name;
+  InputTexts in;  // Text13, Text1, Text2, Text3, Text4
+  ResultTexts out;  // Text11, Text12, Text5, Text6, Text14, Text7, Text8, Text15
+};
+
+TEST(CalculateTexts, ResultTable) {
+  const TextCase cases[] = {
+      {"design-time inputs", {"50", "0", "0", "0", "0"},
+       {">100", "0.00", "50.0", "0.0", "+", "50.0", "0.0", "+"}},
+      {"0.5 at 0", {"50", "0.5", "0", "0", "0"},
+       {"6.02", "1.25", "150.0", "0.0", "+", "50.0", "0.0", "+"}},
+      {"0.5 at 90", {"50", "0.5", "90", "0", "0"},
+       {"6.02", "1.25", "30.0", "40.0", "+", "50.0", "0.0", "+"}},
+      {"0.5 at -90", {"50", "0.5", "-90", "0", "0"},
+       {"6.02", "1.25", "30.0", "40.0", "-", "50.0", "0.0", "+"}},
+      {"worked example", {"50", "0.5", "0", "0.2", "90"},
+       {"5.42", "1.47", "150.0", "0.0", "+", "46.2", "19.2", "+"}},
+      // The mismatch loss is not zero although it shows as 0.00: the return loss is a number.
+      {"tiny second coefficient", {"50", "0", "0", "0.000001", "0"},
+       {"120.00", "0.00", "50.0", "0.0", "+", "50.0", "0.0", "+"}},
+      {"conjugates", {"50", "0.3", "45", "0.3", "-45"},
+       {">100", "0.00", "68.3", "31.9", "+", "68.3", "31.9", "-"}},
+      {"0.5 at 180: tiny positive reactance", {"50", "0.5", "180", "0", "0"},
+       {"6.02", "1.25", "16.7", "0.0", "+", "50.0", "0.0", "+"}},
+      {"0.5 at -180: tiny negative reactance", {"50", "0.5", "-180", "0", "0"},
+       {"6.02", "1.25", "16.7", "0.0", "-", "50.0", "0.0", "+"}},
+      {"1 at 90: the loss written out in full", {"50", "1", "90", "0", "0"},
+       {"0.00", "-1" + Digits(100) + ".00", "0.0", "50.0", "+", "50.0", "0.0", "+"}},
+      {"2 and 2 at 0", {"50", "2", "0", "2", "0"},
+       {">100", "0.00", "-150.0", "0.0", "-", "-150.0", "0.0", "-"}},
+      {"-0.5 at 0: negative zero reactance shows +", {"50", "-0.5", "0", "0", "0"},
+       {"6.02", "1.25", "16.7", "0.0", "+", "50.0", "0.0", "+"}},
+      {"large resistance in full", {"100000", "0.1", "0", "0", "0"},
+       {"20.00", "0.04", "122222.2", "0.0", "+", "100000.0", "0.0", "+"}},
+      {"blanks, commas and exponents", {" 5e1 ", "\t0,5", "9E1", ".0", "-0"},
+       {"6.02", "1.25", "30.0", "40.0", "+", "50.0", "0.0", "+"}},
+      {"Z0 = 0", {"0", "0.5", "0", "0.2", "90"},
+       {"5.42", "1.47", "0.0", "0.0", "+", "0.0", "0.0", "+"}},
+  };
+  for (const TextCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ResultTexts out = calc::CalculateTexts(c.in);
+    for (int i = 0; i < calc::kOutputCount; ++i) {
+      EXPECT_EQ(out[i], c.out[i]) << "output " << i;
+    }
+    // Nothing is kept between two runs.
+    EXPECT_EQ(calc::CalculateTexts(c.in), out);
+  }
+}
+
+struct ErrorCase {
+  const char* name;
+  InputTexts in;
+  ErrorKind kind;
+  std::optional<int> input;
+  Quantity quantity;
+  const char* message_part;
+};
+
+TEST(CalculateTexts, ErrorTable) {
+  const ErrorCase cases[] = {
+      {"letters in the source magnitude", {"50", "abc", "0", "0", "0"}, ErrorKind::Conversion,
+       calc::kMagnitude1, Quantity::None, "source reflection coefficient, magnitude"},
+      {"empty source angle", {"50", "0", "", "0", "0"}, ErrorKind::Conversion, calc::kAngle1,
+       Quantity::None, "source reflection coefficient, angle"},
+      {"letters in the load magnitude", {"50", "0", "0", "x1", "0"}, ErrorKind::Conversion,
+       calc::kMagnitude2, Quantity::None, "\u201cx1\u201d"},
+      {"empty load angle", {"50", "0", "0", "0", " "}, ErrorKind::Conversion, calc::kAngle2,
+       Quantity::None, "load reflection coefficient, angle"},
+      {"empty reference impedance", {"", "0", "0", "0", "0"}, ErrorKind::Conversion,
+       calc::kReferenceImpedance, Quantity::None, "reference impedance"},
+      {"number beyond range", {"50", "0", "1e999", "0", "0"}, ErrorKind::Overflow,
+       calc::kAngle1, Quantity::None, "source reflection coefficient, angle"},
+      // The first bad text in reading order decides.
+      {"several bad inputs", {"zz", "0", "yy", "xx", "0"}, ErrorKind::Conversion, calc::kAngle1,
+       Quantity::None, "yy"},
+      // The reference impedance is converted only after the losses were computed.
+      {"losses fail before the reference impedance", {"zz", "2", "0", "0", "0"},
+       ErrorKind::LogarithmArgument, std::nullopt, Quantity::MismatchLoss, "mismatch loss"},
+      {"open circuit", {"50", "1", "0", "0", "0"}, ErrorKind::DivisionByZero, std::nullopt,
+       Quantity::SourceImpedance, "Division by zero while computing the source impedance"},
+      {"mismatch factor above 1", {"50", "0.3", "0", "0.3000000000000001", "0"},
+       ErrorKind::LogarithmArgument, std::nullopt, Quantity::ReturnLoss, "return loss"},
+  };
+  for (const ErrorCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    try {
+      calc::CalculateTexts(c.in);
+      ADD_FAILURE() << "no error";
+    } catch (const platform::Error& e) {
+      EXPECT_EQ(e.kind(), c.kind) << e.what();
+      EXPECT_EQ(e.input(), c.input) << e.what();
+      EXPECT_EQ(e.quantity(), c.quantity) << e.what();
+      EXPECT_NE(e.message().find(c.message_part), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST(CalculateTexts, LongTextIsShortenedInTheMessage) {
+  const std::string junk(500, 'q');
+  try {
+    calc::CalculateTexts({"50", junk, "0", "0", "0"});
+    FAIL() << "no error";
+  } catch (const platform::Error& e) {
+    EXPECT_LT(e.message().size(), 200u);
+    EXPECT_NE(e.message().find("qqqq"), std::string::npos);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,223 @@
+#include "calc/mismatch.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <optional>
+
+#include "platform/errors.h"
+
+namespace {
+
+using calc::EvaluateMismatch;
+using calc::MismatchResult;
+using platform::ErrorKind;
+using platform::Quantity;
+
+bool SameBits(double a, double b) {
+  return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+MismatchResult Evaluate(double z0, double m1, double a1, double m2, double a2) {
+  return EvaluateMismatch([z0] { return z0; }, m1, a1, m2, a2);
+}
+
+// Expected values. Exact ones are compared bit for bit; the others to a relative tolerance
+// that matches the digits they are known to.
+struct Expect {
+  double value;
+  bool exact;
+};
+Expect Exact(double v) { return {v, true}; }
+Expect Near(double v) { return {v, false}; }
+
+void Check(const char* what, double actual, const Expect& e) {
+  if (e.exact) {
+    EXPECT_TRUE(SameBits(actual, e.value))
+        << what << ": " << std::hexfloat << actual << " vs " << e.value << std::defaultfloat;
+  } else {
+    EXPECT_NEAR(actual, e.value, std::fabs(e.value) * 1e-9 + 1e-12) << what;
+  }
+}
+
+struct EvalCase {
+  const char* name;
+  double z0, m1, a1, m2, a2;
+  Expect m, ml, rl, z1re, z1im, z2re, z2im;
+};
+
+TEST(EvaluateMismatch, ResultsTable) {
+  const EvalCase cases[] = {
+      // The worked example; every figure bit for bit, so Debug and Release must agree.
+      {"worked example", 50, 0.5, 0, 0.2, 90, Exact(0x1.6cfd7720f353bp-1),
+       Exact(0x1.784aa172ffc2ep+0), Exact(0x1.5ad4b9d4e557ep+2), Exact(150.0), Exact(0.0),
+       Exact(0x1.713b13b13b13fp+5), Exact(0x1.33b13b13b13b5p+4)},
+      {"0.5 and nothing", 50, 0.5, 0, 0, 0, Exact(0.75), Near(1.249387366), Near(6.020599913),
+       Exact(150.0), Exact(0.0), Exact(50.0), Exact(0.0)},
+      {"0.5 at 90", 50, 0.5, 90, 0, 0, Exact(0.75), Near(1.249387366), Near(6.020599913),
+       Exact(0x1.e000000000009p+4), Exact(0x1.4000000000007p+5), Exact(50.0), Exact(0.0)},
+      {"0.5 at -90", 50, 0.5, -90, 0, 0, Exact(0.75), Near(1.249387366), Near(6.020599913),
+       Near(30.0), Near(-40.0), Exact(50.0), Exact(0.0)},
+      {"all zero", 50, 0, 0, 0, 0, Exact(1.0), Exact(-0.0), Exact(-1e100), Exact(50.0),
+       Exact(0.0), Exact(50.0), Exact(0.0)},
+      {"conjugates 0.3 at +-45", 50, 0.3, 45, 0.3, -45, Exact(1.0), Exact(-0.0), Exact(-1e100),
+       Exact(0x1.1161b50f081c3p+6), Exact(0x1.fdd422c96d2ebp+4), Exact(0x1.1161b50f081c3p+6),
+       Exact(-0x1.fdd422c96d2ebp+4)},
+      {"conjugates 0.5 at +-30", 50, 0.5, 30, 0.5, -30, Exact(1.0), Exact(-0.0), Exact(-1e100),
+       Near(97.66271094), Near(65.10847396), Near(97.66271094), Near(-65.10847396)},
+      {"tiny second coefficient", 50, 0, 0, 0.000001, 0, Exact(0x1.fffffffffdcd1p-1),
+       Exact(0x1.3199ced720bc8p-38), Exact(0x1.e000192f72de6p+6), Exact(50.0), Exact(0.0),
+       Near(50.0001000001), Exact(0.0)},
+      {"0.5 at 180", 50, 0.5, 180, 0, 0, Exact(0.75), Near(1.249387366), Near(6.020599913),
+       Near(16.66666667), Near(7.1801981085892751e-14), Exact(50.0), Exact(0.0)},
+      {"0.5 at -180", 50, 0.5, -180, 0, 0, Exact(0.75), Near(1.249387366), Near(6.020599913),
+       Near(16.66666667), Near(-7.1801981085892751e-14), Exact(50.0), Exact(0.0)},
+      {"-0.5 at 0", 50, -0.5, 0, 0, 0, Exact(0.75), Near(1.249387366), Near(6.020599913),
+       Near(16.66666667), Exact(-0.0), Exact(50.0), Exact(0.0)},
+      {"1 at 90", 50, 1, 90, 0, 0, Exact(0.0), Exact(-1e100), Exact(-0.0),
+       Near(3.0616169978683878e-15), Near(50.0), Exact(50.0), Exact(0.0)},
+      {"1 at 360", 50, 1, 360, 0, 0, Exact(0.0), Exact(-1e100), Exact(-0.0), Near(-26.5409653),
+       Near(-1.5474658140448106e16), Exact(50.0), Exact(0.0)},
+      {"2 and 2", 50, 2, 0, 2, 0, Exact(1.0), Exact(-0.0), Exact(-1e100), Exact(-150.0),
+       Near(-4.8466337232977597e-13), Exact(-150.0), Near(-4.8466337232977597e-13)},
+      {"Z0 = 0", 0, 0.5, 0, 0.2, 90, Exact(0x1.6cfd7720f353bp-1), Exact(0x1.784aa172ffc2ep+0),
+       Exact(0x1.5ad4b9d4e557ep+2), Exact(0.0), Exact(0.0), Exact(0.0), Exact(0.0)},
+      {"Z0 = -50", -50, 0.5, 0, 0.2, 90, Exact(0x1.6cfd7720f353bp-1),
+       Exact(0x1.784aa172ffc2ep+0), Exact(0x1.5ad4b9d4e557ep+2), Near(-150.0),
+       Near(4.8466337232977597e-13), Near(-46.15384615), Near(-19.23076923)},
+  };
+  for (const EvalCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const MismatchResult r = Evaluate(c.z0, c.m1, c.a1, c.m2, c.a2);
+    Check("M", r.MismatchFactor, c.m);
+    Check("ML", r.MismatchLossDb, c.ml);
+    Check("RL", r.ReturnLossDb, c.rl);
+    Check("Z1.Real", r.Impedance1.Real, c.z1re);
+    Check("Z1.Imag", r.Impedance1.Imag, c.z1im);
+    Check("Z2.Real", r.Impedance2.Real, c.z2re);
+    Check("Z2.Imag", r.Impedance2.Imag, c.z2im);
+  }
+}
+
+TEST(EvaluateMismatch, ImpedancesCarryBothForms) {
+  const MismatchResult r = Evaluate(50, 0.5, 0, 0.2, 90);
+  EXPECT_EQ(r.Impedance1.Magnitude, 150.0);
+  EXPECT_EQ(r.Impedance1.Angle, 0.0);
+  EXPECT_NEAR(r.Impedance2.Magnitude, 50.0, 1e-10);
+  EXPECT_NEAR(r.Impedance2.Angle, 0.3947911197, 1e-10);
+  // 1 at 360 degrees does not fail: the sine of twice this pi is not zero.
+  EXPECT_NEAR(Evaluate(50, 1, 360, 0, 0).Impedance1.Magnitude, 1.5e16, 0.05e16);
+}
+
+TEST(EvaluateMismatch, HugeAnglesStayFinite) {
+  // degrees * pi leaves the 64-bit range; the quotient by 180 does not.
+  for (double degrees : {1e308, -1e308, 1.7976931348623157e308, 5.8e307}) {
+    SCOPED_TRACE(degrees);
+    const MismatchResult r = Evaluate(50, 0.5, degrees, 0.2, -degrees);
+    EXPECT_TRUE(std::isfinite(r.Impedance1.Angle));
+    EXPECT_TRUE(std::isfinite(r.Impedance1.Real));
+    EXPECT_TRUE(std::isfinite(r.ReturnLossDb));
+  }
+}
+
+struct FailCase {
+  const char* name;
+  double z0, m1, a1, m2, a2;
+  ErrorKind kind;
+  Quantity quantity;
+};
+
+TEST(EvaluateMismatch, FailureTable) {
+  const FailCase cases[] = {
+      {"magnitude 1 at 0, source", 50, 1, 0, 0, 0, ErrorKind::DivisionByZero,
+       Quantity::SourceImpedance},
+      {"magnitude 1 at 0, load", 50, 0, 0, 1, 0, ErrorKind::DivisionByZero,
+       Quantity::LoadImpedance},
+      {"both 1 at 0: the mismatch factor fails first", 50, 1, 0, 1, 0,
+       ErrorKind::DivisionByZero, Quantity::MismatchFactor},
+      {"1 at 90 with 1 at -90", 50, 1, 90, 1, -90, ErrorKind::DivisionByZero,
+       Quantity::MismatchFactor},
+      {"2 and 0.5 at 0", 50, 2, 0, 0.5, 0, ErrorKind::DivisionByZero, Quantity::MismatchFactor},
+      {"magnitude 1 at 0 with Z0 = 0", 0, 1, 0, 0, 0, ErrorKind::InvalidOperation,
+       Quantity::SourceImpedance},
+      {"2 with 0: M negative", 50, 2, 0, 0, 0, ErrorKind::LogarithmArgument,
+       Quantity::MismatchLoss},
+      {"0.5 with -3: M negative", 50, 0.5, 10, -3, 20, ErrorKind::LogarithmArgument,
+       Quantity::MismatchLoss},
+      {"M just above 1", 50, 0.3, 0, 0.3000000000000001, 0, ErrorKind::LogarithmArgument,
+       Quantity::ReturnLoss},
+      {"M just above 1, both above 1", 50, 1.5, 0, 1.5000000000000007, 0,
+       ErrorKind::LogarithmArgument, Quantity::ReturnLoss},
+      {"huge source magnitude", 50, 1e155, 0, 0, 0, ErrorKind::Overflow,
+       Quantity::MismatchFactor},
+      {"huge load magnitude", 50, 0, 0, -2e154, 0, ErrorKind::Overflow, Quantity::MismatchFactor},
+      {"huge product of magnitudes", 50, 1e100, 0, 1e100, 90, ErrorKind::Overflow,
+       Quantity::MismatchFactor},
+      {"huge reference impedance", 1e308, 0.5, 0, 0, 0, ErrorKind::Overflow,
+       Quantity::SourceImpedance},
+      {"huge reference impedance, load side", 1e308, 0, 0, 0.5, 0, ErrorKind::Overflow,
+       Quantity::SourceImpedance},
+  };
+  for (const FailCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    try {
+      Evaluate(c.z0, c.m1, c.a1, c.m2, c.a2);
+      ADD_FAILURE() << "no error";
+    } catch (const platform::Error& e) {
+      EXPECT_EQ(e.kind(), c.kind) << e.what();
+      EXPECT_EQ(e.quantity(), c.quantity) << e.what();
+      EXPECT_NE(std::string(e.what()).find(platform::QuantityName(c.quantity)), std::string::npos)
+          << e.what();
+    }
+  }
+}
+
+TEST(EvaluateMismatch, AFailureDoesNotLeakIntoTheNextEvaluation) {
+  EXPECT_THROW(Evaluate(50, 1e155, 0, 0, 0), platform::Error);
+  EXPECT_THROW(Evaluate(50, 1, 0, 0, 0), platform::Error);
+  EXPECT_NO_THROW(Evaluate(50, 0.5, 0, 0.2, 90));
+}
+
+// The reference impedance is converted once, after the losses, and only then.
+struct ConversionFailed {};
+
+TEST(EvaluateMismatch, ReferenceImpedanceIsConvertedOnceAndLate) {
+  int calls = 0;
+  auto counting = [&calls] {
+    ++calls;
+    return 50.0;
+  };
+  EvaluateMismatch(counting, 0.5, 0, 0.2, 90);
+  EXPECT_EQ(calls, 1);
+
+  // A failure of the losses is reported instead of the conversion's, which never runs.
+  calls = 0;
+  auto failing = [&calls]() -> double {
+    ++calls;
+    throw ConversionFailed{};
+  };
+  EXPECT_THROW(EvaluateMismatch(failing, 2, 0, 0, 0), platform::Error);
+  EXPECT_THROW(EvaluateMismatch(failing, 0.3, 0, 0.3000000000000001, 0), platform::Error);
+  EXPECT_EQ(calls, 0);
+
+  // Otherwise the conversion's own error passes through unchanged.
+  EXPECT_THROW(EvaluateMismatch(failing, 0.5, 0, 0.2, 90), ConversionFailed);
+  EXPECT_EQ(calls, 1);
+}
+
+TEST(EvaluateMismatch, FlagsLeftByTheConversionAreNotMistakenForFailures) {
+  // A conversion that happens to raise floating-point flags of its own must not turn a sound
+  // evaluation into an error.
+  auto noisy = [] {
+    volatile double big = 1e308;
+    volatile double r = big * 10.0;  // overflow flag
+    (void)r;
+    return 50.0;
+  };
+  const MismatchResult r = EvaluateMismatch(noisy, 0.5, 0, 0, 0);
+  EXPECT_EQ(r.Impedance1.Real, 150.0);
+}
+
+}  // namespace
