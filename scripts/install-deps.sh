@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages needed to build, test and run the calculator, if any is missing.
+# Works on a fresh Debian 12 / Ubuntu machine; uses sudo when not run as root.
+set -euo pipefail
+
+packages=(
+  # compilers and build tools
+  g++ cmake make pkg-config clang libclang-rt-14-dev clang-format
+  # Qt 6 Widgets and SVG
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # fonts the windows fall back to
+  fonts-dejavu-core fonts-liberation2
+  # packaging checks
+  dpkg-dev file desktop-file-utils appstream
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[[ $(id -u) -ne 0 ]] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
