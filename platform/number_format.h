@@ -6,13 +6,17 @@
 namespace platform {
 
 // Formats a number by a display pattern such as "###0.00" or "#####0.0": '#' and '0' are digit
-// places and '.' the decimal point; the number of places after the point sets the decimals.
+// places and '.' the decimal point; the number of places after the point sets the decimals, and
+// the '0' places before it the least number of integer digits (at least one is always written).
+// Other characters of the pattern are ignored.
 //
-// The value is first rounded to 15 significant decimal digits, then to the pattern's decimal
-// places with halves away from zero. The whole integer part is written however long (no
+// The value is first rounded to 15 significant decimal digits as printf's "%.14e" does (the
+// exact binary value, to nearest, ties to even), then that decimal is rounded to the pattern's
+// decimal places with halves away from zero. The whole integer part is written however long (no
 // grouping), with a single 0 when it is zero; digits past the fifteenth significant one are
-// zeros. The decimal separator is the point. A minus sign is written only when some digit shown
-// is not zero, so negative zero and -0.004 both show "0.00" in "###0.00".
+// zeros. The decimal separator is the point, whatever the process locale. A minus sign is
+// written only when some digit shown is not zero, so negative zero and -0.004 both show "0.00"
+// in "###0.00". NaN and infinities, which the program never formats, give "nan", "inf", "-inf".
 std::string FormatNumber(double value, std::string_view pattern);
 
 }  // namespace platform
