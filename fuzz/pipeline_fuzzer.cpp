@@ -1,0 +1,145 @@
+// libFuzzer target for the whole text pipeline: five input texts in, eight result texts or a
+// platform::Error out. The input is split on '\n' into the five texts in their order (reference
+// impedance, source magnitude and angle, load magnitude and angle); missing texts are empty and
+// the last one keeps everything after the fourth '\n'. Any other outcome aborts.
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "calc/calculate_texts.h"
+#include "platform/errors.h"
+#include "platform/number_format.h"
+#include "platform/number_text.h"
+
+namespace {
+
+[[noreturn]] void Fail(const char* what, std::string_view detail = {}) {
+  std::fprintf(stderr, "pipeline_fuzzer: %s [%.*s]\n", what, static_cast<int>(detail.size()),
+               detail.data());
+  std::abort();
+}
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// "-?(0|[1-9][0-9]*)\.[0-9]{decimals}", with no minus sign when every digit is zero.
+bool IsFixedPoint(std::string_view text, int decimals, bool may_be_negative) {
+  bool negative = false;
+  if (!text.empty() && text.front() == '-') {
+    if (!may_be_negative) return false;
+    negative = true;
+    text.remove_prefix(1);
+  }
+  const std::size_t point = text.find('.');
+  if (point == std::string_view::npos || point == 0) return false;
+  if (text.size() - point - 1 != static_cast<std::size_t>(decimals)) return false;
+  if (point > 1 && text[0] == '0') return false;
+  bool nonzero = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (i == point) continue;
+    if (!IsDigit(text[i])) return false;
+    nonzero = nonzero || text[i] != '0';
+  }
+  return !negative || nonzero;
+}
+
+void CheckResults(const calc::ResultTexts& out) {
+  using calc::Output;
+  if (out[Output::kReturnLoss] != ">100" && !IsFixedPoint(out[Output::kReturnLoss], 2, true)) {
+    Fail("return loss", out[Output::kReturnLoss]);
+  }
+  if (!IsFixedPoint(out[Output::kMismatchLoss], 2, true)) {
+    Fail("mismatch loss", out[Output::kMismatchLoss]);
+  }
+  for (const Output real : {Output::kReal1, Output::kReal2}) {
+    if (!IsFixedPoint(out[real], 1, true)) Fail("real part", out[real]);
+  }
+  for (const Output magnitude : {Output::kImagAbs1, Output::kImagAbs2}) {
+    if (!IsFixedPoint(out[magnitude], 1, false)) Fail("reactance magnitude", out[magnitude]);
+  }
+  for (const Output sign : {Output::kImagSign1, Output::kImagSign2}) {
+    if (out[sign] != "+" && out[sign] != "-") Fail("reactance sign", out[sign]);
+  }
+}
+
+// The conversion on its own: the kind of error it raises for a text, or nothing. A number it
+// gives must come back to the same bits from its shortest exact text.
+std::optional<platform::ErrorKind> ConversionOf(const std::string& text) {
+  double value = 0.0;
+  try {
+    value = platform::TextToNumber(text, "fuzz");
+  } catch (const platform::Error& e) {
+    if (e.kind() != platform::ErrorKind::Conversion && e.kind() != platform::ErrorKind::Overflow) {
+      Fail("conversion raised a computation error", text);
+    }
+    return e.kind();
+  }
+  char again[40];
+  std::snprintf(again, sizeof again, "%.17g", value);
+  if (std::bit_cast<std::uint64_t>(platform::TextToNumber(again, "fuzz")) !=
+      std::bit_cast<std::uint64_t>(value)) {
+    Fail("conversion does not round-trip", text);
+  }
+  if (!IsFixedPoint(platform::FormatNumber(value, "###0.00"), 2, true)) {
+    Fail("formatting", text);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  calc::InputTexts texts;
+  std::size_t start = 0;
+  for (int i = 0; i < calc::kInputCount && start <= input.size(); ++i) {
+    const std::size_t newline =
+        i + 1 < calc::kInputCount ? input.find('\n', start) : std::string_view::npos;
+    const std::size_t stop = newline == std::string_view::npos ? input.size() : newline;
+    texts[i] = std::string(input.substr(start, stop - start));
+    start = stop + 1;
+  }
+
+  std::optional<platform::ErrorKind> conversion[calc::kInputCount];
+  for (int i = 0; i < calc::kInputCount; ++i) conversion[i] = ConversionOf(texts[i]);
+  // The first of the four reflection-coefficient texts that does not convert, if any.
+  int first_bad = -1;
+  for (int i = calc::kMagnitude1; i <= calc::kAngle2 && first_bad < 0; ++i) {
+    if (conversion[i]) first_bad = i;
+  }
+
+  try {
+    const calc::ResultTexts out = calc::CalculateTexts(texts);
+    if (first_bad >= 0 || conversion[calc::kReferenceImpedance]) {
+      Fail("results from an input that does not convert");
+    }
+    CheckResults(out);
+    if (calc::CalculateTexts(texts) != out) Fail("two runs differ");
+  } catch (const platform::Error& e) {
+    if (e.message().empty()) Fail("empty error message");
+    if (first_bad >= 0) {
+      // The reflection coefficients are converted first, in order.
+      if (e.input() != first_bad || e.kind() != *conversion[first_bad]) {
+        Fail("wrong conversion error reported", e.message());
+      }
+    } else if (e.input()) {
+      // Only the reference impedance is left to fail in conversion.
+      if (*e.input() != calc::kReferenceImpedance || !conversion[calc::kReferenceImpedance] ||
+          e.kind() != *conversion[calc::kReferenceImpedance]) {
+        Fail("unexpected conversion error", e.message());
+      }
+    } else if (e.kind() == platform::ErrorKind::Conversion ||
+               e.quantity() == platform::Quantity::None) {
+      Fail("computation error without its quantity", e.message());
+    }
+  } catch (...) {
+    Fail("an exception other than platform::Error");
+  }
+  return 0;
+}
