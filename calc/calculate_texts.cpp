@@ -24,7 +24,9 @@ double Convert(const InputTexts& inputs, int input) {
 }
 
 // "+" for any zero and above, judged on the unrounded value.
-std::string SignText(double imag) { return imag >= 0.0 ? "+" : "-"; }
+std::string SignText(double imag) {
+  return imag >= 0.0 ? "+" : "-";
+}
 
 }  // namespace
 

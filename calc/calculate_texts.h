@@ -18,14 +18,14 @@ inline constexpr int kInputCount = 5;
 
 // The eight result texts, in the order they are written.
 enum Output : int {
-  kReturnLoss = 0,     // Text11, dB, or ">100"
-  kMismatchLoss = 1,   // Text12, dB
-  kReal1 = 2,          // Text5, source resistance
-  kImagAbs1 = 3,       // Text6, magnitude of the source reactance
-  kImagSign1 = 4,      // Text14, "+" or "-"
-  kReal2 = 5,          // Text7, load resistance
-  kImagAbs2 = 6,       // Text8, magnitude of the load reactance
-  kImagSign2 = 7,      // Text15, "+" or "-"
+  kReturnLoss = 0,    // Text11, dB, or ">100"
+  kMismatchLoss = 1,  // Text12, dB
+  kReal1 = 2,         // Text5, source resistance
+  kImagAbs1 = 3,      // Text6, magnitude of the source reactance
+  kImagSign1 = 4,     // Text14, "+" or "-"
+  kReal2 = 5,         // Text7, load resistance
+  kImagAbs2 = 6,      // Text8, magnitude of the load reactance
+  kImagSign2 = 7,     // Text15, "+" or "-"
 };
 inline constexpr int kOutputCount = 8;
 

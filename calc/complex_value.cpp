@@ -9,9 +9,15 @@ namespace calc {
 using platform::Checked;
 using platform::Quantity;
 
-ComplexValue PolarToRect(const ComplexValue& z) { return PolarToRect(z, Quantity::None); }
-ComplexValue RectToPolar(const ComplexValue& z) { return RectToPolar(z, Quantity::None); }
-double SafeLog10(double x) { return SafeLog10(x, Quantity::None); }
+ComplexValue PolarToRect(const ComplexValue& z) {
+  return PolarToRect(z, Quantity::None);
+}
+ComplexValue RectToPolar(const ComplexValue& z) {
+  return RectToPolar(z, Quantity::None);
+}
+double SafeLog10(double x) {
+  return SafeLog10(x, Quantity::None);
+}
 
 ComplexValue PolarToRect(const ComplexValue& z, Quantity quantity) {
   ComplexValue r = z;

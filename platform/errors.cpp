@@ -42,7 +42,8 @@ std::string_view KindHeading(ErrorKind kind) {
 
 // Why the failure happened, in the engineer's terms, for the failures that the inputs can reach.
 std::string_view Explanation(ErrorKind kind, Quantity quantity) {
-  const bool impedance = quantity == Quantity::SourceImpedance || quantity == Quantity::LoadImpedance;
+  const bool impedance =
+      quantity == Quantity::SourceImpedance || quantity == Quantity::LoadImpedance;
   switch (kind) {
     case ErrorKind::Overflow:
       if (impedance) {
@@ -56,7 +57,8 @@ std::string_view Explanation(ErrorKind kind, Quantity quantity) {
         return "a reflection coefficient of exactly 1 is an open circuit.";
       }
       if (quantity == Quantity::MismatchFactor) {
-        return "the product of the two reflection coefficients is exactly 1, so 1 - \u0393S\u00b7\u0393L "
+        return "the product of the two reflection coefficients is exactly 1, so 1 - "
+               "\u0393S\u00b7\u0393L "
                "is zero.";
       }
       return "a value was divided by zero.";

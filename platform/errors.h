@@ -59,6 +59,7 @@ class Error : public std::exception {
 // A text that is not a number (kind Conversion) or a number beyond the 64-bit range (kind
 // Overflow). `field` names the input in the user's words ("load reflection coefficient, angle");
 // the text is quoted, shortened when long.
-[[noreturn]] void RaiseConversionError(ErrorKind kind, std::string_view field, std::string_view text);
+[[noreturn]] void RaiseConversionError(ErrorKind kind, std::string_view field,
+                                       std::string_view text);
 
 }  // namespace platform

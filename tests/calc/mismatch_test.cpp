@@ -30,8 +30,12 @@ struct Expect {
   double value;
   bool exact;
 };
-Expect Exact(double v) { return {v, true}; }
-Expect Near(double v) { return {v, false}; }
+Expect Exact(double v) {
+  return {v, true};
+}
+Expect Near(double v) {
+  return {v, false};
+}
 
 void Check(const char* what, double actual, const Expect& e) {
   if (e.exact) {
@@ -60,8 +64,8 @@ TEST(EvaluateMismatch, ResultsTable) {
        Exact(0x1.e000000000009p+4), Exact(0x1.4000000000007p+5), Exact(50.0), Exact(0.0)},
       {"0.5 at -90", 50, 0.5, -90, 0, 0, Exact(0.75), Near(1.249387366), Near(6.020599913),
        Near(30.0), Near(-40.0), Exact(50.0), Exact(0.0)},
-      {"all zero", 50, 0, 0, 0, 0, Exact(1.0), Exact(-0.0), Exact(-1e100), Exact(50.0),
-       Exact(0.0), Exact(50.0), Exact(0.0)},
+      {"all zero", 50, 0, 0, 0, 0, Exact(1.0), Exact(-0.0), Exact(-1e100), Exact(50.0), Exact(0.0),
+       Exact(50.0), Exact(0.0)},
       {"conjugates 0.3 at +-45", 50, 0.3, 45, 0.3, -45, Exact(1.0), Exact(-0.0), Exact(-1e100),
        Exact(0x1.1161b50f081c3p+6), Exact(0x1.fdd422c96d2ebp+4), Exact(0x1.1161b50f081c3p+6),
        Exact(-0x1.fdd422c96d2ebp+4)},
@@ -84,9 +88,9 @@ TEST(EvaluateMismatch, ResultsTable) {
        Near(-4.8466337232977597e-13), Exact(-150.0), Near(-4.8466337232977597e-13)},
       {"Z0 = 0", 0, 0.5, 0, 0.2, 90, Exact(0x1.6cfd7720f353bp-1), Exact(0x1.784aa172ffc2ep+0),
        Exact(0x1.5ad4b9d4e557ep+2), Exact(0.0), Exact(0.0), Exact(0.0), Exact(0.0)},
-      {"Z0 = -50", -50, 0.5, 0, 0.2, 90, Exact(0x1.6cfd7720f353bp-1),
-       Exact(0x1.784aa172ffc2ep+0), Exact(0x1.5ad4b9d4e557ep+2), Near(-150.0),
-       Near(4.8466337232977597e-13), Near(-46.15384615), Near(-19.23076923)},
+      {"Z0 = -50", -50, 0.5, 0, 0.2, 90, Exact(0x1.6cfd7720f353bp-1), Exact(0x1.784aa172ffc2ep+0),
+       Exact(0x1.5ad4b9d4e557ep+2), Near(-150.0), Near(4.8466337232977597e-13), Near(-46.15384615),
+       Near(-19.23076923)},
   };
   for (const EvalCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -135,8 +139,8 @@ TEST(EvaluateMismatch, FailureTable) {
        Quantity::SourceImpedance},
       {"magnitude 1 at 0, load", 50, 0, 0, 1, 0, ErrorKind::DivisionByZero,
        Quantity::LoadImpedance},
-      {"both 1 at 0: the mismatch factor fails first", 50, 1, 0, 1, 0,
-       ErrorKind::DivisionByZero, Quantity::MismatchFactor},
+      {"both 1 at 0: the mismatch factor fails first", 50, 1, 0, 1, 0, ErrorKind::DivisionByZero,
+       Quantity::MismatchFactor},
       {"1 at 90 with 1 at -90", 50, 1, 90, 1, -90, ErrorKind::DivisionByZero,
        Quantity::MismatchFactor},
       {"2 and 0.5 at 0", 50, 2, 0, 0.5, 0, ErrorKind::DivisionByZero, Quantity::MismatchFactor},
@@ -150,8 +154,7 @@ TEST(EvaluateMismatch, FailureTable) {
        Quantity::ReturnLoss},
       {"M just above 1, both above 1", 50, 1.5, 0, 1.5000000000000007, 0,
        ErrorKind::LogarithmArgument, Quantity::ReturnLoss},
-      {"huge source magnitude", 50, 1e155, 0, 0, 0, ErrorKind::Overflow,
-       Quantity::MismatchFactor},
+      {"huge source magnitude", 50, 1e155, 0, 0, 0, ErrorKind::Overflow, Quantity::MismatchFactor},
       {"huge load magnitude", 50, 0, 0, -2e154, 0, ErrorKind::Overflow, Quantity::MismatchFactor},
       {"huge product of magnitudes", 50, 1e100, 0, 1e100, 90, ErrorKind::Overflow,
        Quantity::MismatchFactor},

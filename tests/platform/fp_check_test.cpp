@@ -45,8 +45,8 @@ TEST(FpCheck, EachConditionIsRaisedAtItsCheck) {
        ErrorKind::InvalidOperation},
       {"underflow is no error", [] { return Checked(Opaque(1e-300) * 1e-300, Quantity::None); },
        std::nullopt},
-      {"subnormal result is no error",
-       [] { return Checked(Opaque(1e-310) / 3.0, Quantity::None); }, std::nullopt},
+      {"subnormal result is no error", [] { return Checked(Opaque(1e-310) / 3.0, Quantity::None); },
+       std::nullopt},
       {"inexact is no error", [] { return Checked(Opaque(1.0) / 3.0, Quantity::None); },
        std::nullopt},
       // Sticky: an unchecked operation earlier is reported by the next check.
