@@ -1,10 +1,5 @@
-#include <QApplication>
-
-#include "ui/main_window/main_window.h"
+#include "app/application.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  ui::MainWindow window;
-  window.show();
-  return app.exec();
+  return app::RunApplication(argc, argv);
 }

@@ -1,0 +1,84 @@
+# Installation and the Debian package. Included at the end of the top-level CMakeLists.txt.
+#
+#   cmake --install BUILD_DIR --prefix PREFIX
+#   cpack --config BUILD_DIR/CPackConfig.cmake -B OUT_DIR      (a DEB package)
+#
+# Installs the program, its desktop entry, its icon in the hicolor theme (scalable and 32 x 32
+# pixels), its AppStream metainfo and the licence. scripts/check-package.sh builds the package and
+# checks what it installs.
+
+include(GNUInstallDirs)
+
+set(VORANTH_APP_ID example.halvorn.Voranth)
+set(VORANTH_ICON_SVG ${PROJECT_SOURCE_DIR}/app/icons/voranth.svg)
+set(VORANTH_ICON_PNG ${CMAKE_BINARY_DIR}/packaging/${VORANTH_APP_ID}.png)
+
+# The 32 x 32 pixel icon is rendered from the SVG at build time, so it always matches it. The
+# renderer is a build tool: built without sanitizers whatever the preset, since it runs during the
+# build and its leaks are nobody's concern.
+qt_add_executable(voranth_render_icon ${CMAKE_CURRENT_LIST_DIR}/render_icon.cpp)
+target_link_libraries(voranth_render_icon PRIVATE Qt6::Gui Qt6::Svg)
+if(VORANTH_SANITIZE)
+  target_compile_options(voranth_render_icon PRIVATE -fno-sanitize=all)
+  target_link_options(voranth_render_icon PRIVATE -fno-sanitize=all)
+endif()
+add_custom_command(
+  OUTPUT ${VORANTH_ICON_PNG}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packaging
+  COMMAND voranth_render_icon ${VORANTH_ICON_SVG} ${VORANTH_ICON_PNG} 32
+  DEPENDS voranth_render_icon ${VORANTH_ICON_SVG}
+  COMMENT "Rendering the 32 x 32 pixel program icon"
+  VERBATIM
+)
+add_custom_target(voranth_icon_png ALL DEPENDS ${VORANTH_ICON_PNG})
+
+# Installed programs find Qt where the system keeps it: no run path of their own.
+set_target_properties(voranth PROPERTIES INSTALL_RPATH "")
+install(TARGETS voranth
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+  BUNDLE DESTINATION .
+)
+if(UNIX AND NOT APPLE)
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/${VORANTH_APP_ID}.desktop
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${VORANTH_ICON_SVG}
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+    RENAME ${VORANTH_APP_ID}.svg)
+  install(FILES ${VORANTH_ICON_PNG}
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/${VORANTH_APP_ID}.metainfo.xml
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/voranth
+    RENAME copyright)
+endif()
+
+set(CPACK_PACKAGE_NAME voranth)
+set(CPACK_PACKAGE_VENDOR "The Voranth developers")
+set(CPACK_PACKAGE_CONTACT "The Voranth developers <dev@halvorn.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.halvorn.example/")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_GENERATOR DEB)
+set(CPACK_SOURCE_GENERATOR "")
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Voranth developers <dev@halvorn.example>")
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Voranth takes a reference impedance and the reflection coefficients of a
+source and a load, each as a magnitude and an angle, and computes the
+mismatch loss, the return loss and the source and load impedances.")
+# The SVG icon engine is a plugin that Qt loads at run time, out of sight of dpkg-shlibdeps.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+find_program(VORANTH_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(VORANTH_DPKG_SHLIBDEPS)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+else()
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6widgets6, libqt6svg6")
+endif()
+# The faces that stand in for the designed fonts.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, fonts-dejavu-core")
+
+include(CPack)

@@ -1,0 +1,203 @@
+#include "ui/closing_screen/closing_screen.h"
+
+#include <QElapsedTimer>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include "tests/app/event_loop.h"
+
+namespace {
+
+const QColor kBlue(0, 0, 255);
+const QColor kGrey(224, 224, 224);
+
+}  // namespace
+
+class ClosingScreenTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void window();
+  void labels_data();
+  void labels();
+  void lines_data();
+  void lines();
+  void addressFitsBetweenLines();
+  void linesAreDrawn();
+  void timerEndsProgramOnceCountedFromLoad();
+  void closeBoxEndsProgramAtOnce();
+};
+
+void ClosingScreenTest::window() {
+  ui::ClosingScreen form2;
+  form2.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&form2));
+
+  QCOMPARE(form2.objectName(), QString("Form2"));
+  QCOMPARE(form2.windowTitle(), QString("Bye"));
+  QCOMPARE(form2.geometry(), QRect(194, 204, 641, 295));
+  QCOMPARE(form2.minimumSize(), QSize(641, 295));
+  QCOMPARE(form2.maximumSize(), QSize(641, 295));
+
+  const Qt::WindowFlags flags = form2.windowFlags();
+  QVERIFY(form2.isWindow());
+  QVERIFY(flags.testFlag(Qt::WindowTitleHint));
+  QVERIFY(flags.testFlag(Qt::WindowSystemMenuHint));
+  QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
+  QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
+  QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+  QVERIFY(!form2.isModal());
+
+  QVERIFY(form2.autoFillBackground());
+  QCOMPARE(form2.palette().color(QPalette::Window), kGrey);
+  // Nothing to type into or press: no child takes the focus.
+  for (const QWidget* child : form2.findChildren<QWidget*>())
+    QCOMPARE(child->focusPolicy(), Qt::NoFocus);
+}
+
+void ClosingScreenTest::labels_data() {
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<QRect>("geometry");
+  QTest::addColumn<QString>("family");
+  QTest::addColumn<qreal>("points");
+  QTest::addColumn<int>("weight");
+  QTest::addColumn<bool>("italic");
+  QTest::addColumn<bool>("blue");
+
+  // Twips / 15.
+  QTest::newRow("Label1") << "Halvorn offers the complete servive" << QRect(88, 32, 481, 33)
+                          << "MS Sans Serif" << 18.0 << int(QFont::Bold) << false << false;
+  QTest::newRow("Label2") << "Design - Training - Coaching" << QRect(136, 80, 385, 41)
+                          << "MS Sans Serif" << 13.5 << int(QFont::Bold) << true << false;
+  QTest::newRow("Label3") << "www.halvorn.example" << QRect(128, 152, 401, 57) << "Arial Black"
+                          << 15.75 << int(QFont::Black) << false << true;
+}
+
+void ClosingScreenTest::labels() {
+  QFETCH(QString, text);
+  QFETCH(QRect, geometry);
+  QFETCH(QString, family);
+  QFETCH(qreal, points);
+  QFETCH(int, weight);
+  QFETCH(bool, italic);
+  QFETCH(bool, blue);
+
+  ui::ClosingScreen form2;
+  const auto* label = form2.findChild<QLabel*>(QTest::currentDataTag());
+  QVERIFY(label);
+  QCOMPARE(label->text(), text);
+  QCOMPARE(label->geometry(), geometry);
+  QCOMPARE(label->alignment(), Qt::AlignHCenter | Qt::AlignTop);
+  QVERIFY(!label->autoFillBackground());
+
+  const QFont font = label->font();
+  QCOMPARE(font.families().value(0), family);
+  QCOMPARE(font.pointSizeF(), points);
+  QCOMPARE(font.weight(), QFont::Weight(weight));
+  QCOMPARE(font.italic(), italic);
+  QCOMPARE(font.underline(), false);
+
+  const QColor color = label->palette().color(QPalette::WindowText);
+  if (blue)
+    QCOMPARE(color, kBlue);
+  else
+    QCOMPARE(color, form2.palette().color(QPalette::ButtonText));
+
+  // Whatever face stands in for the designed one, the caption fits on one line of its label.
+  const QFontMetrics metrics(font);
+  QVERIFY2(metrics.horizontalAdvance(text) <= geometry.width(),
+           qPrintable(QFontInfo(font).family()));
+  QVERIFY(metrics.height() <= geometry.height());
+}
+
+void ClosingScreenTest::lines_data() {
+  QTest::addColumn<QLine>("line");
+  QTest::newRow("Line2") << QLine(48, 168, 208, 168);
+  QTest::newRow("Line1") << QLine(456, 168, 616, 168);
+}
+
+void ClosingScreenTest::lines() {
+  QFETCH(QLine, line);
+  ui::ClosingScreen form2;
+  const auto* control = form2.findChild<ui::LineControl*>(QTest::currentDataTag());
+  QVERIFY(control);
+  QCOMPARE(control->line(), line);
+  QCOMPARE(control->lineWidth(), 6);
+  QCOMPARE(control->lineColor(), kBlue);
+  QVERIFY(control->testAttribute(Qt::WA_TransparentForMouseEvents));
+}
+
+void ClosingScreenTest::addressFitsBetweenLines() {
+  ui::ClosingScreen form2;
+  const auto* address = form2.findChild<QLabel*>("Label3");
+  const auto* left = form2.findChild<ui::LineControl*>("Line2");
+  const auto* right = form2.findChild<ui::LineControl*>("Line1");
+  QVERIFY(address && left && right);
+  const int textWidth = QFontMetrics(address->font()).horizontalAdvance(address->text());
+  const int textLeft = address->x() + (address->width() - textWidth) / 2;
+  // The lines' round ends reach 3 pixels beyond their end points.
+  QVERIFY2(left->line().x2() + 3 < textLeft, qPrintable(QFontInfo(address->font()).family()));
+  QVERIFY(textLeft + textWidth < right->line().x1() - 3);
+}
+
+void ClosingScreenTest::linesAreDrawn() {
+  ui::ClosingScreen form2;
+  const QImage image = form2.grab().toImage();
+  // Each line is 6 pixels thick about y = 168, from y = 165 to 170.
+  for (const int x : {60, 200, 470, 610}) {
+    QCOMPARE(image.pixelColor(x, 165), kBlue);
+    QCOMPARE(image.pixelColor(x, 170), kBlue);
+    QCOMPARE(image.pixelColor(x, 163), kGrey);
+    QCOMPARE(image.pixelColor(x, 173), kGrey);
+  }
+  QCOMPARE(image.pixelColor(30, 168), kGrey);
+  QCOMPARE(image.pixelColor(630, 168), kGrey);
+  QCOMPARE(image.pixelColor(330, 280), kGrey);
+}
+
+void ClosingScreenTest::timerEndsProgramOnceCountedFromLoad() {
+  QElapsedTimer clock;
+  clock.start();
+  ui::ClosingScreen form2;
+  auto* timer = form2.findChild<QTimer*>("Timer1");
+  QVERIFY(timer);
+  QCOMPARE(timer->interval(), 2500);
+  QVERIFY(timer->isSingleShot());
+  QVERIFY(timer->isActive());
+  QSignalSpy fired(timer, &QTimer::timeout);
+
+  // Shown well after it was loaded: the 2.5 s still count from the loading.
+  QTest::qWait(1500);
+  QCOMPARE(fired.count(), 0);
+  form2.show();
+  QCOMPARE(test::RunEventLoop(10000), 0);
+  const qint64 elapsed = clock.elapsed();
+  QVERIFY2(elapsed >= 2500, qPrintable(QString::number(elapsed)));
+  QVERIFY2(elapsed < 4000, qPrintable(QString::number(elapsed)));
+  QCOMPARE(fired.count(), 1);
+  QVERIFY(!timer->isActive());
+}
+
+void ClosingScreenTest::closeBoxEndsProgramAtOnce() {
+  // Another visible window keeps Qt's own last-window rule out of this: the screen itself must
+  // end the event loop.
+  QWidget other;
+  other.show();
+  ui::ClosingScreen form2;
+  form2.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&form2));
+
+  QElapsedTimer clock;
+  clock.start();
+  QTimer::singleShot(100, &form2, [&form2] { form2.close(); });
+  QCOMPARE(test::RunEventLoop(10000), 0);
+  QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+  QVERIFY(!form2.isVisible());
+  QVERIFY(!form2.findChild<QTimer*>("Timer1")->isActive());
+}
+
+QTEST_MAIN(ClosingScreenTest)
+#include "closing_screen_test.moc"
