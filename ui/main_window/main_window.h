@@ -1,11 +1,17 @@
 #pragma once
 
+#include <QPixmap>
 #include <QWidget>
+#include <array>
 #include <functional>
+
+class QLineEdit;
+class QPushButton;
 
 namespace ui {
 
-// Form1: the drawing of a source-load junction with the input and result boxes.
+// Form1: the drawing of a source-load junction with the input and result boxes. The controls
+// come from main_window.ui; each carries its form name as object name (Text13, Command1, ...).
 class MainWindow : public QWidget {
   Q_OBJECT
 
@@ -16,17 +22,28 @@ class MainWindow : public QWidget {
   explicit MainWindow(QWidget* parent = nullptr);
   ~MainWindow() override;
 
+  // Replaces the modal warning box (titled "Voranth"); an empty reporter restores it.
   void setErrorReporter(ErrorReporter reporter);
 
-  // The Calculate action (Command1).
+  // The Calculate action (Command1): reads the five input boxes and, when every conversion and
+  // computation succeeds, writes the eight result boxes. On an error the boxes stay as they
+  // were, the reporter shows the message and the focus goes to the box at fault (its text
+  // selected) or, for a failed computation, to Calculate.
   void calculate();
 
  signals:
   // Command2 was clicked.
   void quitRequested();
 
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
  private:
+  std::array<QLineEdit*, 5> inputs_{};   // in the order calc::Input numbers them
+  std::array<QLineEdit*, 8> results_{};  // in the order calc::Output numbers them
+  QPushButton* calculate_button_ = nullptr;
   ErrorReporter reporter_;
+  QPixmap picture_;  // the background, rendered at the first paint for the screen's pixel ratio
 };
 
 }  // namespace ui

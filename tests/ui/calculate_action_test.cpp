@@ -1,0 +1,289 @@
+// The Calculate button: the eight result texts for the notable inputs, and what the user sees
+// when the inputs cannot be computed with.
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "ui/main_window/main_window.h"
+
+namespace {
+
+// The input boxes in reading order, the result boxes in the order their texts are listed below.
+const char* const kInputs[] = {"Text13", "Text1", "Text2", "Text3", "Text4"};
+const char* const kResults[] = {"Text11", "Text12", "Text5", "Text6",
+                                "Text14", "Text7",  "Text8", "Text15"};
+
+}  // namespace
+
+class CalculateActionTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+
+  void click_data();
+  void click();
+  void errorLeavesEverythingAsItWas_data();
+  void errorLeavesEverythingAsItWas();
+  void defaultReporterShowsAModalWarning();
+  void clicksKeepNothing();
+
+ private:
+  QLineEdit* box(const char* name) const {
+    return window_->findChild<QLineEdit*>(QString::fromLatin1(name));
+  }
+  void setInputs(const QStringList& inputs) {
+    for (int i = 0; i < 5; ++i) box(kInputs[i])->setText(inputs[i]);
+  }
+  QStringList inputs() const {
+    QStringList texts;
+    for (const char* name : kInputs) texts << box(name)->text();
+    return texts;
+  }
+  QStringList results() const {
+    QStringList texts;
+    for (const char* name : kResults) texts << box(name)->text();
+    return texts;
+  }
+  void clickCalculate() {
+    QTest::mouseClick(window_->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+  }
+
+  std::unique_ptr<ui::MainWindow> window_;
+  QStringList reports_;
+};
+
+void CalculateActionTest::init() {
+  window_ = std::make_unique<ui::MainWindow>();
+  reports_.clear();
+  window_->setErrorReporter([this](QWidget* parent, const QString& message) {
+    QCOMPARE(parent, window_.get());
+    reports_ << message;
+  });
+  window_->show();
+  QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+}
+
+void CalculateActionTest::cleanup() {
+  window_.reset();
+}
+
+void CalculateActionTest::click_data() {
+  QTest::addColumn<QStringList>("inputs");    // Text13, Text1, Text2, Text3, Text4
+  QTest::addColumn<QStringList>("expected");  // Text11, Text12, Text5, Text6, Text14, Text7, ...
+
+  QTest::newRow("design-time inputs")
+      << QStringList{"50", "0", "0", "0", "0"}
+      << QStringList{">100", "0.00", "50.0", "0.0", "+", "50.0", "0.0", "+"};
+  QTest::newRow("0.5 at 0") << QStringList{"50", "0.5", "0", "0", "0"}
+                            << QStringList{"6.02", "1.25", "150.0", "0.0", "+", "50.0", "0.0", "+"};
+  QTest::newRow("0.5 at 90") << QStringList{"50", "0.5", "90", "0", "0"}
+                             << QStringList{"6.02", "1.25", "30.0", "40.0",
+                                            "+",    "50.0", "0.0",  "+"};
+  QTest::newRow("0.5 at -90") << QStringList{"50", "0.5", "-90", "0", "0"}
+                              << QStringList{"6.02", "1.25", "30.0", "40.0",
+                                             "-",    "50.0", "0.0",  "+"};
+  // The angle arithmetic leaves a tiny imaginary part whose sign shows beside 0.0.
+  QTest::newRow("0.5 at 180") << QStringList{"50", "0.5", "180", "0", "0"}
+                              << QStringList{"6.02", "1.25", "16.7", "0.0",
+                                             "+",    "50.0", "0.0",  "+"};
+  QTest::newRow("0.5 at -180") << QStringList{"50", "0.5", "-180", "0", "0"}
+                               << QStringList{"6.02", "1.25", "16.7", "0.0",
+                                              "-",    "50.0", "0.0",  "+"};
+  // A mismatch loss that shows as 0.00 but is not zero: the return loss is shown as a number.
+  QTest::newRow("load 0.000001") << QStringList{"50", "0", "0", "0.000001", "0"}
+                                 << QStringList{"120.00", "0.00", "50.0", "0.0",
+                                                "+",      "50.0", "0.0",  "+"};
+  QTest::newRow("conjugate 0.3 at 45 and -45")
+      << QStringList{"50", "0.3", "45", "0.3", "-45"}
+      << QStringList{">100", "0.00", "68.3", "31.9", "+", "68.3", "31.9", "-"};
+  // Total reflection: the mismatch factor is 0 and the mismatch loss the floor of the logarithm.
+  QTest::newRow("1 at 90") << QStringList{"50", "1", "90", "0", "0"}
+                           << QStringList{"0.00", "-1" + QString(100, '0') + ".00",
+                                          "0.0",  "50.0",
+                                          "+",    "50.0",
+                                          "0.0",  "+"};
+  QTest::newRow("2 and 2 at 0") << QStringList{"50", "2", "0", "2", "0"}
+                                << QStringList{">100", "0.00",   "-150.0", "0.0",
+                                               "-",    "-150.0", "0.0",    "-"};
+  QTest::newRow("reference impedance 75")
+      << QStringList{"75", "0.2", "30", "0.4", "-60"}
+      << QStringList{"11.50", "0.32", "103.8", "21.6", "+", "82.9", "68.4", "-"};
+}
+
+void CalculateActionTest::click() {
+  QFETCH(QStringList, inputs);
+  QFETCH(QStringList, expected);
+  setInputs(inputs);
+  clickCalculate();
+  QCOMPARE(results(), expected);
+  QVERIFY(reports_.isEmpty());
+  QCOMPARE(this->inputs(), inputs);
+  // A long result shows its sign and leading digits.
+  for (const char* name : kResults) QCOMPARE(box(name)->cursorPosition(), 0);
+}
+
+void CalculateActionTest::errorLeavesEverythingAsItWas_data() {
+  QTest::addColumn<QStringList>("inputs");
+  QTest::addColumn<QStringList>("words");  // what the message must name
+  QTest::addColumn<QString>("focus");      // where the user is led afterwards
+
+  const QStringList valid = {"50", "0.5", "30", "0.2", "90"};
+  auto with = [&valid](int index, const QString& text) {
+    QStringList inputs = valid;
+    inputs[index] = text;
+    return inputs;
+  };
+  QTest::newRow("letters in Text1") << with(1, "abc")
+                                    << QStringList{"source reflection coefficient, magnitude",
+                                                   "\u201c"
+                                                   "abc"
+                                                   "\u201d"}
+                                    << "Text1";
+  QTest::newRow("nothing in Text2")
+      << with(2, "") << QStringList{"source reflection coefficient, angle", "empty"} << "Text2";
+  QTest::newRow("letters in Text3") << with(3, "x")
+                                    << QStringList{"load reflection coefficient, magnitude",
+                                                   "\u201c"
+                                                   "x"
+                                                   "\u201d"}
+                                    << "Text3";
+  QTest::newRow("unit in Text4") << with(4, "12deg")
+                                 << QStringList{"load reflection coefficient, angle",
+                                                "\u201c"
+                                                "12deg"
+                                                "\u201d"}
+                                 << "Text4";
+  QTest::newRow("blank Text4") << with(4, "  ")
+                               << QStringList{"load reflection coefficient, angle", "empty"}
+                               << "Text4";
+  QTest::newRow("nothing in Text13")
+      << with(0, "") << QStringList{"reference impedance", "empty"} << "Text13";
+  QTest::newRow("letters in Text13") << with(0, "fifty")
+                                     << QStringList{"reference impedance",
+                                                    "\u201c"
+                                                    "fifty"
+                                                    "\u201d"}
+                                     << "Text13";
+  // Failed computations lead back to Calculate.
+  QTest::newRow("source 1 at 0") << QStringList{"50", "1", "0", "0", "0"}
+                                 << QStringList{"Division by zero", "source impedance"}
+                                 << "Command1";
+  QTest::newRow("load 1 at 0") << QStringList{"50", "0", "0", "1", "0"}
+                               << QStringList{"Division by zero", "load impedance"} << "Command1";
+  QTest::newRow("nearly conjugate 0.3") << QStringList{"50", "0.3", "0", "0.3000000000000001", "0"}
+                                        << QStringList{"return loss"} << "Command1";
+  // Several faults: the first in reading order is the one reported.
+  QTest::newRow("Text1 and Text3 bad") << QStringList{"50", "x", "0", "y", "0"}
+                                       << QStringList{"source reflection coefficient, magnitude",
+                                                      "\u201c"
+                                                      "x"
+                                                      "\u201d"}
+                                       << "Text1";
+  // The reference impedance is read only for the impedances: after the losses, before the
+  // division by zero.
+  QTest::newRow("Text13 bad and source 1 at 0") << QStringList{"ohm", "1", "0", "0", "0"}
+                                                << QStringList{"reference impedance",
+                                                               "\u201c"
+                                                               "ohm"
+                                                               "\u201d"}
+                                                << "Text13";
+  QTest::newRow("Text13 bad and losses failing")
+      << QStringList{"ohm", "0.5", "0", "3", "0"} << QStringList{"mismatch loss"} << "Command1";
+}
+
+void CalculateActionTest::errorLeavesEverythingAsItWas() {
+  QFETCH(QStringList, inputs);
+  QFETCH(QStringList, words);
+  QFETCH(QString, focus);
+
+  const QStringList sentinels = {"r11", "r12", "r5", "r6", "r14", "r7", "r8", "r15"};
+  for (int i = 0; i < 8; ++i) box(kResults[i])->setText(sentinels[i]);
+  setInputs(inputs);
+
+  clickCalculate();
+
+  QCOMPARE(reports_.size(), 1);
+  for (const QString& word : words) {
+    QVERIFY2(reports_[0].contains(word), qPrintable(reports_[0] + " lacks " + word));
+  }
+  QCOMPARE(results(), sentinels);
+  QCOMPARE(this->inputs(), inputs);
+  QWidget* focused = QApplication::focusWidget();
+  QVERIFY(focused);
+  QCOMPARE(focused->objectName(), focus);
+  if (auto* edit = qobject_cast<QLineEdit*>(focused)) {
+    QCOMPARE(edit->selectedText(), edit->text());
+  }
+
+  // The window carries on: a correct input computes as usual.
+  QVERIFY(window_->isVisible());
+  setInputs({"50", "0.5", "0", "0", "0"});
+  clickCalculate();
+  QCOMPARE(reports_.size(), 1);
+  QCOMPARE(results(), (QStringList{"6.02", "1.25", "150.0", "0.0", "+", "50.0", "0.0", "+"}));
+}
+
+void CalculateActionTest::defaultReporterShowsAModalWarning() {
+  window_->setErrorReporter({});
+  box("Text3")->setText("oops");
+  QString title, text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  bool modal = false;
+  bool results_untouched = false;
+  QTimer::singleShot(0, this, [&] {
+    auto* message = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!message) return;
+    title = message->windowTitle();
+    text = message->text();
+    icon = message->icon();
+    modal = message->isModal();
+    results_untouched = box("Text11")->text().isEmpty();
+    message->accept();
+  });
+  clickCalculate();
+  QCOMPARE(title, QStringLiteral("Voranth"));
+  QVERIFY(text.contains("load reflection coefficient, magnitude"));
+  QCOMPARE(icon, QMessageBox::Warning);
+  QVERIFY(modal);
+  QVERIFY(results_untouched);
+  QVERIFY(window_->isVisible());
+  // The window gets the focus back when the warning closes (here the test platform has no
+  // window manager to do it), and with it the box at fault.
+  window_->activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+  QCOMPARE(QApplication::focusWidget(), box("Text3"));
+  QCOMPARE(box("Text3")->selectedText(), QStringLiteral("oops"));
+}
+
+void CalculateActionTest::clicksKeepNothing() {
+  setInputs({"50", "0.5", "30", "0.2", "90"});
+  clickCalculate();
+  const QStringList first = results();
+  clickCalculate();
+  QCOMPARE(results(), first);
+
+  // Text typed into the result boxes is neither read nor kept.
+  for (const char* name : kResults) {
+    QLineEdit* result = box(name);
+    QTest::mouseClick(result, Qt::LeftButton);
+    QTest::keyClick(result, Qt::Key_End);
+    QTest::keyClicks(result, "9");
+  }
+  QVERIFY(results() != first);
+  clickCalculate();
+  QCOMPARE(results(), first);
+
+  // A click after other inputs gives what a fresh window gives for them.
+  setInputs({"50", "0.5", "0", "0", "0"});
+  clickCalculate();
+  QCOMPARE(results(), (QStringList{"6.02", "1.25", "150.0", "0.0", "+", "50.0", "0.0", "+"}));
+  QVERIFY(reports_.isEmpty());
+}
+
+QTEST_MAIN(CalculateActionTest)
+#include "calculate_action_test.moc"
