@@ -14,6 +14,8 @@ packages=(
   fonts-dejavu-core fonts-liberation2
   # packaging checks
   dpkg-dev file desktop-file-utils appstream
+  # glibc locale sources, for the test that the conversions ignore the locale
+  locales
 )
 
 missing=()
