@@ -20,24 +20,15 @@ void BM_EvaluateMismatch(benchmark::State& state) {
 }
 BENCHMARK(BM_EvaluateMismatch);
 
-void BM_CalculateTexts(benchmark::State& state) {
-  const calc::InputTexts inputs{"50", "0.5", "30", "0.2", "90"};
+void BM_CalculateTexts(benchmark::State& state, calc::InputTexts inputs) {
   for (auto _ : state) {
     calc::ResultTexts out = calc::CalculateTexts(inputs);
     benchmark::DoNotOptimize(out);
   }
 }
-BENCHMARK(BM_CalculateTexts);
-
+BENCHMARK_CAPTURE(BM_CalculateTexts, typical, calc::InputTexts{"50", "0.5", "30", "0.2", "90"});
 // The slowest formatting the window can meet: a loss of -1e100 written out in full.
-void BM_CalculateTextsLongLoss(benchmark::State& state) {
-  const calc::InputTexts inputs{"50", "1", "90", "0", "0"};
-  for (auto _ : state) {
-    calc::ResultTexts out = calc::CalculateTexts(inputs);
-    benchmark::DoNotOptimize(out);
-  }
-}
-BENCHMARK(BM_CalculateTextsLongLoss);
+BENCHMARK_CAPTURE(BM_CalculateTexts, long_loss, calc::InputTexts{"50", "1", "90", "0", "0"});
 
 void BM_TextToNumber(benchmark::State& state) {
   const std::string text = "0.3000000000000001";
