@@ -1,7 +1,6 @@
 #include "ui/closing_screen/closing_screen.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QFont>
 #include <QLabel>
 #include <QPainter>
@@ -10,6 +9,8 @@
 
 namespace ui {
 namespace {
+
+using namespace Qt::StringLiterals;
 
 // The form designer measures in twips; at 96 pixels per inch a pixel is 15 twips.
 constexpr int Px(int twips) {
@@ -28,7 +29,7 @@ constexpr QColor kBlue(0, 0, 255);
 // resort.
 QFont SansSerifFont(qreal points, QFont::Weight weight, bool italic) {
   QFont font;
-  font.setFamilies({"MS Sans Serif", "Liberation Sans", "DejaVu Sans"});
+  font.setFamilies({u"MS Sans Serif"_s, u"Liberation Sans"_s, u"DejaVu Sans"_s});
   font.setStyleHint(QFont::SansSerif);
   font.setPointSizeF(points);
   font.setWeight(weight);
@@ -38,7 +39,7 @@ QFont SansSerifFont(qreal points, QFont::Weight weight, bool italic) {
 
 QFont ArialBlackFont(qreal points) {
   QFont font;
-  font.setFamilies({"Arial Black", "Liberation Sans", "DejaVu Sans"});
+  font.setFamilies({u"Arial Black"_s, u"Liberation Sans"_s, u"DejaVu Sans"_s});
   font.setStyleHint(QFont::SansSerif);
   font.setPointSizeF(points);
   font.setWeight(QFont::Black);  // Arial Black's only weight; elsewhere the boldest face there is
@@ -84,13 +85,13 @@ void LineControl::paintEvent(QPaintEvent*) {
   painter.drawLine(line_.translated(-pos()));
 }
 
-ClosingScreen::ClosingScreen(QWidget* parent)
+ClosingScreen::ClosingScreen(std::chrono::milliseconds interval, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                           Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       timer_(new QTimer(this)) {
   setObjectName("Form2");
-  setWindowTitle("Bye");
+  setWindowTitle(u"Bye"_s);
   // Client area 9615 x 4425 twips with its top-left corner at (2910, 3060) on the screen.
   setGeometry(Px(2910), Px(3060), Px(9615), Px(4425));
   setFixedSize(Px(9615), Px(4425));
@@ -117,23 +118,23 @@ ClosingScreen::ClosingScreen(QWidget* parent)
 
   // Timer1 counts from here, when the screen is loaded, not from when it is shown.
   timer_->setObjectName("Timer1");
-  timer_->setInterval(kTimerIntervalMs);
+  timer_->setInterval(interval);
   timer_->setSingleShot(true);
   timer_->setTimerType(Qt::PreciseTimer);  // a coarse timer may fire up to 5 % early
-  connect(timer_, &QTimer::timeout, this, &ClosingScreen::endProgram);
+  connect(timer_, &QTimer::timeout, this, &ClosingScreen::finish);
   timer_->start();
 }
 
 void ClosingScreen::closeEvent(QCloseEvent* event) {
   QWidget::closeEvent(event);
-  if (event->isAccepted()) endProgram();
+  if (event->isAccepted()) finish();
 }
 
-void ClosingScreen::endProgram() {
-  if (ending_) return;
-  ending_ = true;
+void ClosingScreen::finish() {
+  if (finished_) return;
+  finished_ = true;
   timer_->stop();
-  QCoreApplication::exit(0);
+  emit timeUp();
 }
 
 }  // namespace ui

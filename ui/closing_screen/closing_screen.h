@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QLine>
 #include <QWidget>
+#include <chrono>
 
 class QCloseEvent;
 class QPaintEvent;
@@ -33,26 +34,32 @@ class LineControl : public QWidget {
 };
 
 // Form2: the closing screen with the maker's advertisement. Its timer Timer1 starts when the
-// screen is constructed and ends the program 2.5 seconds later; closing the screen by hand ends
-// the program at once, so the program never runs on without a window.
+// screen is constructed and runs for the given interval (2.5 seconds in the program); then the
+// screen announces timeUp(). Closing the screen by hand before that announces it at once, so
+// that its owner never leaves the program running without a window. The screen itself ends
+// nothing: what follows is its owner's decision.
 class ClosingScreen : public QWidget {
   Q_OBJECT
 
  public:
-  static constexpr int kTimerIntervalMs = 2500;
+  static constexpr std::chrono::milliseconds kTimerInterval{2500};
 
-  explicit ClosingScreen(QWidget* parent = nullptr);
+  explicit ClosingScreen(std::chrono::milliseconds interval = kTimerInterval,
+                         QWidget* parent = nullptr);
+
+ signals:
+  // The screen's time is up: its timer fired, or it was closed first. Emitted once only.
+  void timeUp();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  // Ends the event loop with exit status 0. Called once: the timer is single-shot and is stopped
-  // here, and the close box is ignored once the program is ending.
-  void endProgram();
+  // Stops the timer and emits timeUp(), the first time only.
+  void finish();
 
   QTimer* timer_;
-  bool ending_ = false;
+  bool finished_ = false;
 };
 
 }  // namespace ui
