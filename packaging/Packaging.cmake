@@ -17,7 +17,7 @@ set(VORANTH_ICON_PNG ${CMAKE_BINARY_DIR}/packaging/${VORANTH_APP_ID}.png)
 # renderer is a build tool: built without sanitizers whatever the preset, since it runs during the
 # build and its leaks are nobody's concern.
 qt_add_executable(voranth_render_icon ${CMAKE_CURRENT_LIST_DIR}/render_icon.cpp)
-target_link_libraries(voranth_render_icon PRIVATE Qt6::Gui Qt6::Svg)
+target_link_libraries(voranth_render_icon PRIVATE Qt6::Gui Qt6::Svg voranth_qt_flags)
 if(VORANTH_SANITIZE)
   target_compile_options(voranth_render_icon PRIVATE -fno-sanitize=all)
   target_link_options(voranth_render_icon PRIVATE -fno-sanitize=all)
