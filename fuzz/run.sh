@@ -10,6 +10,7 @@ seconds=${1:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 cd "$root"
+scripts/install-deps.sh fuzz
 cmake --preset fuzz
 cmake --build --preset fuzz
 

@@ -16,10 +16,17 @@ if (( $# != 1 )) || [[ ! -f $1/CPackConfig.cmake ]]; then
   exit 2
 fi
 build=$(cd "$1" && pwd)
+"$(dirname "$0")/install-deps.sh" package || exit 1
 app_id=example.halvorn.Voranth
 problems=0
 problem() { echo "FAIL: $*" >&2; problems=$((problems + 1)); }
 ok() { echo "ok: $*"; }
+# check OK_TEXT PROBLEM_TEXT COMMAND...: runs the command and reports ok or a problem.
+check() {
+  local good=$1 bad=$2
+  shift 2
+  if "$@"; then ok "$good"; else problem "$bad"; fi
+}
 
 scratch=$(mktemp -d /tmp/voranth-package.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
@@ -40,13 +47,13 @@ ok "built $(basename "$deb")"
 
 echo "== package fields"
 field() { dpkg-deb --field "$deb" "$1"; }
-[[ $(field Package) == voranth ]] && ok "Package: voranth" || problem "Package is '$(field Package)'"
-[[ $(field Section) == science ]] && ok "Section: science" || problem "Section is '$(field Section)'"
-[[ $(field Maintainer) == "The Voranth developers <dev@halvorn.example>" ]] \
-  && ok "Maintainer" || problem "Maintainer is '$(field Maintainer)'"
+check "Package: voranth" "Package is '$(field Package)'" test "$(field Package)" = voranth
+check "Section: science" "Section is '$(field Section)'" test "$(field Section)" = science
+check "Maintainer" "Maintainer is '$(field Maintainer)'" \
+  test "$(field Maintainer)" = "The Voranth developers <dev@halvorn.example>"
 depends=$(field Depends)
 for dep in libqt6widgets6 libqt6svg6; do
-  [[ $depends == *"$dep"* ]] && ok "Depends on $dep" || problem "Depends lacks $dep: '$depends'"
+  check "Depends on $dep" "Depends lacks $dep: '$depends'" grep -qF "$dep" <<<"$depends"
 done
 version=$(field Version)
 
@@ -84,7 +91,7 @@ desktop=$usr/share/applications/$app_id.desktop
 if [[ -f $desktop ]]; then
   for line in "Type=Application" "Name=Voranth" "Exec=voranth" "Icon=$app_id" "Terminal=false" \
               "Categories=Science;Engineering;"; do
-    grep -qxF "$line" "$desktop" && ok "desktop entry: $line" || problem "desktop entry lacks $line"
+    check "desktop entry: $line" "desktop entry lacks $line" grep -qxF "$line" "$desktop"
   done
   grep -q '^Comment=.' "$desktop" || problem "desktop entry has no Comment"
 fi
@@ -93,7 +100,7 @@ if [[ -f $metainfo ]]; then
   for tag in "<id>$app_id</id>" "<project_license>MIT</project_license>" \
              "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" \
              "<binary>voranth</binary>" "<release version=\"$version\""; do
-    grep -qF "$tag" "$metainfo" && ok "metainfo: $tag" || problem "metainfo lacks $tag"
+    check "metainfo: $tag" "metainfo lacks $tag" grep -qF "$tag" "$metainfo"
   done
 fi
 copyright=$usr/share/doc/voranth/copyright

@@ -1,34 +1,109 @@
 #!/usr/bin/env bash
-# Installs the Debian packages needed to build, test and run the calculator, if any is missing.
-# Works on a fresh Debian 12 / Ubuntu machine; uses sudo when not run as root.
+# Installs the Debian packages that a task needs, where any is missing; uses sudo when not run as
+# root. Each command installs only its own group:
+#
+#   scripts/install-deps.sh [GROUP...]        (no group: all)
+#
+#   build     compiler, CMake, Qt and fonts: building and running the program (scripts/start.sh)
+#   test      build, Google Test and the locale sources that the tests need (scripts/test.sh)
+#   bench     build and Google Benchmark (the bench preset)
+#   fuzz      clang with libFuzzer and the sanitizer runtimes (fuzz/run.sh)
+#   package   build and the tools that make and check the Debian package (scripts/check-package.sh)
+#   lint      clang-format and shellcheck
+#   all       every group (.ci/run)
+#
+# Written for Debian 12; the README says which other releases should do. A name written "a|b"
+# below takes the first of the alternatives that the release has.
 set -euo pipefail
 
-packages=(
-  # compilers and build tools
-  g++ cmake make pkg-config clang libclang-rt-14-dev clang-format
-  # Qt 6 Widgets and SVG
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
-  # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev
-  # fonts the windows fall back to
-  fonts-dejavu-core fonts-liberation2
-  # packaging checks
-  dpkg-dev file desktop-file-utils appstream
-  # glibc locale sources, for the test that the conversions ignore the locale
-  locales
-)
+usage() {
+  echo "usage: $0 [build|test|bench|fuzz|package|lint|all]..." >&2
+  exit 2
+}
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
+build=(g++ cmake make pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
+  # the faces that stand in for the windows' fonts
+  fonts-dejavu-core "fonts-liberation2|fonts-liberation")
+# Debian's GTest package config names the gmock libraries too, so find_package(GTest) needs them.
+test=(libgtest-dev libgmock-dev
+  # glibc's locale sources, for the test that the conversions ignore the locale
+  locales)
+bench=(libbenchmark-dev)
+fuzz=(cmake make clang)
+package=(dpkg-dev file desktop-file-utils appstream)
+lint=(clang-format shellcheck)
+
+packages=()
+fuzzing=false
+(( $# )) || set -- all
+for group in "$@"; do
+  case $group in
+    build) packages+=("${build[@]}") ;;
+    test) packages+=("${build[@]}" "${test[@]}") ;;
+    bench) packages+=("${build[@]}" "${bench[@]}") ;;
+    fuzz) packages+=("${fuzz[@]}"); fuzzing=true ;;
+    package) packages+=("${build[@]}" "${package[@]}") ;;
+    lint) packages+=("${lint[@]}") ;;
+    all)
+      packages+=("${build[@]}" "${test[@]}" "${bench[@]}" "${fuzz[@]}" "${package[@]}" "${lint[@]}")
+      fuzzing=true
+      ;;
+    *) usage ;;
+  esac
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
 
-echo "Installing: ${missing[*]}"
-sudo=""
-[[ $(id -u) -ne 0 ]] && sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+sudo=()
+(( $(id -u) == 0 )) || sudo=(sudo)
+lists_updated=false
+
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+update_lists() {
+  if ! $lists_updated; then
+    "${sudo[@]}" apt-get update -qq
+    lists_updated=true
+  fi
+}
+known() { apt-cache show "$1" >/dev/null 2>&1; }
+
+# Installs each of the given names that is missing.
+install_missing() {
+  local name choice alternative
+  local -a alternatives
+  local missing=()
+  for name in "$@"; do
+    choice=""
+    IFS='|' read -r -a alternatives <<<"$name"
+    for alternative in "${alternatives[@]}"; do
+      if installed "$alternative"; then choice=installed; break; fi
+    done
+    [[ $choice == installed ]] && continue
+    if (( ${#alternatives[@]} > 1 )); then
+      update_lists
+      for alternative in "${alternatives[@]}"; do
+        if known "$alternative"; then choice=$alternative; break; fi
+      done
+    fi
+    missing+=("${choice:-${alternatives[0]}}")
+  done
+  (( ${#missing[@]} )) || return 0
+  # The same package may be named by several groups.
+  mapfile -t missing < <(printf '%s\n' "${missing[@]}" | sort -u)
+  echo "Installing: ${missing[*]}"
+  update_lists
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+install_missing "${packages[@]}"
+
+# libFuzzer and the sanitizer runtimes belong to the installed clang's version N. A release that
+# has the package libclang-rt-N-dev ships them there; an older one in libclang-common-N-dev,
+# which clang itself pulls in.
+if $fuzzing; then
+  version=$(clang -dumpversion)
+  runtime=libclang-rt-${version%%.*}-dev
+  if ! installed "$runtime"; then
+    known "$runtime" || update_lists
+    if known "$runtime"; then install_missing "$runtime"; fi
+  fi
+fi

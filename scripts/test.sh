@@ -5,7 +5,7 @@
 # VORANTH_WERROR=ON turns compiler warnings into errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh test
 
 presets=("$@")
 [[ ${#presets[@]} -eq 0 ]] && presets=(release)
