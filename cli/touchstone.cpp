@@ -352,7 +352,9 @@ class ReflectionReader::Impl {
   // Reads one keyword line of the version 2 header; true when it ends the network data before
   // any data.
   bool ReadKeyword(std::string_view text) {
-    const auto [keyword, argument] = KeywordOf(text);
+    const auto parsed = KeywordOf(text);
+    const Keyword keyword = parsed.first;
+    const std::string_view argument = parsed.second;
     const std::string shown = Bracketed(keyword);
     if (in_network_data_) {
       if (keyword == kNoiseData || keyword == kEnd) return true;
