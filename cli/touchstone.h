@@ -2,6 +2,20 @@
 
 // Reader of Touchstone files (version 1 and 2.0): the reflection coefficient S_pp of one port,
 // one frequency point at a time, in constant memory.
+//
+// What it reads: S-parameters only (Y, Z, H and G are an error), in RI, MA or DB, frequencies in
+// Hz, kHz, MHz or GHz, keywords and options in any case; '!' starts a comment. Without an option
+// line the data are GHz, MA, R 50; option lines after the first are ignored. Numbers are plain
+// decimal in the C locale ("0.5", "-5e-1", "+.5"), not inf, nan or with a decimal comma.
+// - Version 1: the extension .sNp of the name gives N. A 1- or 2-port point is one line (2-port
+//   order 11 21 12 22); from 3 ports on each row of the matrix starts a line and wraps after four
+//   pairs. In a 2-port file, a line of 5 numbers whose frequency is not above the previous one
+//   starts the noise parameters, which end the network data.
+// - Version 2.0: [Version] 2.0 comes first; [Number of Ports] and [Number of Frequencies] are
+//   required before [Network Data] and the count of frequencies is checked. [Reference] may span
+//   lines; [Matrix Format] Full, Lower or Upper; the data may wrap anywhere (numbers are counted,
+//   not lines); [Noise Data] or [End] ends the network data.
+// Frequencies must increase strictly. Lines longer than 1 MiB are an error.
 
 #include <istream>
 #include <memory>
