@@ -147,6 +147,10 @@ constexpr std::string_view kKeywordNames[] = {
     "End",
 };
 
+std::string MoreNumbers(std::int64_t count) {
+  return std::to_string(count) + (count == 1 ? " more number" : " more numbers");
+}
+
 std::string Bracketed(Keyword keyword) {
   std::string text(1, '[');
   text += kKeywordNames[keyword];
@@ -256,7 +260,9 @@ class ReflectionReader::Impl {
   }
 
   void ReadHeader() {
-    while (const auto line = ReadLine()) {
+    while (auto line = ReadLine()) {
+      // A byte-order mark, as some Windows programs write, is not part of the first line.
+      if (line_number_ == 1 && line->substr(0, 3) == "\xEF\xBB\xBF") line->remove_prefix(3);
       const std::string_view text = Significant(*line);
       if (text.empty()) continue;
       if (version_ == 0) {
@@ -546,7 +552,7 @@ class ReflectionReader::Impl {
         text = *next;
       } else {
         Fail(data_line_, "the file ends inside a frequency point: expected " +
-                             std::to_string(numbers_per_point_ - position) + " more numbers");
+                             MoreNumbers(numbers_per_point_ - position));
       }
       const std::int64_t column = 4 * (j % lines_per_row_);
       const int pairs = ports_ <= 2 ? ports_ * ports_
@@ -599,7 +605,7 @@ class ReflectionReader::Impl {
         }
         if (position > 0) {
           Fail(data_line_, "the network data ends inside a frequency point: expected " +
-                               std::to_string(numbers_per_point_ - position) + " more numbers");
+                               MoreNumbers(numbers_per_point_ - position));
         }
         if (frequencies_read_ != frequencies_expected_) {
           Fail("[Number of Frequencies] is " + std::to_string(frequencies_expected_) +

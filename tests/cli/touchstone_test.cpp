@@ -59,94 +59,49 @@ constexpr const char* kUpper =
     "4 2.0 0.5 10 0.3\n"
     "[End]\n";
 
+// clang-format off
 const Good kGood[] = {
-    {"v1 RI, Hz, R 75, comments, CRLF, negative real axis",
-     "a.s1p",
+    {"v1 RI, Hz, R 75, comments, CRLF, negative real axis", "a.s1p",
      "! a comment\r\n# hz s ri r 75 ! units and format\r\n\r\n100 0.1 -0.2\r\n"
      "200\t-0.5 -0 ! on the negative real axis\r\n",
-     1,
-     1,
-     75,
-     true,
-     {{100, 0.1, -0.2}, {200, -0.5, -0.0}}},
-    {"v1 without option line: GHz, MA, R 50",
-     "b.S1P",
-     "1 0.5 30\n2.5 +0.25 -45E0\n",
-     1,
-     1,
-     50,
-     false,
-     {{1e9, 0.5, 30}, {2.5e9, 0.25, -45}}},
-    {"v1 2-port DB, kHz, S22, noise data after",
-     "c.s2p",
-     kTwoPortDb,
-     2,
-     2,
-     50,
-     false,
-     {{1e3, 0.501187233627272, 4}, {2e3, 0.01, 8}}},
-    {"v1 2-port DB, S11",
-     "c.s2p",
-     kTwoPortDb,
-     1,
-     2,
-     50,
-     false,
-     {{1e3, 0.316227766016838, 1}, {2e3, 0.281838293126445, 5}}},
-    {"v1 3-port MA, MHz: one row of the matrix per line",
-     "d.s3p",
+     1, 1, 75, true, {{100, 0.1, -0.2}, {200, -0.5, -0.0}}},
+    {"v1 without option line: GHz, MA, R 50; byte-order mark", "b.S1P",
+     "\xEF\xBB\xBF" "1 0.5 30\n2.5 +0.25 -45E0\n",
+     1, 1, 50, false, {{1e9, 0.5, 30}, {2.5e9, 0.25, -45}}},
+    {"v1 2-port DB, kHz, S22, noise data after", "c.s2p", kTwoPortDb,
+     2, 2, 50, false, {{1e3, 0.501187233627272, 4}, {2e3, 0.01, 8}}},
+    {"v1 2-port DB, S11", "c.s2p", kTwoPortDb,
+     1, 2, 50, false, {{1e3, 0.316227766016838, 1}, {2e3, 0.281838293126445, 5}}},
+    {"v1 3-port MA, MHz: one row of the matrix per line", "d.s3p",
      "# MHz S MA R 50\n"
      "1 .11 1 .12 2 .13 3\n .21 4 .22 5 .23 6\n .31 7 .32 8 .33 9\n"
      "2 .11 1 .12 2 .13 3\n .21 4 .22 5 .23 6\n .31 7 .32 8 .33 -9\n",
-     3,
-     3,
-     50,
-     false,
-     {{1e6, .33, 9}, {2e6, .33, -9}}},
-    {"v1 5-port RI: rows wrapped after four pairs",
-     "e.s5p",
+     3, 3, 50, false, {{1e6, .33, 9}, {2e6, .33, -9}}},
+    {"v1 5-port RI: rows wrapped after four pairs", "e.s5p",
      "# Hz S RI R 50\n"
      "7 1.1 0 1.2 0 1.3 0 1.4 0\n 1.5 0\n 2.1 0 2.2 0 2.3 0 2.4 0\n 2.5 0\n"
      " 3.1 0 3.2 0 3.3 0 3.4 0\n 3.5 0\n 4.1 0 4.2 0 4.3 0 4.4 0\n 4.5 0\n"
      " 5.1 0 5.2 0 5.3 0 5.4 0\n 5.5 -5.5\n",
-     5,
-     5,
-     50,
-     true,
-     {{7, 5.5, -5.5}}},
-    {"v2 2-port 12_21 RI, [Reference] over two lines",
-     "f.ts",
+     5, 5, 50, true, {{7, 5.5, -5.5}}},
+    {"v2 2-port 12_21 RI, [Reference] over two lines", "f.ts",
      "! version 2\n[Version] 2.0\n# GHz S RI R 50\n[Number of Ports] 2\n"
      "[Two-Port Data Order] 12_21\n[Number of Frequencies] 2\n[Reference] 50\n 75 ! port 2\n"
      "[Network Data]\n1 0.11 0 0.12 0 0.21 0 0.22 -0.1\n2 0.11 0 0.12 0\n 0.21 0 0.22 -0.2\n"
      "[End]\n",
-     2,
-     2,
-     75,
-     true,
-     {{1e9, 0.22, -0.1}, {2e9, 0.22, -0.2}}},
-    {"v2 3-port full RI, S22",
-     "g.s3p",
+     2, 2, 75, true, {{1e9, 0.22, -0.1}, {2e9, 0.22, -0.2}}},
+    {"v2 3-port full RI, S22", "g.s3p",
      "[version] 2.0\n# Hz S RI R 25\n[number of ports] 3\n[Number of Frequencies] 1\n"
      "[Matrix Format] Full\n[Network Data]\n3 1 0 2 0 3 0 4 0 5 0 6 0 7 0 8 0 9 0\n",
-     2,
-     3,
-     25,
-     true,
-     {{3, 5, 0}}},
-    {"v2 3-port lower DB, numbers wrapped freely",
-     "h.s3p",
+     2, 3, 25, true, {{3, 5, 0}}},
+    {"v2 3-port lower DB, numbers wrapped freely", "h.s3p",
      "[Version] 2.0\n# Hz S DB R 50\n[Number of Ports] 3\n[Number of Frequencies] 2\n"
      "[Matrix Format] Lower\n[Network Data]\n"
      "10 -1 1 -2 2 -20 22\n-3 3 -4 4 -5 5 20 -1 1 -2 2 -40 44\n-3 3 -4 4\n-5 5\n[End]\n",
-     2,
-     3,
-     50,
-     false,
-     {{10, 0.1, 22}, {20, 0.01, 44}}},
+     2, 3, 50, false, {{10, 0.1, 22}, {20, 0.01, 44}}},
     {"v2 3-port upper MA, S22, noise data after", "i.ts", kUpper, 2, 3, 60, false, {{5e6, .22, 4}}},
     {"v2 3-port upper MA, S33", "i.ts", kUpper, 3, 3, 70, false, {{5e6, .33, 6}}},
 };
+// clang-format on
 
 void PrintTo(const Good& c, std::ostream* out) {
   *out << c.what;
@@ -260,7 +215,7 @@ const Bad kBad[] = {
     {"v2 point cut short", "a.ts",
      "[Version] 2.0\n[Number of Ports] 2\n[Number of Frequencies] 1\n[Network Data]\n"
      "1 0 0 0 0\n0 0 0\n[End]\n",
-     1, 6, "ends inside a frequency point: expected 1 more"},
+     1, 6, "ends inside a frequency point: expected 1 more number"},
     {"v2 keyword inside the data", "a.ts",
      "[Version] 2.0\n[Number of Ports] 1\n[Number of Frequencies] 2\n[Network Data]\n1 0 0\n"
      "[Reference] 50\n",
