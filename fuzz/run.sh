@@ -1,7 +1,8 @@
 #!/bin/sh
-# Builds the fuzz preset and runs the pipeline fuzzer for a number of seconds (default 60) on a
-# copy of the seed corpus, so the repository corpus does not grow. Exits non-zero on a finding;
-# the crashing input is kept in the working directory shown at the end.
+# Builds the fuzz preset and runs each fuzzer, the text pipeline's and the Touchstone reader's,
+# for the given number of seconds (default 60; the whole run takes twice that) on a copy of its
+# seed corpus, so the repository corpora do not grow. Exits non-zero on a finding; the crashing
+# input is kept in the working directory shown at the end.
 #
 #   fuzz/run.sh [seconds]
 set -eu
@@ -15,18 +16,27 @@ cmake --preset fuzz
 cmake --build --preset fuzz
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/voranth-fuzz.XXXXXX")
-mkdir "$work/corpus" "$work/findings"
-cp "$root"/fuzz/corpus/* "$work/corpus/"
+found=0
 
-status=0
-"$root/build/fuzz/fuzz/pipeline_fuzzer" \
-  -max_total_time="$seconds" -max_len=256 -timeout=5 -rss_limit_mb=2048 \
-  -print_final_stats=1 -artifact_prefix="$work/findings/" \
-  "$work/corpus" || status=$?
+# run NAME CORPUS MAX_LEN
+run() {
+  mkdir "$work/$1" "$work/$1/corpus" "$work/$1/findings"
+  cp "$root/fuzz/$2"/* "$work/$1/corpus/"
+  status=0
+  "$root/build/fuzz/fuzz/$1" \
+    -max_total_time="$seconds" -max_len="$3" -timeout=5 -rss_limit_mb=2048 \
+    -print_final_stats=1 -artifact_prefix="$work/$1/findings/" \
+    "$work/$1/corpus" || status=$?
+  if [ "$status" -ne 0 ] || [ -n "$(ls -A "$work/$1/findings")" ]; then
+    echo "$1: finding(s) in $work/$1/findings" >&2
+    found=1
+  else
+    echo "$1: no findings in ${seconds} s"
+  fi
+}
 
-if [ "$status" -ne 0 ] || [ -n "$(ls -A "$work/findings")" ]; then
-  echo "pipeline_fuzzer: finding(s) in $work/findings" >&2
-  exit 1
-fi
+run pipeline_fuzzer corpus 256
+run touchstone_fuzzer corpus_touchstone 4096
+
+[ "$found" -eq 0 ] || exit 1
 rm -rf "$work"
-echo "pipeline_fuzzer: no findings in ${seconds} s"

@@ -1,0 +1,724 @@
+#include "cli/touchstone.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "calc/complex_value.h"
+
+namespace touchstone {
+
+namespace {
+
+std::string WhatOf(const std::string& file, long line, const std::string& message) {
+  if (line > 0) return file + ":" + std::to_string(line) + ": " + message;
+  return file + ": " + message;
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// A line without its comment ('!' to the end of the line) and surrounding blanks.
+std::string_view Significant(std::string_view line) {
+  if (const void* bang = std::memchr(line.data(), '!', line.size())) {
+    line = line.substr(0, static_cast<const char*>(bang) - line.data());
+  }
+  return Trim(line);
+}
+
+// Splits the next blank-separated field off `rest`; empty when none is left.
+std::string_view NextField(std::string_view& rest) {
+  std::size_t i = 0;
+  while (i < rest.size() && IsBlank(rest[i])) ++i;
+  std::size_t j = i;
+  while (j < rest.size() && !IsBlank(rest[j])) ++j;
+  const std::string_view field = rest.substr(i, j - i);
+  rest.remove_prefix(j);
+  return field;
+}
+
+// A field of the file quoted for a message: shortened, with bytes outside printable ASCII as '?'.
+std::string Quote(std::string_view text) {
+  constexpr std::size_t kShown = 24;
+  std::string quoted = "\"";
+  for (std::size_t i = 0; i < text.size() && i < kShown; ++i) {
+    quoted += text[i] >= ' ' && text[i] <= '~' ? text[i] : '?';
+  }
+  if (text.size() > kShown) quoted += "...";
+  return quoted + "\"";
+}
+
+// The shortest text that reads back as `x`.
+std::string Shortest(double x) {
+  char text[32];
+  const auto result = std::to_chars(text, text + sizeof text, x);
+  return std::string(text, result.ptr);
+}
+
+enum class Parsed { kNumber, kNotANumber, kOutOfRange };
+
+// A plain decimal number in the C locale: optional sign, digits with an optional point, optional
+// exponent. Not inf, nan or hexadecimal.
+Parsed ParseNumber(std::string_view text, double& value) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  if (p != end && *p == '+') {
+    ++p;  // from_chars takes no plus sign
+    if (p != end && *p == '-') return Parsed::kNotANumber;
+  }
+  const char* digits = p != end && *p == '-' ? p + 1 : p;
+  if (digits == end || !((*digits >= '0' && *digits <= '9') || *digits == '.')) {
+    return Parsed::kNotANumber;
+  }
+  const auto [stop, error] = std::from_chars(p, end, value);
+  if (error == std::errc::result_out_of_range) return Parsed::kOutOfRange;
+  if (error != std::errc{} || stop != end) return Parsed::kNotANumber;
+  return Parsed::kNumber;
+}
+
+// A whole number of 1 or more.
+std::optional<long> ParseCount(std::string_view text) {
+  long value = 0;
+  const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc{} || stop != text.data() + text.size() || value < 1) return std::nullopt;
+  return value;
+}
+
+// Angle of re + j im in degrees, in (-180, 180]. Degrees and radians are converted with the
+// program's pi, so that the calculator turns this angle back into the same direction.
+double DegreesOf(double re, double im) {
+  const double degrees = std::atan2(im, re) * 180.0 / calc::kPi;
+  // Beyond +-180 only by rounding: the negative real axis.
+  return degrees > 180.0 || degrees <= -180.0 ? 180.0 : degrees;
+}
+
+constexpr long kMaxPorts = 100000;
+constexpr std::size_t kBlock = std::size_t{1} << 16;
+constexpr std::size_t kMaxLine = std::size_t{1} << 20;
+
+// The keywords of version 2, and the bit of each in Impl::keywords_seen_.
+enum Keyword : unsigned {
+  kVersion,
+  kNumberOfPorts,
+  kTwoPortDataOrder,
+  kNumberOfFrequencies,
+  kNumberOfNoiseFrequencies,
+  kReference,
+  kMatrixFormat,
+  kNetworkData,
+  kNoiseData,
+  kEnd,
+  kUnknown,
+};
+constexpr std::string_view kKeywordNames[] = {
+    "Version",
+    "Number of Ports",
+    "Two-Port Data Order",
+    "Number of Frequencies",
+    "Number of Noise Frequencies",
+    "Reference",
+    "Matrix Format",
+    "Network Data",
+    "Noise Data",
+    "End",
+};
+
+std::string MoreNumbers(std::int64_t count) {
+  return std::to_string(count) + (count == 1 ? " more number" : " more numbers");
+}
+
+std::string Bracketed(Keyword keyword) {
+  std::string text(1, '[');
+  text += kKeywordNames[keyword];
+  text += ']';
+  return text;
+}
+
+}  // namespace
+
+ReadError::ReadError(std::string file, long line, const std::string& message)
+    : std::runtime_error(WhatOf(file, line, message)),
+      file_(std::move(file)),
+      line_(line),
+      message_(message) {}
+
+class ReflectionReader::Impl {
+ public:
+  Impl(const std::string& path, int port) : name_(path), port_(port), buffer_(kBlock) {
+    file_ = std::make_unique<std::ifstream>();
+    errno = 0;
+    file_->open(path, std::ios::binary);
+    if (!file_->is_open()) {
+      throw ReadError(path, 0, std::string("cannot open the file: ") + std::strerror(errno));
+    }
+    in_ = file_.get();
+    ReadHeader();
+  }
+  Impl(std::istream& in, std::string name, int port)
+      : name_(std::move(name)), port_(port), in_(&in), buffer_(kBlock) {
+    ReadHeader();
+  }
+
+  int port_count() const noexcept { return ports_; }
+  double reference_ohms() const noexcept {
+    return port_reference_ ? *port_reference_ : option_reference_;
+  }
+  const std::string& name() const noexcept { return name_; }
+
+  bool Next(Sample& sample) {
+    if (error_) throw *error_;
+    if (done_) return false;
+    return version_ == 1 ? NextVersion1(sample) : NextVersion2(sample);
+  }
+
+ private:
+  enum class Format { kRealImaginary, kMagnitudeAngle, kDecibelAngle };
+  enum class Matrix { kFull, kLower, kUpper };
+
+  [[noreturn]] void Fail(long line, const std::string& message) {
+    error_.emplace(name_, line, message);
+    throw *error_;
+  }
+  [[noreturn]] void Fail(const std::string& message) { Fail(line_number_, message); }
+
+  // The next line without its line end, valid until the next call; nothing at the end.
+  std::optional<std::string_view> ReadLine() {
+    for (;;) {
+      const char* start = buffer_.data() + begin_;
+      const std::size_t size = end_ - begin_;
+      if (const void* newline = std::memchr(start, '\n', size)) {
+        const std::size_t length = static_cast<const char*>(newline) - start;
+        begin_ += length + 1;
+        ++line_number_;
+        return std::string_view(start, length);
+      }
+      if (at_end_) {
+        if (size == 0) return std::nullopt;
+        begin_ = end_;
+        ++line_number_;
+        return std::string_view(start, size);
+      }
+      // The line goes on beyond the buffer: move its start to the front (growing the buffer
+      // when the line fills it) and read the next block behind it.
+      if (size >= kMaxLine) {
+        Fail(line_number_ + 1, "line longer than " + std::to_string(kMaxLine) + " characters");
+      }
+      if (begin_ > 0) {
+        std::memmove(buffer_.data(), start, size);
+        begin_ = 0;
+        end_ = size;
+      }
+      if (end_ == buffer_.size()) buffer_.resize(std::min(2 * buffer_.size(), kMaxLine));
+      errno = 0;
+      in_->read(buffer_.data() + end_, static_cast<std::streamsize>(buffer_.size() - end_));
+      end_ += static_cast<std::size_t>(in_->gcount());
+      if (in_->bad()) {
+        const int cause = errno;
+        Fail(line_number_ == 0 ? 0 : line_number_ + 1,
+             std::string("cannot read the file") +
+                 (cause != 0 ? std::string(": ") + std::strerror(cause) : ""));
+      }
+      if (!*in_) at_end_ = true;
+    }
+  }
+
+  double Number(std::string_view field) {
+    double value = 0;
+    switch (ParseNumber(field, value)) {
+      case Parsed::kNumber:
+        return value;
+      case Parsed::kOutOfRange:
+        Fail("number out of range: " + Quote(field));
+      case Parsed::kNotANumber:
+        break;
+    }
+    Fail("non-numeric field " + Quote(field) + ": expected a number");
+  }
+
+  void ReadHeader() {
+    while (auto line = ReadLine()) {
+      // A byte-order mark, as some Windows programs write, is not part of the first line.
+      if (line_number_ == 1 && line->substr(0, 3) == "\xEF\xBB\xBF") line->remove_prefix(3);
+      const std::string_view text = Significant(*line);
+      if (text.empty()) continue;
+      if (version_ == 0) {
+        // The first line that is not a comment tells the version.
+        if (text.front() == '[') {
+          if (KeywordOf(text).first != kVersion) {
+            Fail("expected [Version] 2.0 as the first keyword of a version 2 file");
+          }
+        } else {
+          version_ = 1;
+          SetPortCount(PortsFromName(), 0);
+        }
+      }
+      if (references_left_ > 0 && text.front() != '[' && text.front() != '#') {
+        ReadReferences(text);
+      } else if (references_left_ > 0) {
+        Fail("[Reference] lists " + std::to_string(reference_index_) +
+             " reference impedances: expected " + std::to_string(ports_) + ", one per port");
+      } else if (text.front() == '#') {
+        ReadOptionLine(text);
+      } else if (text.front() == '[') {
+        if (ReadKeyword(text)) break;
+      } else {
+        if (version_ == 2 && !in_network_data_) {
+          Fail("expected a keyword: version 2 data follows [Network Data]");
+        }
+        StartData(text);
+        return;
+      }
+    }
+    Fail("no network data: expected a line of numbers");
+  }
+
+  void ReadOptionLine(std::string_view text) {
+    if (option_seen_) return;  // only the first option line counts
+    if (data_started_ || in_network_data_) {
+      Fail("the option line must come before the data");
+    }
+    option_seen_ = true;
+    bool unit = false, parameter = false, format = false, reference = false;
+    auto once = [this](bool& seen, const char* what) {
+      if (seen) Fail(std::string("option line: two ") + what);
+      seen = true;
+    };
+    text.remove_prefix(1);
+    for (std::string_view field; !(field = NextField(text)).empty();) {
+      if (EqualsNoCase(field, "hz") || EqualsNoCase(field, "khz") || EqualsNoCase(field, "mhz") ||
+          EqualsNoCase(field, "ghz")) {
+        once(unit, "frequency units");
+        const char prefix = Lower(field.front());
+        unit_hz_ = prefix == 'g' ? 1e9 : prefix == 'm' ? 1e6 : prefix == 'k' ? 1e3 : 1.0;
+      } else if (EqualsNoCase(field, "s")) {
+        once(parameter, "parameter types");
+      } else if (EqualsNoCase(field, "y") || EqualsNoCase(field, "z") || EqualsNoCase(field, "h") ||
+                 EqualsNoCase(field, "g")) {
+        Fail("only S-parameters can be read: the option line gives " +
+             std::string(1, static_cast<char>(Lower(field.front()) - 'a' + 'A')) + "-parameters");
+      } else if (EqualsNoCase(field, "ri") || EqualsNoCase(field, "ma") ||
+                 EqualsNoCase(field, "db")) {
+        once(format, "data formats");
+        format_ = EqualsNoCase(field, "ri")   ? Format::kRealImaginary
+                  : EqualsNoCase(field, "ma") ? Format::kMagnitudeAngle
+                                              : Format::kDecibelAngle;
+      } else if (EqualsNoCase(field, "r")) {
+        once(reference, "reference impedances");
+        const std::string_view value = NextField(text);
+        if (value.empty()) Fail("option line: expected a reference impedance after R");
+        option_reference_ = Number(value);
+      } else {
+        Fail("unknown option line: " + Quote(field) +
+             " is none of Hz, kHz, MHz, GHz, S, RI, MA, DB, R and its value");
+      }
+    }
+  }
+
+  // The keyword of a line that starts with '[', and the rest of the line.
+  std::pair<Keyword, std::string_view> KeywordOf(std::string_view text) {
+    const std::size_t close = text.find(']');
+    if (close == std::string_view::npos) Fail("expected ']' to close the keyword");
+    const std::string_view name = Trim(text.substr(1, close - 1));
+    unsigned keyword = 0;
+    while (keyword < kUnknown && !EqualsNoCase(name, kKeywordNames[keyword])) ++keyword;
+    if (keyword == kUnknown) {
+      Fail("unknown keyword " + Quote(text.substr(0, close + 1)) + " (not a version 2.0 keyword)");
+    }
+    if (version_ == 1) {
+      Fail("unexpected keyword " + Quote(text.substr(0, close + 1)) +
+           ": a version 2 file begins with [Version] 2.0");
+    }
+    return {static_cast<Keyword>(keyword), Trim(text.substr(close + 1))};
+  }
+
+  // Reads one keyword line of the version 2 header; true when it ends the network data before
+  // any data.
+  bool ReadKeyword(std::string_view text) {
+    const auto parsed = KeywordOf(text);
+    const Keyword keyword = parsed.first;
+    const std::string_view argument = parsed.second;
+    const std::string shown = Bracketed(keyword);
+    if (in_network_data_) {
+      if (keyword == kNoiseData || keyword == kEnd) return true;
+      Fail("unexpected keyword " + shown + " in the network data");
+    }
+    if (keywords_seen_ & (1u << keyword)) Fail("repeated keyword " + shown);
+    keywords_seen_ |= 1u << keyword;
+    auto count = [&]() {
+      const std::optional<long> n = ParseCount(argument);
+      if (!n) Fail("expected a whole number of 1 or more after " + shown);
+      return *n;
+    };
+    switch (keyword) {
+      case kVersion: {
+        double version = 0;
+        if (ParseNumber(argument, version) != Parsed::kNumber || version != 2.0) {
+          Fail("unsupported version " + Quote(argument) + ": expected [Version] 2.0");
+        }
+        version_ = 2;
+        break;
+      }
+      case kNumberOfPorts:
+        SetPortCount(count(), line_number_);
+        break;
+      case kTwoPortDataOrder:
+        // S_pp is the first or last pair of a 2-port either way.
+        if (!EqualsNoCase(argument, "12_21") && !EqualsNoCase(argument, "21_12")) {
+          Fail("expected 12_21 or 21_12 after " + shown);
+        }
+        break;
+      case kNumberOfFrequencies:
+        frequencies_expected_ = count();
+        break;
+      case kNumberOfNoiseFrequencies:
+        count();  // the noise data is not read
+        break;
+      case kReference:
+        if (ports_ == 0) Fail("[Reference] must follow [Number of Ports]");
+        references_left_ = ports_;
+        ReadReferences(argument);
+        break;
+      case kMatrixFormat:
+        if (EqualsNoCase(argument, "full")) {
+          matrix_ = Matrix::kFull;
+        } else if (EqualsNoCase(argument, "lower")) {
+          matrix_ = Matrix::kLower;
+        } else if (EqualsNoCase(argument, "upper")) {
+          matrix_ = Matrix::kUpper;
+        } else {
+          Fail("expected Full, Lower or Upper after " + shown);
+        }
+        break;
+      case kNetworkData:
+        if (ports_ == 0) Fail("expected [Number of Ports] before [Network Data]");
+        if (frequencies_expected_ == 0) {
+          Fail("expected [Number of Frequencies] before [Network Data]");
+        }
+        in_network_data_ = true;
+        break;
+      case kNoiseData:
+      case kEnd:
+        Fail("expected [Network Data] before " + shown);
+      case kUnknown:
+        break;
+    }
+    return false;
+  }
+
+  void ReadReferences(std::string_view numbers) {
+    for (std::string_view field; !(field = NextField(numbers)).empty();) {
+      if (references_left_ == 0) {
+        Fail("[Reference] lists more than " + std::to_string(ports_) + " reference impedances");
+      }
+      const double ohms = Number(field);
+      if (++reference_index_ == port_) port_reference_ = ohms;
+      --references_left_;
+    }
+  }
+
+  // The number of ports of a version 1 file, from the extension .sNp of its name.
+  long PortsFromName() {
+    const std::size_t slash = name_.find_last_of("/\\");
+    const std::size_t dot = name_.rfind('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash) &&
+        name_.size() - dot >= 4 && Lower(name_[dot + 1]) == 's' && Lower(name_.back()) == 'p') {
+      if (const auto n =
+              ParseCount(std::string_view(name_).substr(dot + 2, name_.size() - dot - 3))) {
+        return *n;
+      }
+    }
+    Fail(0,
+         "a version 1 file needs a name ending in .sNp (.s1p, .s2p, ...) for its number of ports");
+  }
+
+  void SetPortCount(long ports, long line) {
+    if (ports > kMaxPorts) {
+      Fail(line, "more than " + std::to_string(kMaxPorts) + " ports are not supported");
+    }
+    ports_ = static_cast<int>(ports);
+    if (port_ < 1 || port_ > ports_) {
+      Fail(line, "port " + std::to_string(port_) + " does not exist: expected a port from 1 to " +
+                     std::to_string(ports_));
+    }
+  }
+
+  // Works out where S_pp lies in a frequency point, and keeps the first data line.
+  void StartData(std::string_view first_line) {
+    const std::int64_t n = ports_, p = port_;
+    std::int64_t pairs = n * n;
+    std::int64_t index = (p - 1) * n + (p - 1);  // rows of the full matrix, one after another
+    if (version_ == 2 && matrix_ == Matrix::kLower) {
+      pairs = n * (n + 1) / 2;  // row i holds S_i1 ... S_ii
+      index = p * (p + 1) / 2 - 1;
+    } else if (version_ == 2 && matrix_ == Matrix::kUpper) {
+      pairs = n * (n + 1) / 2;  // row i holds S_ii ... S_iN
+      index = (p - 1) * (n + 1) - (p - 1) * p / 2;
+    }
+    numbers_per_point_ = 1 + 2 * pairs;
+    target_ = 1 + 2 * index;
+    // Version 1 puts a 1- or 2-port point on one line, and otherwise each row of the matrix on
+    // lines of at most four pairs.
+    lines_per_row_ = n <= 2 ? 1 : (n + 3) / 4;
+    lines_per_point_ = n <= 2 ? 1 : n * lines_per_row_;
+    data_started_ = true;
+    pending_ = first_line;
+    pending_line_ = line_number_;
+  }
+
+  // The next line that holds data, with its comment and surrounding blanks removed; nothing at
+  // the end of the network data (end of file, or [Noise Data] or [End]).
+  std::optional<std::string_view> NextDataLine() {
+    if (pending_) {
+      const std::string_view text = *pending_;
+      pending_.reset();
+      data_line_ = pending_line_;
+      return text;
+    }
+    while (const auto line = ReadLine()) {
+      const std::string_view text = Significant(*line);
+      if (text.empty()) continue;
+      if (text.front() == '#') {
+        ReadOptionLine(text);
+      } else if (text.front() == '[') {
+        const Keyword keyword = KeywordOf(text).first;
+        if (keyword != kNoiseData && keyword != kEnd) {
+          Fail("unexpected keyword " + Bracketed(keyword) +
+               " in the network data: expected numbers, [Noise Data] or [End]");
+        }
+        return std::nullopt;
+      } else {
+        data_line_ = line_number_;
+        return text;
+      }
+    }
+    return std::nullopt;
+  }
+
+  void CheckFrequency(double frequency, std::string_view field, long line) {
+    if (frequency < 0) Fail(line, "negative frequency " + Quote(field));
+    if (!std::isfinite(frequency * unit_hz_)) Fail(line, "frequency out of range: " + Quote(field));
+    if (frequencies_read_ > 0 && frequency <= last_frequency_) {
+      std::string message = frequency == last_frequency_
+                                ? "repeated frequency " + Shortest(frequency)
+                                : "decreasing frequencies: " + Shortest(frequency) + " after " +
+                                      Shortest(last_frequency_);
+      message += "; frequencies must increase";
+      if (version_ == 2) message += " (or the point before has a number too many or too few)";
+      Fail(line, message);
+    }
+    last_frequency_ = frequency;
+    ++frequencies_read_;
+  }
+
+  bool NextVersion1(Sample& sample) {
+    const std::optional<std::string_view> first = NextDataLine();
+    if (!first) {
+      done_ = true;
+      return false;
+    }
+    double frequency = 0, a = 0, b = 0;
+    std::string_view frequency_field;
+    long target_line = 0;
+    std::int64_t position = 0;  // numbers of the point read so far
+    for (std::int64_t j = 0; j < lines_per_point_; ++j) {
+      std::string_view text;
+      if (j == 0) {
+        text = *first;
+      } else if (const auto next = NextDataLine()) {
+        text = *next;
+      } else {
+        Fail(data_line_, "the file ends inside a frequency point: expected " +
+                             MoreNumbers(numbers_per_point_ - position));
+      }
+      const std::int64_t column = 4 * (j % lines_per_row_);
+      const int pairs = ports_ <= 2 ? ports_ * ports_
+                                    : static_cast<int>(std::min<std::int64_t>(4, ports_ - column));
+      const int expected = 2 * pairs + (j == 0 ? 1 : 0);
+      double values[9];
+      int count = 0;
+      for (std::string_view field; !(field = NextField(text)).empty(); ++count) {
+        if (count < expected) values[count] = Number(field);
+        if (j == 0 && count == 0) frequency_field = field;
+      }
+      if (j == 0 && ports_ == 2 && count == 5 && frequencies_read_ > 0 &&
+          values[0] <= last_frequency_) {
+        // Noise parameters follow the network data of a 2-port, starting at a frequency not
+        // above the last one.
+        done_ = true;
+        return false;
+      }
+      if (count != expected) {
+        Fail(data_line_, "wrong count of numbers: expected " + std::to_string(expected) +
+                             (j == 0 ? " (the frequency and " : " (") + std::to_string(pairs) +
+                             (pairs == 1 ? " pair)" : " pairs)") + ", found " +
+                             std::to_string(count));
+      }
+      if (j == 0) {
+        frequency = values[0];
+        CheckFrequency(frequency, frequency_field, data_line_);
+      }
+      if (target_ >= position && target_ < position + count) {
+        a = values[target_ - position];
+        b = values[target_ - position + 1];
+        target_line = data_line_;
+      }
+      position += count;
+    }
+    Fill(sample, frequency, a, b, target_line);
+    return true;
+  }
+
+  bool NextVersion2(Sample& sample) {
+    double frequency = 0, a = 0, b = 0;
+    long target_line = 0;
+    for (std::int64_t position = 0; position < numbers_per_point_;) {
+      const std::string_view field = NextField(line_);
+      if (field.empty()) {
+        // Numbers run on over lines freely: only their count matters.
+        if (const auto next = NextDataLine()) {
+          line_ = *next;
+          continue;
+        }
+        if (position > 0) {
+          Fail(data_line_, "the network data ends inside a frequency point: expected " +
+                               MoreNumbers(numbers_per_point_ - position));
+        }
+        if (frequencies_read_ != frequencies_expected_) {
+          Fail("[Number of Frequencies] is " + std::to_string(frequencies_expected_) +
+               " but the network data holds " + std::to_string(frequencies_read_));
+        }
+        done_ = true;
+        return false;
+      }
+      const double value = Number(field);
+      if (position == 0) {
+        if (frequencies_read_ == frequencies_expected_) {
+          Fail("more frequencies than [Number of Frequencies] " +
+               std::to_string(frequencies_expected_));
+        }
+        CheckFrequency(value, field, data_line_);
+        frequency = value;
+      } else if (position == target_) {
+        a = value;
+        target_line = data_line_;
+      } else if (position == target_ + 1) {
+        b = value;
+      }
+      ++position;
+    }
+    Fill(sample, frequency, a, b, target_line);
+    return true;
+  }
+
+  void Fill(Sample& sample, double frequency, double a, double b, long line) {
+    sample.frequency_hz = frequency * unit_hz_;
+    if (format_ == Format::kRealImaginary) {
+      sample.re = a;
+      sample.im = b;
+      sample.magnitude = std::hypot(a, b);
+      sample.angle_deg = DegreesOf(a, b);
+    } else {
+      sample.magnitude = format_ == Format::kMagnitudeAngle ? a : std::pow(10.0, a / 20.0);
+      sample.angle_deg = b;
+      const double radians = b * calc::kPi / 180.0;
+      sample.re = sample.magnitude * std::cos(radians);
+      sample.im = sample.magnitude * std::sin(radians);
+    }
+    if (!std::isfinite(sample.re) || !std::isfinite(sample.im) ||
+        !std::isfinite(sample.magnitude) || !std::isfinite(sample.angle_deg)) {
+      const std::string p = std::to_string(port_);
+      Fail(line, "S" + p + (port_ < 10 ? "" : ",") + p +
+                     " out of range: its magnitude or angle is too large to compute with");
+    }
+  }
+
+  std::string name_;
+  int port_;
+  std::unique_ptr<std::ifstream> file_;
+  std::istream* in_ = nullptr;
+
+  // Lines of the stream, read in blocks into one buffer that grows only for a long line.
+  std::vector<char> buffer_;
+  std::size_t begin_ = 0, end_ = 0;
+  bool at_end_ = false;
+  long line_number_ = 0;  // of the line last read
+
+  // The header.
+  int version_ = 0;  // 0 until the first line that is not a comment
+  int ports_ = 0;
+  double unit_hz_ = 1e9;
+  Format format_ = Format::kMagnitudeAngle;
+  double option_reference_ = 50.0;
+  std::optional<double> port_reference_;  // from the [Reference] list
+  bool option_seen_ = false;
+  unsigned keywords_seen_ = 0;
+  Matrix matrix_ = Matrix::kFull;
+  std::int64_t frequencies_expected_ = 0;
+  long references_left_ = 0;  // numbers of a [Reference] list still to come
+  long reference_index_ = 0;  // ports listed so far
+  bool in_network_data_ = false;
+
+  // Layout of one frequency point: how many numbers, and where S_pp lies (the index of its first
+  // number, after the frequency at index 0).
+  std::int64_t numbers_per_point_ = 0;
+  std::int64_t target_ = 0;
+  std::int64_t lines_per_row_ = 1, lines_per_point_ = 1;
+
+  // Position in the data.
+  bool data_started_ = false;
+  std::optional<std::string_view> pending_;  // the first data line, read with the header
+  long pending_line_ = 0;
+  long data_line_ = 0;     // number of the data line last returned
+  std::string_view line_;  // rest of the current version 2 data line
+  bool done_ = false;
+  std::int64_t frequencies_read_ = 0;
+  double last_frequency_ = 0;
+  std::optional<ReadError> error_;
+};
+
+ReflectionReader::ReflectionReader(const std::string& path, int port)
+    : impl_(std::make_unique<Impl>(path, port)) {}
+ReflectionReader::ReflectionReader(std::istream& in, std::string name, int port)
+    : impl_(std::make_unique<Impl>(in, std::move(name), port)) {}
+ReflectionReader::ReflectionReader(ReflectionReader&&) noexcept = default;
+ReflectionReader& ReflectionReader::operator=(ReflectionReader&&) noexcept = default;
+ReflectionReader::~ReflectionReader() = default;
+
+int ReflectionReader::port_count() const noexcept {
+  return impl_->port_count();
+}
+double ReflectionReader::reference_ohms() const noexcept {
+  return impl_->reference_ohms();
+}
+const std::string& ReflectionReader::name() const noexcept {
+  return impl_->name();
+}
+bool ReflectionReader::Next(Sample& sample) {
+  return impl_->Next(sample);
+}
+
+}  // namespace touchstone

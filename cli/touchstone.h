@@ -1,0 +1,83 @@
+#pragma once
+
+// Reader of Touchstone files (version 1 and 2.0): the reflection coefficient S_pp of one port,
+// one frequency point at a time, in constant memory.
+//
+// What it reads: S-parameters only (Y, Z, H and G are an error), in RI, MA or DB, frequencies in
+// Hz, kHz, MHz or GHz, keywords and options in any case; '!' starts a comment. Without an option
+// line the data are GHz, MA, R 50; option lines after the first are ignored. Numbers are plain
+// decimal in the C locale ("0.5", "-5e-1", "+.5"), not inf, nan or with a decimal comma.
+// - Version 1: the extension .sNp of the name gives N. A 1- or 2-port point is one line (2-port
+//   order 11 21 12 22); from 3 ports on each row of the matrix starts a line and wraps after four
+//   pairs. In a 2-port file, a line of 5 numbers whose frequency is not above the previous one
+//   starts the noise parameters, which end the network data.
+// - Version 2.0: [Version] 2.0 comes first; [Number of Ports] and [Number of Frequencies] are
+//   required before [Network Data] and the count of frequencies is checked. [Reference] may span
+//   lines; [Matrix Format] Full, Lower or Upper; the data may wrap anywhere (numbers are counted,
+//   not lines); [Noise Data] or [End] ends the network data.
+// Frequencies must increase strictly. Lines longer than 1 MiB are an error.
+
+#include <istream>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace touchstone {
+
+// A failure to read a file: which file, which line (0 when not about one line) and what was
+// expected. what() is "FILE:LINE: MESSAGE" (or "FILE: MESSAGE" when line is 0).
+class ReadError : public std::runtime_error {
+ public:
+  ReadError(std::string file, long line, const std::string& message);
+  const std::string& file() const noexcept { return file_; }
+  long line() const noexcept { return line_; }
+  // The message alone, without file and line.
+  const std::string& message() const noexcept { return message_; }
+
+ private:
+  std::string file_;
+  long line_;
+  std::string message_;
+};
+
+// One frequency point of the reflection coefficient S_pp of the chosen port, against that
+// port's reference impedance in the file. All four numbers are filled, whichever format (RI, MA,
+// DB) the file uses: magnitude/angle_deg are taken as written for MA (and 10^(dB/20) for DB);
+// re/im for RI; the other pair is derived (angle in degrees, in (-180, 180]).
+struct Sample {
+  double frequency_hz = 0;
+  double re = 0, im = 0;
+  double magnitude = 0, angle_deg = 0;
+};
+
+// Streams S_pp of one port of a Touchstone file (version 1 or 2.0), one frequency point at a
+// time, in constant memory (a file of several GB is never held in memory).
+class ReflectionReader {
+ public:
+  // Opens the file and reads its header up to the first data line. `port` is 1-based.
+  // Throws ReadError: missing or unreadable file, unknown option line, parameter type other than
+  // S, port the file does not have, bad keyword, no network data, ...
+  ReflectionReader(const std::string& path, int port);
+  // The same over an already open stream; `name` names it in messages and, for version 1 data,
+  // its extension (.sNp) gives the number of ports.
+  ReflectionReader(std::istream& in, std::string name, int port);
+
+  ReflectionReader(ReflectionReader&&) noexcept;
+  ReflectionReader& operator=(ReflectionReader&&) noexcept;
+  ~ReflectionReader();
+
+  int port_count() const noexcept;
+  double reference_ohms() const noexcept;  // reference impedance of the chosen port
+  const std::string& name() const noexcept;
+
+  // Reads the next frequency point into `sample`; false at the end of the network data.
+  // Throws ReadError: wrong count of numbers, non-numeric field, frequency not increasing, ...
+  // After an error the reader stays failed: every further call throws the same error.
+  bool Next(Sample& sample);
+
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace touchstone

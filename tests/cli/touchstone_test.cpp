@@ -1,0 +1,298 @@
+#include "cli/touchstone.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using touchstone::ReadError;
+using touchstone::ReflectionReader;
+using touchstone::Sample;
+
+// A frequency point as the file writes S_pp: re and im for RI, magnitude (10^(dB/20) for DB)
+// and angle for MA and DB.
+struct Point {
+  double hz, a, b;
+};
+
+struct Good {
+  const char* what;
+  const char* name;  // its extension gives the port count of version 1 data
+  const char* text;
+  int port;
+  int ports;
+  double ohms;
+  bool ri;
+  std::vector<Point> points;
+};
+
+constexpr const char* kTwoPortDb =
+    "# KHZ S DB R 50\n"
+    "! f S11 S21 S12 S22\n"
+    "1 -10 1 -20 2 -30 3 -6 4\n"
+    "2 -11 5 -21 6 -31 7 -40 8\n"
+    "! noise parameters: the frequency starts again\n"
+    "1 2.0 0.5 10 0.3\n"
+    "2 2.1 0.5 11 0.3\n";
+
+constexpr const char* kUpper =
+    "[Version] 2.0\n"
+    "# MHz S MA\n"
+    "[Number of Ports] 3\n"
+    "[Number of Frequencies] 1\n"
+    "[Number of Noise Frequencies] 1\n"
+    "[Matrix Format] upper\n"
+    "[Reference] 50 60 70\n"
+    "[Network Data]\n"
+    "5 .11 1 .12 2 .13 3\n"
+    "  .22 4 .23 5\n"
+    "  .33 6\n"
+    "[Noise Data]\n"
+    "4 2.0 0.5 10 0.3\n"
+    "[End]\n";
+
+// clang-format off
+const Good kGood[] = {
+    {"v1 RI, Hz, R 75, comments, CRLF, negative real axis", "a.s1p",
+     "! a comment\r\n# hz s ri r 75 ! units and format\r\n\r\n100 0.1 -0.2\r\n"
+     "200\t-0.5 -0 ! on the negative real axis\r\n",
+     1, 1, 75, true, {{100, 0.1, -0.2}, {200, -0.5, -0.0}}},
+    {"v1 without option line: GHz, MA, R 50; byte-order mark", "b.S1P",
+     "\xEF\xBB\xBF" "1 0.5 30\n2.5 +0.25 -45E0\n",
+     1, 1, 50, false, {{1e9, 0.5, 30}, {2.5e9, 0.25, -45}}},
+    {"v1 2-port DB, kHz, S22, noise data after", "c.s2p", kTwoPortDb,
+     2, 2, 50, false, {{1e3, 0.501187233627272, 4}, {2e3, 0.01, 8}}},
+    {"v1 2-port DB, S11", "c.s2p", kTwoPortDb,
+     1, 2, 50, false, {{1e3, 0.316227766016838, 1}, {2e3, 0.281838293126445, 5}}},
+    {"v1 3-port MA, MHz: one row of the matrix per line", "d.s3p",
+     "# MHz S MA R 50\n"
+     "1 .11 1 .12 2 .13 3\n .21 4 .22 5 .23 6\n .31 7 .32 8 .33 9\n"
+     "2 .11 1 .12 2 .13 3\n .21 4 .22 5 .23 6\n .31 7 .32 8 .33 -9\n",
+     3, 3, 50, false, {{1e6, .33, 9}, {2e6, .33, -9}}},
+    {"v1 5-port RI: rows wrapped after four pairs", "e.s5p",
+     "# Hz S RI R 50\n"
+     "7 1.1 0 1.2 0 1.3 0 1.4 0\n 1.5 0\n 2.1 0 2.2 0 2.3 0 2.4 0\n 2.5 0\n"
+     " 3.1 0 3.2 0 3.3 0 3.4 0\n 3.5 0\n 4.1 0 4.2 0 4.3 0 4.4 0\n 4.5 0\n"
+     " 5.1 0 5.2 0 5.3 0 5.4 0\n 5.5 -5.5\n",
+     5, 5, 50, true, {{7, 5.5, -5.5}}},
+    {"v2 2-port 12_21 RI, [Reference] over two lines", "f.ts",
+     "! version 2\n[Version] 2.0\n# GHz S RI R 50\n[Number of Ports] 2\n"
+     "[Two-Port Data Order] 12_21\n[Number of Frequencies] 2\n[Reference] 50\n 75 ! port 2\n"
+     "[Network Data]\n1 0.11 0 0.12 0 0.21 0 0.22 -0.1\n2 0.11 0 0.12 0\n 0.21 0 0.22 -0.2\n"
+     "[End]\n",
+     2, 2, 75, true, {{1e9, 0.22, -0.1}, {2e9, 0.22, -0.2}}},
+    {"v2 3-port full RI, S22", "g.s3p",
+     "[version] 2.0\n# Hz S RI R 25\n[number of ports] 3\n[Number of Frequencies] 1\n"
+     "[Matrix Format] Full\n[Network Data]\n3 1 0 2 0 3 0 4 0 5 0 6 0 7 0 8 0 9 0\n",
+     2, 3, 25, true, {{3, 5, 0}}},
+    {"v2 3-port lower DB, numbers wrapped freely", "h.s3p",
+     "[Version] 2.0\n# Hz S DB R 50\n[Number of Ports] 3\n[Number of Frequencies] 2\n"
+     "[Matrix Format] Lower\n[Network Data]\n"
+     "10 -1 1 -2 2 -20 22\n-3 3 -4 4 -5 5 20 -1 1 -2 2 -40 44\n-3 3 -4 4\n-5 5\n[End]\n",
+     2, 3, 50, false, {{10, 0.1, 22}, {20, 0.01, 44}}},
+    {"v2 3-port upper MA, S22, noise data after", "i.ts", kUpper, 2, 3, 60, false, {{5e6, .22, 4}}},
+    {"v2 3-port upper MA, S33", "i.ts", kUpper, 3, 3, 70, false, {{5e6, .33, 6}}},
+};
+// clang-format on
+
+void PrintTo(const Good& c, std::ostream* out) {
+  *out << c.what;
+}
+
+class GoodFiles : public testing::TestWithParam<Good> {};
+
+TEST_P(GoodFiles, GiveSppOfEachPoint) {
+  const Good& c = GetParam();
+  // A directory of this process: the tests run in parallel.
+  const std::filesystem::path dir =
+      std::filesystem::path(testing::TempDir()) / ("touchstone_test." + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir / c.name, std::ios::binary) << c.text;
+  ReflectionReader reader((dir / c.name).string(), c.port);
+  std::filesystem::remove_all(dir);  // the open file stays readable
+  EXPECT_EQ(reader.port_count(), c.ports);
+  EXPECT_EQ(reader.reference_ohms(), c.ohms);
+  Sample s;
+  for (const Point& p : c.points) {
+    ASSERT_TRUE(reader.Next(s));
+    EXPECT_EQ(s.frequency_hz, p.hz);
+    // The pair as written, and the other one derived from it.
+    const double a = c.ri ? s.re : s.magnitude, b = c.ri ? s.im : s.angle_deg;
+    EXPECT_NEAR(a, p.a, 1e-14);
+    EXPECT_EQ(b, p.b);
+    const double radians = s.angle_deg * std::acos(-1.0) / 180;
+    EXPECT_NEAR(s.re, s.magnitude * std::cos(radians), 1e-13);
+    EXPECT_NEAR(s.im, s.magnitude * std::sin(radians), 1e-13);
+    if (c.ri) {
+      EXPECT_GT(s.angle_deg, -180);
+      EXPECT_LE(s.angle_deg, 180);
+    }
+  }
+  EXPECT_FALSE(reader.Next(s));
+  EXPECT_FALSE(reader.Next(s));
+}
+
+INSTANTIATE_TEST_SUITE_P(Touchstone, GoodFiles, testing::ValuesIn(kGood));
+
+struct Bad {
+  const char* what;
+  const char* name;
+  const char* text;  // nullptr: open `name` as a path
+  int port;
+  long line;
+  const char* key;  // a part of the message
+};
+
+const Bad kBad[] = {
+    {"missing file", "no/such.s1p", nullptr, 1, 0, "cannot open"},
+    {"directory", ".", nullptr, 1, 0, "cannot read"},
+    {"empty file", "a.s1p", "", 1, 0, "no network data"},
+    {"header only", "a.s1p", "! nothing\n# GHz S MA R 50\n", 1, 2, "no network data"},
+    {"unknown option", "a.s1p", "# GHz S MA R 50 XY\n1 0 0\n", 1, 1, "unknown option line"},
+    {"Y-parameters", "a.s1p", "# GHz Y RI\n1 0 0\n", 1, 1, "only S-parameters"},
+    {"R without value", "a.s1p", "# GHz S RI R\n1 0 0\n", 1, 1, "after R"},
+    {"two formats", "a.s1p", "# RI MA\n1 0 0\n", 1, 1, "two data formats"},
+    {"option line after the data", "a.s1p", "1 0 0\n# Hz S RI\n2 0 0\n", 1, 2, "option line"},
+    {"1-port pair short", "a.s1p", "1 .5 0\n2 .5\n", 1, 2, "expected 3"},
+    {"2-port line short", "a.s2p", "1 1 0 1 0 1 0 1\n", 1, 1, "expected 9 (the frequency"},
+    {"3-port row short", "a.s3p", "1 1 0 1 0 1 0\n 1 0 1 0\n 1 0 1 0 1 0\n", 1, 2, "expected 6"},
+    {"file ends inside a point", "a.s3p", "1 1 0 1 0 1 0\n 1 0 1 0 1 0\n", 1, 2, "ends inside"},
+    {"letters", "a.s1p", "1 0.5 abc\n", 1, 1, "non-numeric field \"abc\""},
+    {"nan", "a.s1p", "1 0.5 0\n2 nan 0\n", 1, 2, "non-numeric"},
+    {"decimal comma", "a.s1p", "1 0,5 0\n", 1, 1, "non-numeric"},
+    {"number too large", "a.s1p", "1 0.5 1e999\n", 1, 1, "out of range"},
+    {"decibels too large", "a.s1p", "# DB\n1 1e6 0\n", 1, 2, "out of range"},
+    {"negative frequency", "a.s1p", "-1 0.5 0\n", 1, 1, "negative frequency"},
+    {"decreasing frequencies", "a.s1p", "2 .5 0\n! x\n1 .5 0\n", 1, 3, "decreasing frequencies"},
+    {"repeated frequency", "a.s1p", "2 .5 0\n2 .5 0\n", 1, 2, "repeated frequency"},
+    {"2-port decreasing, not noise", "a.s2p", "2 1 0 1 0 1 0 1 0\n1 1 0 1 0 1 0 1 0\n", 1, 2,
+     "decreasing"},
+    {"2-port noise-like line going up", "a.s2p", "2 1 0 1 0 1 0 1 0\n3 1 0 1 0\n", 1, 2,
+     "expected 9"},
+    {"port beyond the extension", "a.s2p", "1 1 0 1 0 1 0 1 0\n", 3, 0, "port 3 does not exist"},
+    {"port 0", "a.s1p", "1 1 0\n", 0, 0, "port 0"},
+    {"version 1 without .sNp", "a.txt", "1 1 0\n", 1, 0, ".sNp"},
+    {"keyword in version 1", "a.s1p", "# Hz S RI\n[Number of Ports] 1\n", 1, 2,
+     "unexpected keyword"},
+    {"version 3", "a.ts", "[Version] 3.0\n", 1, 1, "unsupported version"},
+    {"[Version] not first", "a.ts", "[Number of Ports] 1\n", 1, 1, "[Version] 2.0"},
+    {"v2 port beyond [Number of Ports]", "a.ts",
+     "[Version] 2.0\n[Number of Ports] 2\n[Number of Frequencies] 1\n[Network Data]\n", 3, 2,
+     "port 3"},
+    {"unknown keyword", "a.ts", "[Version] 2.0\n[Mixed-Mode Order] D1,2 C1,2\n", 1, 2,
+     "unknown keyword"},
+    {"repeated keyword", "a.ts", "[Version] 2.0\n[Number of Ports] 1\n[Number of Ports] 1\n", 1, 3,
+     "repeated keyword"},
+    {"bad matrix format", "a.ts", "[Version] 2.0\n[Matrix Format] Diagonal\n", 1, 2,
+     "Full, Lower or Upper"},
+    {"data before [Network Data]", "a.ts", "[Version] 2.0\n[Number of Ports] 1\n1 0 0\n", 1, 3,
+     "[Network Data]"},
+    {"no [Number of Frequencies]", "a.ts", "[Version] 2.0\n[Number of Ports] 1\n[Network Data]\n",
+     1, 3, "[Number of Frequencies]"},
+    {"[Reference] before [Number of Ports]", "a.ts", "[Version] 2.0\n[Reference] 50\n", 1, 2,
+     "[Number of Ports]"},
+    {"[Reference] short", "a.ts",
+     "[Version] 2.0\n[Number of Ports] 2\n[Reference] 50\n[Number of Frequencies] 1\n", 1, 4,
+     "[Reference] lists 1"},
+    {"[Reference] long", "a.ts", "[Version] 2.0\n[Number of Ports] 1\n[Reference] 50 60\n", 1, 3,
+     "more than 1"},
+    {"fewer frequencies than announced", "a.ts",
+     "[Version] 2.0\n[Number of Ports] 1\n[Number of Frequencies] 3\n[Network Data]\n1 0 0\n"
+     "2 0 0\n[End]\n",
+     1, 7, "[Number of Frequencies] is 3"},
+    {"more frequencies than announced", "a.ts",
+     "[Version] 2.0\n[Number of Ports] 1\n[Number of Frequencies] 1\n[Network Data]\n1 0 0\n"
+     "2 0 0\n",
+     1, 6, "more frequencies"},
+    {"v2 point cut short", "a.ts",
+     "[Version] 2.0\n[Number of Ports] 2\n[Number of Frequencies] 1\n[Network Data]\n"
+     "1 0 0 0 0\n0 0 0\n[End]\n",
+     1, 6, "ends inside a frequency point: expected 1 more number"},
+    {"v2 keyword inside the data", "a.ts",
+     "[Version] 2.0\n[Number of Ports] 1\n[Number of Frequencies] 2\n[Network Data]\n1 0 0\n"
+     "[Reference] 50\n",
+     1, 6, "unexpected keyword [Reference]"},
+};
+
+// Reads a whole file the way a caller does; the error it raises, if any.
+std::optional<ReadError> ErrorOf(const Bad& c) {
+  std::istringstream in(c.text ? c.text : "");
+  try {
+    ReflectionReader reader = c.text ? ReflectionReader(in, c.name, c.port)
+                                     : ReflectionReader(std::string(c.name), c.port);
+    Sample s;
+    try {
+      while (reader.Next(s)) {
+      }
+    } catch (const ReadError& first) {
+      // A failed reader stays failed.
+      try {
+        reader.Next(s);
+      } catch (const ReadError& again) {
+        EXPECT_STREQ(again.what(), first.what());
+        throw;
+      }
+      ADD_FAILURE() << "reading on after an error gave no error";
+      throw;
+    }
+  } catch (const ReadError& e) {
+    return e;
+  }
+  return std::nullopt;
+}
+
+void PrintTo(const Bad& c, std::ostream* out) {
+  *out << c.what;
+}
+
+class BadFiles : public testing::TestWithParam<Bad> {};
+
+TEST_P(BadFiles, GiveFileLineAndWhatWasExpected) {
+  const Bad& c = GetParam();
+  const std::optional<ReadError> e = ErrorOf(c);
+  ASSERT_TRUE(e) << c.what;
+  EXPECT_EQ(e->file(), c.name);
+  EXPECT_EQ(e->line(), c.line) << e->what();
+  EXPECT_NE(e->message().find(c.key), std::string::npos) << e->what();
+  std::string where = c.name;
+  if (c.line > 0) where += ":" + std::to_string(c.line);
+  EXPECT_EQ(e->what(), where + ": " + e->message());
+}
+
+INSTANTIATE_TEST_SUITE_P(Touchstone, BadFiles, testing::ValuesIn(kBad));
+
+// Lines that cross the reading blocks, and one longer than a block, are read whole; a line too
+// long to hold is an error, not an unbounded allocation.
+TEST(Touchstone, LongStreamsAndLongLines) {
+  std::string text = "# Hz S RI\n!" + std::string(200000, 'x') + "\n";
+  for (int i = 1; i <= 20000; ++i) text += std::to_string(i) + " 0.25 -0.5\n";
+  std::istringstream in(text);
+  ReflectionReader reader(in, "long.s1p", 1);
+  Sample s;
+  int points = 0;
+  while (reader.Next(s)) ++points;
+  EXPECT_EQ(points, 20000);
+  EXPECT_EQ(s.frequency_hz, 20000);
+  EXPECT_EQ(s.im, -0.5);
+
+  std::istringstream endless("1 0.5 0\n!" + std::string(3 << 20, 'x'));
+  try {
+    ReflectionReader r(endless, "endless.s1p", 1);
+    while (r.Next(s)) {
+    }
+    ADD_FAILURE() << "no error";
+  } catch (const ReadError& e) {
+    EXPECT_EQ(e.line(), 2);
+    EXPECT_NE(e.message().find("line longer"), std::string::npos);
+  }
+}
+
+}  // namespace
