@@ -27,7 +27,8 @@ double DegreesToRadians(double degrees, Quantity quantity) {
 // The reference impedance is converted once, on first use.
 class DeferredImpedance {
  public:
-  explicit DeferredImpedance(ReferenceImpedance convert) : convert_(convert) {}
+  DeferredImpedance(double (*convert)(void*), void* context)
+      : convert_(convert), context_(context) {}
 
   double get() {
     if (!known_) {
@@ -35,7 +36,7 @@ class DeferredImpedance {
       // floating-point flags is undone, and its own errors pass through unchanged.
       std::fexcept_t saved;
       std::fegetexceptflag(&saved, FE_ALL_EXCEPT);
-      value_ = convert_();
+      value_ = convert_(context_);
       std::fesetexceptflag(&saved, FE_ALL_EXCEPT);
       value_ = Settle(value_);
       known_ = true;
@@ -44,7 +45,8 @@ class DeferredImpedance {
   }
 
  private:
-  ReferenceImpedance convert_;
+  double (*convert_)(void*);
+  void* context_;
   double value_ = 0.0;
   bool known_ = false;
 };
@@ -71,8 +73,9 @@ ComplexValue Impedance(const ComplexValue& g, DeferredImpedance& z0, Quantity q)
 
 }  // namespace
 
-MismatchResult EvaluateMismatch(ReferenceImpedance reference_impedance, double magnitude1,
-                                double angle_deg1, double magnitude2, double angle_deg2) {
+MismatchResult detail::EvaluateMismatch(double (*reference_impedance)(void*), void* context,
+                                        double magnitude1, double angle_deg1, double magnitude2,
+                                        double angle_deg2) {
   platform::ClearFpFlags();
   // The inputs pass a barrier after the flags are cleared, so no arithmetic on them can be
   // scheduled before the clearing.
@@ -126,7 +129,7 @@ MismatchResult EvaluateMismatch(ReferenceImpedance reference_impedance, double m
   result.ReturnLossDb =
       Checked(SafeLog10(one_minus_m, Quantity::ReturnLoss) * -10.0, Quantity::ReturnLoss);
 
-  DeferredImpedance z0(reference_impedance);
+  DeferredImpedance z0(reference_impedance, context);
   result.Impedance1 = Impedance(g1, z0, Quantity::SourceImpedance);
   result.Impedance2 = Impedance(g2, z0, Quantity::LoadImpedance);
   return result;

@@ -1,7 +1,7 @@
 #pragma once
 
+#include <memory>
 #include <type_traits>
-#include <utility>
 
 #include "calc/complex_value.h"
 
@@ -15,28 +15,32 @@ struct MismatchResult {
   ComplexValue Impedance2;      // Z0 (1 + G2) / (1 - G2)
 };
 
-// A non-owning reference to a callable that yields the reference impedance. The evaluation
-// calls it exactly once, when the first impedance needs it, and lets its errors pass.
-class ReferenceImpedance {
- public:
-  template <typename F,
-            typename = std::enable_if_t<!std::is_same_v<std::decay_t<F>, ReferenceImpedance>>>
-  ReferenceImpedance(F&& f) noexcept  // NOLINT(google-explicit-constructor)
-      : object_(const_cast<void*>(static_cast<const void*>(&f))),
-        call_([](void* o) -> double { return (*static_cast<std::remove_reference_t<F>*>(o))(); }) {}
-
-  double operator()() const { return call_(object_); }
-
- private:
-  void* object_;
-  double (*call_)(void*);
-};
+namespace detail {
+// The evaluation itself. `reference_impedance(context)` is the caller's conversion; it is only
+// borrowed for the length of the call.
+MismatchResult EvaluateMismatch(double (*reference_impedance)(void* context), void* context,
+                                double magnitude1, double angle_deg1, double magnitude2,
+                                double angle_deg2);
+}  // namespace detail
 
 // Computes the mismatch factor, both losses and both impedances from two reflection
 // coefficients given as magnitude and angle in degrees. The order of the steps is fixed: it
 // decides the rounding of every result and which failure is reported first. Raises
 // platform::Error on the first failure; returns nothing partial.
-MismatchResult EvaluateMismatch(ReferenceImpedance reference_impedance, double magnitude1,
-                                double angle_deg1, double magnitude2, double angle_deg2);
+//
+// `reference_impedance` is a callable that yields Z0 when called without arguments (a lambda
+// that converts the reference impedance text, or one that returns a number). The evaluation
+// calls it exactly once, when the first impedance needs it, and lets its errors pass. It is
+// taken by reference for the length of the call only, so a temporary callable is safe.
+template <typename ReferenceImpedance>
+requires std::is_invocable_r_v<double, ReferenceImpedance&> MismatchResult
+EvaluateMismatch(ReferenceImpedance&& reference_impedance, double magnitude1, double angle_deg1,
+                 double magnitude2, double angle_deg2) {
+  using Callable = std::remove_reference_t<ReferenceImpedance>;
+  return detail::EvaluateMismatch(
+      [](void* context) -> double { return (*static_cast<Callable*>(context))(); },
+      const_cast<void*>(static_cast<const void*>(std::addressof(reference_impedance))), magnitude1,
+      angle_deg1, magnitude2, angle_deg2);
+}
 
 }  // namespace calc

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "platform/errors.h"
 
@@ -208,6 +209,13 @@ TEST(EvaluateMismatch, ReferenceImpedanceIsConvertedOnceAndLate) {
   // Otherwise the conversion's own error passes through unchanged.
   EXPECT_THROW(EvaluateMismatch(failing, 0.5, 0, 0.2, 90), ConversionFailed);
   EXPECT_EQ(calls, 1);
+
+  // A temporary that owns memory (ASan watches it) and a const callable are used in place.
+  EXPECT_EQ(EvaluateMismatch([text = std::string("50")] { return std::stod(text); }, 0.5, 0, 0, 0)
+                .Impedance1.Real,
+            150.0);
+  const auto fixed = [] { return 75.0; };
+  EXPECT_EQ(EvaluateMismatch(fixed, 0, 0, 0, 0).Impedance2.Real, 75.0);
 }
 
 TEST(EvaluateMismatch, FlagsLeftByTheConversionAreNotMistakenForFailures) {
