@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/number_text.h"
+
 namespace platform {
 
 std::string_view QuantityName(Quantity quantity) {
@@ -122,7 +124,7 @@ void RaiseConversionError(ErrorKind kind, std::string_view field, std::string_vi
   }
   const std::string box = "the box \u201c" + std::string(field) + "\u201d";
   std::string message;
-  if (text.find_first_not_of(" \t") == std::string_view::npos) {
+  if (IsBlankText(text)) {
     message = "Nothing to compute with: " + box + " is empty. Please enter a number.";
   } else if (kind == ErrorKind::Overflow) {
     message = "\u201c" + quoted + "\u201d in " + box +

@@ -185,13 +185,7 @@ TEST(TextToNumber, RejectsWhatIsNotANumber) {
       "5\r",
       "\v5",
       "\f5",
-      "\xc2\xa0"
-      "5",  // non-breaking space
-      "5\xc2\xa0",
-      "\xd9\xa5",      // ARABIC-INDIC DIGIT FIVE
-      "\xef\xbc\x95",  // FULLWIDTH DIGIT FIVE
-      "\xe2\x88\x92"
-      "5",  // MINUS SIGN
+      "\xd9\xa5",  // ARABIC-INDIC DIGIT FIVE
       "1\xff",
       std::string_view("5\0", 2),
       std::string_view("\0"
@@ -210,6 +204,50 @@ TEST(TextToNumber, RejectsWhatIsNotANumber) {
   for (const std::string_view text : cases) {
     SCOPED_TRACE(testing::PrintToString(std::string(text)));
     EXPECT_EQ(ErrorOf(text), ErrorKind::Conversion);
+  }
+}
+
+// Numbers copied from documents: the minus sign, no-break and thin spaces, full-width forms.
+TEST(TextToNumber, PastedFormsReadAsTheirAsciiForms) {
+  const Accepted accepted[] = {
+      {"\u22125", -5.0},
+      {"2,5e\u22121", 0.25},
+      {"\u00a050\u00a0", 50.0},
+      {" \u202f\t\u2009-0.5\u2009\u202f", -0.5},
+      {"\uff10\uff0e\uff15", 0.5},
+      {"\uff0d\uff11\uff0c\uff15", -1.5},
+      {"\uff0b\uff17e\uff0b\uff11", 70.0},
+      {"1\uff12.5", 12.5},
+  };
+  for (const Accepted& c : accepted) {
+    SCOPED_TRACE(std::string(c.text));
+    double got = 0;
+    ASSERT_NO_THROW(got = TextToNumber(c.text, kField));
+    EXPECT_EQ(Bits(got), Bits(c.expected));
+  }
+  const std::string_view rejected[] = {
+      "1\u00a0000",  // a blank inside the number
+      "1\u2009e5",
+      "\u2212\u22125",
+      "5\u2212",
+      "\uff11\uff45\uff13",  // full-width e is no exponent
+      "\u30005",             // ideographic space
+      "\u20135",             // en dash
+      "\uff11\uff0c\uff10\uff10\uff10\uff0e\uff15",
+      "\u2212",
+      "\xe2\x88"
+      "5",  // a minus sign cut short
+      "\xef\xbc"
+      "5",
+  };
+  for (const std::string_view text : rejected) {
+    SCOPED_TRACE(testing::PrintToString(std::string(text)));
+    EXPECT_EQ(ErrorOf(text), ErrorKind::Conversion);
+    EXPECT_FALSE(platform::IsBlankText(text));
+  }
+  for (const std::string_view blank : {"", " \t", "\u00a0", "\u202f\u2009 "}) {
+    EXPECT_EQ(ErrorOf(blank), ErrorKind::Conversion);
+    EXPECT_TRUE(platform::IsBlankText(blank));
   }
 }
 
