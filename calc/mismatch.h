@@ -15,6 +15,20 @@ struct MismatchResult {
   ComplexValue Impedance2;      // Z0 (1 + G2) / (1 - G2)
 };
 
+// The steps of the evaluation that a failure is traced to (platform::Error::step()), with the
+// values each records (platform::Error::values()) to explain it.
+enum class EvaluationStep : int {
+  kNone = 0,
+  kAngles = 1,                // degrees to radians: both angles in degrees
+  kNumerator = 2,             // A = (1 - |G1|^2)(1 - |G2|^2): both magnitudes
+  kProduct = 3,               // P = G1 G2 and D = 1 - P: both magnitudes
+  kQuotient = 4,              // M = A / |D|^2: A, D.Real, D.Imag, |D|^2
+  kLogarithm = 5,             // ML and RL: G1.Real, G1.Imag, G2.Real, G2.Imag
+  kImpedanceNumerator = 6,    // N = Z0 (1 + G): Z0 (0 before it is known), G.Real, G.Imag
+  kImpedanceDenominator = 7,  // Q = 1 - G: G.Real, G.Imag
+  kImpedanceQuotient = 8,     // Z = N / Q: |N|, Q.Real, Q.Imag, Z0
+};
+
 namespace detail {
 // The evaluation itself. `reference_impedance(context)` is the caller's conversion; it is only
 // borrowed for the length of the call.

@@ -104,8 +104,8 @@ bool IsBlankText(std::string_view text) noexcept {
   return true;
 }
 
-double TextToNumber(std::string_view text, std::string_view field) {
-  const auto fail = [&](ErrorKind kind) { RaiseConversionError(kind, field, text); };
+double TextToNumber(std::string_view text) {
+  const auto fail = [&](ErrorKind kind) { RaiseConversionError(kind, text); };
 
   // Blanks around the number are dropped; what is left is read one character at a time.
   std::size_t i = 0;

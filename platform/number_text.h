@@ -16,10 +16,8 @@ namespace platform {
 // grouping and inner blanks raise Error(ErrorKind::Conversion). A number beyond the 64-bit range
 // raises ErrorKind::Overflow; one too small becomes the nearest 64-bit value (a zero of the
 // number's sign, or a subnormal). The result is correctly rounded and independent of the process
-// locale.
-//
-// `field` names the input in the user's words for the error message.
-double TextToNumber(std::string_view text, std::string_view field);
+// locale. The error carries the text as given (Error::text()).
+double TextToNumber(std::string_view text);
 
 // True when the text holds nothing but the blanks that may surround a number (or nothing).
 bool IsBlankText(std::string_view text) noexcept;

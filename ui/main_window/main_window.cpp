@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "calc/calculate_texts.h"
+#include "calc/warning_text.h"
 #include "platform/errors.h"
 #include "ui_main_window.h"
 
@@ -128,7 +129,7 @@ void MainWindow::calculate() {
     // leaves every result box as it was.
     results = calc::CalculateTexts(inputs);
   } catch (const platform::Error& error) {
-    reporter_(this, QString::fromStdString(error.message()));
+    reporter_(this, QString::fromStdString(calc::WarningText(error)));
     // Lead the user to what needs correcting: the box that holds no number, or Calculate when
     // the numbers themselves cannot be computed with.
     const std::optional<int> input = error.input();
