@@ -60,8 +60,12 @@ QFont MakeFont(std::string_view kind) {
   return MakeFont("W");
 }
 
+// The message quotes what the user typed, so it is shown as plain text: never as markup.
 void ShowWarning(QWidget* parent, const QString& message) {
-  QMessageBox::warning(parent, QStringLiteral("Voranth"), message);
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("Voranth"), message, QMessageBox::Ok,
+                  parent);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
 }
 
 // The background at its natural size, as sharp as the screen allows.
