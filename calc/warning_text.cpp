@@ -12,7 +12,8 @@
 #include "platform/number_text.h"
 
 // Marks a fixed text for Qt's lupdate, which collects the texts to translate from the sources.
-// The texts are translated at run time through the installed WarningTranslator.
+// The texts are translated at run time through the installed WarningTranslator. They are written
+// with the characters themselves rather than \u escapes, which lupdate reads differently.
 #ifndef QT_TRANSLATE_NOOP
 #define QT_TRANSLATE_NOOP(context, text) text
 #endif
@@ -146,7 +147,7 @@ void AppendUtf8(std::string& out, char32_t c) {
 }
 
 // The user's text for a quote: valid UTF-8 on one line, control and formatting characters as
-// escapes (\x0A below U+0080, \u2028 above), bytes that are not UTF-8 as U+FFFD, and at most
+// escapes (\x0A below U+0080,   above), bytes that are not UTF-8 as U+FFFD, and at most
 // kQuoteLimit characters shown (an escape counts as the characters it is written with), with an
 // ellipsis when there was more.
 std::string Quote(std::string_view text) {
@@ -168,7 +169,7 @@ std::string Quote(std::string_view text) {
     }
     const std::size_t width = d.valid && Escaped(d.code) ? piece.size() : 1;
     if (shown + width > kQuoteLimit) {
-      out += "\u2026";
+      out += "…";
       break;
     }
     out += piece;
@@ -204,29 +205,26 @@ std::string ConversionText(const platform::Error& error) {
                ? Translated(QT_TRANSLATE_NOOP(
                      "Messages",
                      "Nothing to compute with: the text is empty. Please enter a number."))
-               : Translated(QT_TRANSLATE_NOOP("Messages",
-                                              "Nothing to compute with: the box \u201c%1\u201d is "
-                                              "empty. Please enter a number."),
-                            {box});
+               : Translated(
+                     QT_TRANSLATE_NOOP(
+                         "Messages",
+                         "Nothing to compute with: the box “%1” is empty. Please enter a number."),
+                     {box});
   }
   if (error.kind() == ErrorKind::Overflow) {
     return box.empty()
                ? Translated(QT_TRANSLATE_NOOP("Messages",
-                                              "\u201c%1\u201d is beyond the range of numbers the "
-                                              "calculator can hold (about \u00b11.8e308)."),
+                                              "“%1” is beyond the range of numbers the calculator "
+                                              "can hold (about ±1.8e308)."),
                             {quoted})
                : Translated(QT_TRANSLATE_NOOP("Messages",
-                                              "\u201c%1\u201d in the box \u201c%2\u201d is beyond "
-                                              "the range of numbers the calculator can hold "
-                                              "(about \u00b11.8e308)."),
+                                              "“%1” in the box “%2” is beyond the range of numbers "
+                                              "the calculator can hold (about ±1.8e308)."),
                             {quoted, box});
   }
   return box.empty()
-             ? Translated(QT_TRANSLATE_NOOP("Messages", "\u201c%1\u201d is not a number."),
-                          {quoted})
-             : Translated(QT_TRANSLATE_NOOP("Messages",
-                                            "\u201c%1\u201d in the box \u201c%2\u201d is not "
-                                            "a number."),
+             ? Translated(QT_TRANSLATE_NOOP("Messages", "“%1” is not a number."), {quoted})
+             : Translated(QT_TRANSLATE_NOOP("Messages", "“%1” in the box “%2” is not a number."),
                           {quoted, box});
 }
 
@@ -273,7 +271,7 @@ std::string Explanation(const platform::Error& error) {
   const bool impedance =
       quantity == Quantity::SourceImpedance || quantity == Quantity::LoadImpedance;
   // The reflection coefficient of the impedance being computed.
-  const std::string_view gamma = quantity == Quantity::LoadImpedance ? "\u0393L" : "\u0393S";
+  const std::string_view gamma = quantity == Quantity::LoadImpedance ? "ΓL" : "ΓS";
 
   // At the numerator A: a magnitude whose square is beyond range (the other one may be 1,
   // making the product infinity times zero, an invalid operation).
@@ -288,37 +286,36 @@ std::string Explanation(const platform::Error& error) {
   switch (error.kind()) {
     case ErrorKind::Overflow: {
       if (step == EvaluationStep::kQuotient && std::isfinite(v[3])) {
-        return Translated(QT_TRANSLATE_NOOP("Messages",
-                                            "(1 - |\u0393S|\u00b2)(1 - |\u0393L|\u00b2) = %1 "
-                                            "divided by |1 - \u0393S\u00b7\u0393L|\u00b2 = %2 is "
-                                            "beyond the range of numbers the calculator can hold "
-                                            "(about \u00b11.8e308)."),
-                          {Value(v[0]), Value(v[3])});
+        return Translated(
+            QT_TRANSLATE_NOOP("Messages",
+                              "(1 - |ΓS|²)(1 - |ΓL|²) = %1 divided by |1 - ΓS·ΓL|² = %2 is beyond "
+                              "the range of numbers the calculator can hold (about ±1.8e308)."),
+            {Value(v[0]), Value(v[3])});
       }
       if (step == EvaluationStep::kQuotient || step == EvaluationStep::kProduct ||
           (step == EvaluationStep::kNumerator && !square_overflows)) {
-        return Translated(QT_TRANSLATE_NOOP("Messages",
-                                            "the product of the two reflection coefficient "
-                                            "magnitudes is too large to compute with (the limit "
-                                            "is about 1.3e154)."));
+        return Translated(
+            QT_TRANSLATE_NOOP("Messages",
+                              "the product of the two reflection coefficient magnitudes is too "
+                              "large to compute with (the limit is about 1.3e154)."));
       }
       if (step == EvaluationStep::kImpedanceQuotient) {
-        return Translated(QT_TRANSLATE_NOOP("Messages",
-                                            "|Z0\u00b7(1 + %1)| = %2 divided by |1 - %1| = %3 is "
-                                            "beyond the range of numbers the calculator can hold "
-                                            "(about \u00b11.8e308)."),
-                          {gamma, Value(v[0]), Value(std::hypot(v[1], v[2]))});
+        return Translated(
+            QT_TRANSLATE_NOOP("Messages",
+                              "|Z0·(1 + %1)| = %2 divided by |1 - %1| = %3 is beyond the range of "
+                              "numbers the calculator can hold (about ±1.8e308)."),
+            {gamma, Value(v[0]), Value(std::hypot(v[1], v[2]))});
       }
       if (impedance) {
-        return Translated(QT_TRANSLATE_NOOP("Messages",
-                                            "the reference impedance or a reflection coefficient "
-                                            "is too large to compute with (the limit is about "
-                                            "1.3e154)."));
+        return Translated(
+            QT_TRANSLATE_NOOP("Messages",
+                              "the reference impedance or a reflection coefficient is too large to "
+                              "compute with (the limit is about 1.3e154)."));
       }
       if (quantity == Quantity::None) {
-        return Translated(QT_TRANSLATE_NOOP("Messages",
-                                            "a value is beyond the range of numbers the "
-                                            "calculator can hold (about \u00b11.8e308)."));
+        return Translated(QT_TRANSLATE_NOOP(
+            "Messages",
+            "a value is beyond the range of numbers the calculator can hold (about ±1.8e308)."));
       }
       return magnitude_too_large();
     }
@@ -336,32 +333,32 @@ std::string Explanation(const platform::Error& error) {
       }
       if (quantity == Quantity::MismatchFactor) {
         if (step == EvaluationStep::kQuotient && (v[1] != 0.0 || v[2] != 0.0)) {
-          return Translated(QT_TRANSLATE_NOOP("Messages",
-                                              "|1 - \u0393S\u00b7\u0393L| is only about %1, so "
-                                              "its square is too small to hold and became 0; "
-                                              "\u0393S\u00b7\u0393L is not exactly 1."),
-                            {Value(std::hypot(v[1], v[2]))});
+          return Translated(
+              QT_TRANSLATE_NOOP("Messages",
+                                "|1 - ΓS·ΓL| is only about %1, so its square is too small to hold "
+                                "and became 0; ΓS·ΓL is not exactly 1."),
+              {Value(std::hypot(v[1], v[2]))});
         }
         if (step == EvaluationStep::kQuotient && v[0] == 0.0) {
-          return Translated(QT_TRANSLATE_NOOP("Messages",
-                                              "both reflection coefficients have magnitude 1 and "
-                                              "their product is exactly 1, so the mismatch factor "
-                                              "is 0 divided by 0."));
+          return Translated(
+              QT_TRANSLATE_NOOP("Messages",
+                                "both reflection coefficients have magnitude 1 and their product "
+                                "is exactly 1, so the mismatch factor is 0 divided by 0."));
         }
-        return Translated(QT_TRANSLATE_NOOP("Messages",
-                                            "the product of the two reflection coefficients is "
-                                            "exactly 1, so 1 - \u0393S\u00b7\u0393L is zero."));
+        return Translated(QT_TRANSLATE_NOOP(
+            "Messages",
+            "the product of the two reflection coefficients is exactly 1, so 1 - ΓS·ΓL is zero."));
       }
       return Translated(QT_TRANSLATE_NOOP("Messages", "a value was divided by zero."));
     case ErrorKind::InvalidOperation:
       if (square_overflows) return magnitude_too_large();
       if (impedance && step == EvaluationStep::kImpedanceQuotient &&
           !(v[3] == 0.0 && v[1] == 0.0 && v[2] == 0.0)) {
-        return Translated(QT_TRANSLATE_NOOP("Messages",
-                                            "Z0\u00b7(1 + %1) and 1 - %1 are both 0 or too small "
-                                            "for their squares to be held, so the impedance is 0 "
-                                            "divided by 0."),
-                          {gamma});
+        return Translated(
+            QT_TRANSLATE_NOOP("Messages",
+                              "Z0·(1 + %1) and 1 - %1 are both 0 or too small for their squares to "
+                              "be held, so the impedance is 0 divided by 0."),
+            {gamma});
       }
       if (impedance) {
         return Translated(QT_TRANSLATE_NOOP("Messages",
@@ -371,10 +368,10 @@ std::string Explanation(const platform::Error& error) {
       return Translated(QT_TRANSLATE_NOOP("Messages", "the result is not a number."));
     case ErrorKind::LogarithmArgument:
       if (quantity == Quantity::MismatchLoss) {
-        return Translated(QT_TRANSLATE_NOOP("Messages",
-                                            "the mismatch factor is negative, which happens when "
-                                            "one reflection coefficient magnitude is below 1 and "
-                                            "the other above 1."));
+        return Translated(
+            QT_TRANSLATE_NOOP("Messages",
+                              "the mismatch factor is negative, which happens when one reflection "
+                              "coefficient magnitude is below 1 and the other above 1."));
       }
       if (quantity == Quantity::ReturnLoss) {
         // M never exceeds 1 in exact arithmetic: 1 - M = |G1 - conj G2|^2 / |1 - G1 G2|^2. Rounding
@@ -384,19 +381,19 @@ std::string Explanation(const platform::Error& error) {
           const double size =
               std::fmax(1.0, std::fmax(std::hypot(v[0], v[1]), std::hypot(v[2], v[3])));
           if (std::hypot(v[0] - v[2], v[1] + v[3]) > 1e-6 * size) {
-            return Translated(QT_TRANSLATE_NOOP("Messages",
-                                                "rounding put the mismatch factor above 1; for "
-                                                "reflection coefficients as large as these "
-                                                "(magnitudes %1 and %2) it is 1 to within the last "
-                                                "digits."),
-                              {Value(std::hypot(v[0], v[1])), Value(std::hypot(v[2], v[3]))});
+            return Translated(
+                QT_TRANSLATE_NOOP(
+                    "Messages",
+                    "rounding put the mismatch factor above 1; for reflection coefficients as "
+                    "large as these (magnitudes %1 and %2) it is 1 to within the last digits."),
+                {Value(std::hypot(v[0], v[1])), Value(std::hypot(v[2], v[3]))});
           }
         }
-        return Translated(QT_TRANSLATE_NOOP("Messages",
-                                            "rounding put the mismatch factor above 1; the two "
-                                            "reflection coefficients are conjugate to within the "
-                                            "last digits. Enter them as exact conjugates for a "
-                                            "perfect match."));
+        return Translated(
+            QT_TRANSLATE_NOOP("Messages",
+                              "rounding put the mismatch factor above 1; the two reflection "
+                              "coefficients are conjugate to within the last digits. Enter them as "
+                              "exact conjugates for a perfect match."));
       }
       return Translated(QT_TRANSLATE_NOOP("Messages", "the argument is negative."));
     case ErrorKind::Conversion:
