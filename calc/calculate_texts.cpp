@@ -16,7 +16,7 @@ constexpr std::string_view kImpedancePattern = "#####0.0";
 
 double Convert(const InputTexts& inputs, int input) {
   try {
-    return platform::TextToNumber(inputs[input], InputName(input));
+    return platform::TextToNumber(inputs[input]);
   } catch (platform::Error& error) {
     error.set_input(input);
     throw;
@@ -29,23 +29,6 @@ std::string SignText(double imag) {
 }
 
 }  // namespace
-
-std::string_view InputName(int input) {
-  switch (input) {
-    case kReferenceImpedance:
-      return "reference impedance";
-    case kMagnitude1:
-      return "source reflection coefficient, magnitude";
-    case kAngle1:
-      return "source reflection coefficient, angle";
-    case kMagnitude2:
-      return "load reflection coefficient, magnitude";
-    case kAngle2:
-      return "load reflection coefficient, angle";
-    default:
-      return {};
-  }
-}
 
 ResultTexts CalculateTexts(const InputTexts& inputs) {
   // The reference impedance stays text until the first impedance needs it, so a failure of the

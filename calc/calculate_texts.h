@@ -32,13 +32,10 @@ inline constexpr int kOutputCount = 8;
 using InputTexts = std::array<std::string, kInputCount>;
 using ResultTexts = std::array<std::string, kOutputCount>;
 
-// The inputs in the user's words, for error messages ("load reflection coefficient, angle").
-std::string_view InputName(int input);
-
 // The Calculate action without the window: converts the four reflection-coefficient texts,
 // evaluates (converting the reference impedance text only when the impedances need it) and
 // formats the eight results. Raises platform::Error; a conversion error carries the index of
-// the offending input (Error::input()).
+// the offending input (Error::input()). WarningText (calc/warning_text.h) words it for the user.
 ResultTexts CalculateTexts(const InputTexts& inputs);
 
 }  // namespace calc

@@ -1,7 +1,7 @@
 // libFuzzer target for the whole text pipeline: five input texts in, eight result texts or a
-// platform::Error out. The input is split on '\n' into the five texts in their order (reference
-// impedance, source magnitude and angle, load magnitude and angle); missing texts are empty and
-// the last one keeps everything after the fourth '\n'. Any other outcome aborts.
+// platform::Error and its warning out. The input is split on '\n' into the five texts in their
+// order (reference impedance, source magnitude and angle, load magnitude and angle); missing texts
+// are empty and the last one keeps everything after the fourth '\n'. Any other outcome aborts.
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "calc/calculate_texts.h"
+#include "calc/warning_text.h"
 #include "platform/errors.h"
 #include "platform/number_format.h"
 #include "platform/number_text.h"
@@ -73,7 +74,7 @@ void CheckResults(const calc::ResultTexts& out) {
 std::optional<platform::ErrorKind> ConversionOf(const std::string& text) {
   double value = 0.0;
   try {
-    value = platform::TextToNumber(text, "fuzz");
+    value = platform::TextToNumber(text);
   } catch (const platform::Error& e) {
     if (e.kind() != platform::ErrorKind::Conversion && e.kind() != platform::ErrorKind::Overflow) {
       Fail("conversion raised a computation error", text);
@@ -82,7 +83,7 @@ std::optional<platform::ErrorKind> ConversionOf(const std::string& text) {
   }
   char again[40];
   std::snprintf(again, sizeof again, "%.17g", value);
-  if (std::bit_cast<std::uint64_t>(platform::TextToNumber(again, "fuzz")) !=
+  if (std::bit_cast<std::uint64_t>(platform::TextToNumber(again)) !=
       std::bit_cast<std::uint64_t>(value)) {
     Fail("conversion does not round-trip", text);
   }
@@ -90,6 +91,42 @@ std::optional<platform::ErrorKind> ConversionOf(const std::string& text) {
     Fail("formatting", text);
   }
   return std::nullopt;
+}
+
+// The warning must be one line of valid UTF-8 without control characters, whatever the input.
+void CheckWarning(const std::string& text) {
+  if (text.empty()) Fail("empty warning");
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    std::size_t size = 1;
+    std::uint32_t code = lead;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      size = 2;
+      code = lead & 0x1Fu;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      size = 3;
+      code = lead & 0x0Fu;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      size = 4;
+      code = lead & 0x07u;
+    } else if (lead >= 0x80) {
+      Fail("warning is not UTF-8", text);
+    }
+    if (i + size > text.size()) Fail("warning is not UTF-8", text);
+    for (std::size_t k = 1; k < size; ++k) {
+      const auto byte = static_cast<unsigned char>(text[i + k]);
+      if ((byte & 0xC0u) != 0x80u) Fail("warning is not UTF-8", text);
+      code = (code << 6) | (byte & 0x3Fu);
+    }
+    const std::uint32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < smallest[size] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+      Fail("warning is not UTF-8", text);
+    }
+    if (code < 0x20 || (code >= 0x7F && code <= 0x9F) || code == 0x2028 || code == 0x2029) {
+      Fail("control character in the warning", text);
+    }
+    i += size;
+  }
 }
 
 }  // namespace
@@ -122,21 +159,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckResults(out);
     if (calc::CalculateTexts(texts) != out) Fail("two runs differ");
   } catch (const platform::Error& e) {
-    if (e.message().empty()) Fail("empty error message");
+    const std::string warning = calc::WarningText(e);
+    CheckWarning(warning);
     if (first_bad >= 0) {
       // The reflection coefficients are converted first, in order.
       if (e.input() != first_bad || e.kind() != *conversion[first_bad]) {
-        Fail("wrong conversion error reported", e.message());
+        Fail("wrong conversion error reported", warning);
       }
     } else if (e.input()) {
       // Only the reference impedance is left to fail in conversion.
       if (*e.input() != calc::kReferenceImpedance || !conversion[calc::kReferenceImpedance] ||
           e.kind() != *conversion[calc::kReferenceImpedance]) {
-        Fail("unexpected conversion error", e.message());
+        Fail("unexpected conversion error", warning);
       }
     } else if (e.kind() == platform::ErrorKind::Conversion ||
                e.quantity() == platform::Quantity::None) {
-      Fail("computation error without its quantity", e.message());
+      Fail("computation error without its quantity", warning);
     }
   } catch (...) {
     Fail("an exception other than platform::Error");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <exception>
 #include <optional>
 #include <string>
@@ -26,40 +27,54 @@ enum class Quantity {
   LoadImpedance,
 };
 
-// "the mismatch factor", "the load impedance", ...; empty for Quantity::None.
-std::string_view QuantityName(Quantity quantity);
-
-// The one error type of the computing core. It never ends the program: the window shows its
-// message to the user and carries on.
+// The one error type of the computing core: what went wrong and where, as numbers and the text
+// at fault; the words for the user are made from it by the layer that knows the quantities. It
+// never ends the program: the window shows the words to the user and carries on.
 class Error : public std::exception {
  public:
-  Error(ErrorKind kind, Quantity quantity, std::string message)
-      : kind_(kind), quantity_(quantity), message_(std::move(message)) {}
+  // Up to four values of the failed step, as that step records them.
+  using Values = std::array<double, 4>;
+
+  Error(ErrorKind kind, Quantity quantity, std::string text = {})
+      : kind_(kind), quantity_(quantity), text_(std::move(text)) {}
 
   ErrorKind kind() const noexcept { return kind_; }
   Quantity quantity() const noexcept { return quantity_; }
-  const std::string& message() const noexcept { return message_; }
-  const char* what() const noexcept override { return message_.c_str(); }
+  // A short technical description of the kind, for logs and test output.
+  const char* what() const noexcept override;
+
+  // For a conversion error (kind Conversion or Overflow with Quantity::None): the text that
+  // could not be converted, as it was given.
+  const std::string& text() const noexcept { return text_; }
 
   // Index of the input text that could not be converted, when the error is about one
   // (set by whoever knows which input it was).
   std::optional<int> input() const noexcept { return input_; }
   void set_input(int index) noexcept { input_ = index; }
 
+  // The step of the computation that failed, numbered by the code that computes (0 when not
+  // recorded), and the values it had.
+  int step() const noexcept { return step_; }
+  const Values& values() const noexcept { return values_; }
+  void set_step(int step, const Values& values) noexcept {
+    step_ = step;
+    values_ = values;
+  }
+
  private:
   ErrorKind kind_;
   Quantity quantity_;
-  std::string message_;
+  std::string text_;
   std::optional<int> input_;
+  int step_ = 0;
+  Values values_{};
 };
 
-// A failed computation, with a message that explains it in the engineer's terms.
+// A failed computation.
 [[noreturn]] void RaiseComputationError(ErrorKind kind, Quantity quantity);
 
 // A text that is not a number (kind Conversion) or a number beyond the 64-bit range (kind
-// Overflow). `field` names the input in the user's words ("load reflection coefficient, angle");
-// the text is quoted, shortened when long.
-[[noreturn]] void RaiseConversionError(ErrorKind kind, std::string_view field,
-                                       std::string_view text);
+// Overflow).
+[[noreturn]] void RaiseConversionError(ErrorKind kind, std::string_view text);
 
 }  // namespace platform

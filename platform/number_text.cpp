@@ -19,6 +19,63 @@ constexpr bool IsBlank(char c) noexcept {
   return c == ' ' || c == '\t';
 }
 
+// One character of the text as the conversion sees it: the ASCII character it stands for, and
+// its length in bytes. Besides ASCII, it knows the forms that numbers copied from documents or
+// typed through an input method carry: the minus sign U+2212, the no-break, narrow no-break and
+// thin spaces (U+00A0, U+202F, U+2009) as blanks, and the full-width digits, plus and minus
+// signs, full stop and comma (U+FF10 to U+FF19, U+FF0B, U+FF0D, U+FF0E, U+FF0C). Anything else
+// outside ASCII stands for kOther, which no number contains.
+struct Char {
+  char ascii;
+  std::size_t size;
+};
+constexpr char kOther = '\0';
+
+// Read() beyond ASCII: kept out of line so that the common case stays small.
+[[gnu::noinline]] Char ReadWide(std::string_view text, std::size_t i) noexcept {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
+  const unsigned char lead = byte(0);
+  const std::size_t left = text.size() - i;
+  if (lead == 0xC2 && left >= 2 && byte(1) == 0xA0) return {' ', 2};
+  if (lead == 0xE2 && left >= 3) {
+    if (byte(1) == 0x80 && (byte(2) == 0x89 || byte(2) == 0xAF)) return {' ', 3};
+    if (byte(1) == 0x88 && byte(2) == 0x92) return {'-', 3};
+  }
+  if (lead == 0xEF && left >= 3 && byte(1) == 0xBC) {
+    const unsigned char last = byte(2);
+    if (last >= 0x90 && last <= 0x99) return {static_cast<char>('0' + (last - 0x90)), 3};
+    switch (last) {
+      case 0x8B:
+        return {'+', 3};
+      case 0x8C:
+        return {',', 3};
+      case 0x8D:
+        return {'-', 3};
+      case 0x8E:
+        return {'.', 3};
+      default:
+        break;
+    }
+  }
+  return {kOther, 1};
+}
+
+inline Char Read(std::string_view text, std::size_t i) noexcept {
+  const auto lead = static_cast<unsigned char>(text[i]);
+  if (lead < 0x80) [[likely]]
+    return {static_cast<char>(lead), 1};
+  return ReadWide(text, i);
+}
+
+// The length of the blank that ends just before `end`, or 0. Lead bytes are never continuation
+// bytes, so this agrees with reading the text forwards.
+std::size_t BlankBefore(std::string_view text, std::size_t end) noexcept {
+  if (end >= 1 && IsBlank(text[end - 1])) return 1;
+  if (end >= 2 && Read(text, end - 2).ascii == ' ' && Read(text, end - 2).size == 2) return 2;
+  if (end >= 3 && Read(text, end - 3).ascii == ' ' && Read(text, end - 3).size == 3) return 3;
+  return 0;
+}
+
 // The significant digits handed on to std::from_chars. A decimal rounds to the same double as
 // its first kKeptDigits significant digits followed by a single 1 standing for the rest (when
 // the rest is not all zeros): every boundary between two doubles is a decimal of at most 769
@@ -38,18 +95,35 @@ constexpr std::int64_t kLowestLead = -324;
 
 }  // namespace
 
-double TextToNumber(std::string_view text, std::string_view field) {
-  const auto fail = [&](ErrorKind kind) { RaiseConversionError(kind, field, text); };
+bool IsBlankText(std::string_view text) noexcept {
+  for (std::size_t i = 0; i < text.size();) {
+    const Char ch = Read(text, i);
+    if (!IsBlank(ch.ascii)) return false;
+    i += ch.size;
+  }
+  return true;
+}
 
+double TextToNumber(std::string_view text) {
+  const auto fail = [&](ErrorKind kind) { RaiseConversionError(kind, text); };
+
+  // Blanks around the number are dropped; what is left is read one character at a time.
   std::size_t i = 0;
   std::size_t end = text.size();
-  while (i < end && IsBlank(text[i])) ++i;
-  while (end > i && IsBlank(text[end - 1])) --end;
+  while (i < end) {
+    const Char ch = Read(text, i);
+    if (!IsBlank(ch.ascii)) break;
+    i += ch.size;
+  }
+  for (std::size_t blank; end > i && (blank = BlankBefore(text, end)) != 0;) end -= blank;
+  const std::string_view number = text.substr(0, end);
+  Char ch{kOther, 0};
+  const auto next = [&] { return ch = i < end ? Read(number, i) : Char{kOther, 0}; };
 
   bool negative = false;
-  if (i < end && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
+  if (next().ascii == '+' || ch.ascii == '-') {
+    negative = ch.ascii == '-';
+    i += ch.size;
   }
 
   // The normalised number for std::from_chars: an optional minus, the significant digits
@@ -65,8 +139,8 @@ double TextToNumber(std::string_view text, std::string_view field) {
   std::int64_t integer_digits = 0;  // significant digits before the separator
   // Zeros after the separator that come before the first significant digit.
   std::int64_t leading_fraction_zeros = 0;
-  for (; i < end; ++i) {
-    const char c = text[i];
+  for (; i < end; i += ch.size) {
+    const char c = next().ascii;
     if (IsDigit(c)) {
       any_digit = true;
       if (!significant && c == '0') {
@@ -91,16 +165,16 @@ double TextToNumber(std::string_view text, std::string_view field) {
   if (!any_digit) fail(ErrorKind::Conversion);
 
   std::int64_t exponent = 0;
-  if (i < end && (text[i] == 'e' || text[i] == 'E')) {
-    ++i;
+  if (i < end && (ch.ascii == 'e' || ch.ascii == 'E')) {
+    i += ch.size;
     bool exponent_negative = false;
-    if (i < end && (text[i] == '+' || text[i] == '-')) {
-      exponent_negative = text[i] == '-';
-      ++i;
+    if (next().ascii == '+' || ch.ascii == '-') {
+      exponent_negative = ch.ascii == '-';
+      i += ch.size;
     }
-    if (i == end || !IsDigit(text[i])) fail(ErrorKind::Conversion);
-    for (; i < end && IsDigit(text[i]); ++i) {
-      exponent = std::min(exponent * 10 + (text[i] - '0'), kExponentLimit);
+    if (!IsDigit(next().ascii)) fail(ErrorKind::Conversion);
+    for (; i < end && IsDigit(next().ascii); i += ch.size) {
+      exponent = std::min(exponent * 10 + (ch.ascii - '0'), kExponentLimit);
     }
     if (exponent_negative) exponent = -exponent;
   }

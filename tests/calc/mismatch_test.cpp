@@ -6,7 +6,9 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <string>
 
+#include "calc/warning_text.h"
 #include "platform/errors.h"
 
 namespace {
@@ -126,42 +128,77 @@ TEST(EvaluateMismatch, HugeAnglesStayFinite) {
   }
 }
 
+// Every failure the evaluation can reach, with the facts its warning must state (and one it
+// must not: the explanation has to fit the step that failed and the values it had).
 struct FailCase {
   const char* name;
   double z0, m1, a1, m2, a2;
   ErrorKind kind;
   Quantity quantity;
+  const char* fact1;
+  const char* fact2;
+  const char* untrue;
 };
 
 TEST(EvaluateMismatch, FailureTable) {
+  constexpr const char* kLimit = "the limit is about 1.3e154";
   const FailCase cases[] = {
       {"magnitude 1 at 0, source", 50, 1, 0, 0, 0, ErrorKind::DivisionByZero,
-       Quantity::SourceImpedance},
-      {"magnitude 1 at 0, load", 50, 0, 0, 1, 0, ErrorKind::DivisionByZero,
-       Quantity::LoadImpedance},
-      {"both 1 at 0: the mismatch factor fails first", 50, 1, 0, 1, 0, ErrorKind::DivisionByZero,
-       Quantity::MismatchFactor},
-      {"1 at 90 with 1 at -90", 50, 1, 90, 1, -90, ErrorKind::DivisionByZero,
-       Quantity::MismatchFactor},
-      {"2 and 0.5 at 0", 50, 2, 0, 0.5, 0, ErrorKind::DivisionByZero, Quantity::MismatchFactor},
+       Quantity::SourceImpedance, "while computing the source impedance", "exactly 1 is an open",
+       "load"},
+      {"magnitude 1 at 0, load", 50, 0, 0, 1, 0, ErrorKind::DivisionByZero, Quantity::LoadImpedance,
+       "while computing the load impedance", "open circuit", "source"},
+      {"magnitude 1 just off 0: |1 - G|^2 underflows", 50, 1, 1e-200, 0, 0,
+       ErrorKind::DivisionByZero, Quantity::SourceImpedance,
+       "|1 - \u0393S| is only about 1.75e-202", "not exactly 1", "open circuit"},
+      {"both 1 at 0: the mismatch factor fails first, 0 by 0", 50, 1, 0, 1, 0,
+       ErrorKind::DivisionByZero, Quantity::MismatchFactor, "while computing the mismatch factor",
+       "0 divided by 0", "1 - \u0393S\u00b7\u0393L is zero"},
+      {"1 at 90 with 1 at -90: 0 by 0", 50, 1, 90, 1, -90, ErrorKind::DivisionByZero,
+       Quantity::MismatchFactor, "magnitude 1", "0 divided by 0", "is zero"},
+      {"2 and 0.5 at 0: product exactly 1", 50, 2, 0, 0.5, 0, ErrorKind::DivisionByZero,
+       Quantity::MismatchFactor, "exactly 1", "1 - \u0393S\u00b7\u0393L is zero", "0 divided"},
+      {"product 1 to within 1e-202: |D|^2 underflows", 50, 1, 1e-200, 1, 0,
+       ErrorKind::DivisionByZero, Quantity::MismatchFactor, "only about 1.75e-202", "not exactly 1",
+       "is zero"},
       {"magnitude 1 at 0 with Z0 = 0", 0, 1, 0, 0, 0, ErrorKind::InvalidOperation,
-       Quantity::SourceImpedance},
-      {"2 with 0: M negative", 50, 2, 0, 0, 0, ErrorKind::LogarithmArgument,
-       Quantity::MismatchLoss},
+       Quantity::SourceImpedance, "Invalid operation", "reference impedance of 0", "too small"},
+      {"magnitude 1 at 0 with a subnormal Z0", 1e-320, 1, 0, 0, 0, ErrorKind::InvalidOperation,
+       Quantity::SourceImpedance, "too small", "0 divided by 0", "reference impedance of 0"},
+      {"2 with 0: M negative", 50, 2, 0, 0, 0, ErrorKind::LogarithmArgument, Quantity::MismatchLoss,
+       "mismatch loss", "below 1 and the other above 1", "rounding"},
       {"0.5 with -3: M negative", 50, 0.5, 10, -3, 20, ErrorKind::LogarithmArgument,
-       Quantity::MismatchLoss},
+       Quantity::MismatchLoss, "mismatch factor is negative", "above 1", "rounding"},
       {"M just above 1", 50, 0.3, 0, 0.3000000000000001, 0, ErrorKind::LogarithmArgument,
-       Quantity::ReturnLoss},
+       Quantity::ReturnLoss, "return loss", "conjugate to within the last digits", "large"},
       {"M just above 1, both above 1", 50, 1.5, 0, 1.5000000000000007, 0,
-       ErrorKind::LogarithmArgument, Quantity::ReturnLoss},
-      {"huge source magnitude", 50, 1e155, 0, 0, 0, ErrorKind::Overflow, Quantity::MismatchFactor},
-      {"huge load magnitude", 50, 0, 0, -2e154, 0, ErrorKind::Overflow, Quantity::MismatchFactor},
-      {"huge product of magnitudes", 50, 1e100, 0, 1e100, 90, ErrorKind::Overflow,
-       Quantity::MismatchFactor},
+       ErrorKind::LogarithmArgument, Quantity::ReturnLoss, "above 1", "conjugate", "large"},
+      {"M just above 1, huge magnitudes far from conjugate", 50, 186208713.66628656, 99,
+       259574946.85080349, 217, ErrorKind::LogarithmArgument, Quantity::ReturnLoss,
+       "magnitudes 1.86e8 and 2.6e8", "to within the last digits", "conjugate"},
+      {"huge source magnitude", 50, 1e155, 0, 0, 0, ErrorKind::Overflow, Quantity::MismatchFactor,
+       "a reflection coefficient magnitude is too large", kLimit, "product"},
+      {"huge load magnitude", 50, 0, 0, -2e154, 0, ErrorKind::Overflow, Quantity::MismatchFactor,
+       "a reflection coefficient magnitude is too large", kLimit, "product"},
+      {"huge magnitude times 1 - 1 = 0: infinity times zero", 50, 1e308, 0, -1, 0,
+       ErrorKind::InvalidOperation, Quantity::MismatchFactor,
+       "a reflection coefficient magnitude is too large", kLimit, "0 divided"},
+      {"huge product of magnitudes in A", 50, 1e100, 0, 1e100, 90, ErrorKind::Overflow,
+       Quantity::MismatchFactor, "product of the two reflection coefficient magnitudes", kLimit,
+       "a reflection coefficient magnitude"},
+      {"huge product of magnitudes in |D|^2", 50, 1.3e154, 0, 1.2, 0, ErrorKind::Overflow,
+       Quantity::MismatchFactor, "product of the two reflection coefficient magnitudes", kLimit,
+       "a reflection coefficient magnitude"},
+      {"A divided by |D|^2 beyond range", 50, 1e154, 0, 1e-154, 30, ErrorKind::Overflow,
+       Quantity::MismatchFactor, "= -1e308 divided by", "= 0.268 is beyond", kLimit},
       {"huge reference impedance", 1e308, 0.5, 0, 0, 0, ErrorKind::Overflow,
-       Quantity::SourceImpedance},
+       Quantity::SourceImpedance, "the reference impedance or a reflection coefficient", kLimit,
+       "divided"},
       {"huge reference impedance, load side", 1e308, 0, 0, 0.5, 0, ErrorKind::Overflow,
-       Quantity::SourceImpedance},
+       Quantity::SourceImpedance, "source impedance", "reference impedance", "load"},
+      {"impedance beyond range: G within 1e-160 of 1", 6e153, 1, 1e-158, 0, 0, ErrorKind::Overflow,
+       Quantity::SourceImpedance, "|Z0\u00b7(1 + \u0393S)| = 1.2e154", "|1 - \u0393S| = 1.75e-160",
+       kLimit},
   };
   for (const FailCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -169,10 +206,13 @@ TEST(EvaluateMismatch, FailureTable) {
       Evaluate(c.z0, c.m1, c.a1, c.m2, c.a2);
       ADD_FAILURE() << "no error";
     } catch (const platform::Error& e) {
-      EXPECT_EQ(e.kind(), c.kind) << e.what();
-      EXPECT_EQ(e.quantity(), c.quantity) << e.what();
-      EXPECT_NE(std::string(e.what()).find(platform::QuantityName(c.quantity)), std::string::npos)
-          << e.what();
+      const std::string warning = calc::WarningText(e);
+      EXPECT_EQ(e.kind(), c.kind) << warning;
+      EXPECT_EQ(e.quantity(), c.quantity) << warning;
+      for (const char* fact : {c.fact1, c.fact2}) {
+        EXPECT_NE(warning.find(fact), std::string::npos) << warning << "\nlacks: " << fact;
+      }
+      EXPECT_EQ(warning.find(c.untrue), std::string::npos) << warning << "\nsays: " << c.untrue;
     }
   }
 }
@@ -208,6 +248,13 @@ TEST(EvaluateMismatch, ReferenceImpedanceIsConvertedOnceAndLate) {
   // Otherwise the conversion's own error passes through unchanged.
   EXPECT_THROW(EvaluateMismatch(failing, 0.5, 0, 0.2, 90), ConversionFailed);
   EXPECT_EQ(calls, 1);
+
+  // A temporary that owns memory (ASan watches it) and a const callable are used in place.
+  EXPECT_EQ(EvaluateMismatch([text = std::string("50")] { return std::stod(text); }, 0.5, 0, 0, 0)
+                .Impedance1.Real,
+            150.0);
+  const auto fixed = [] { return 75.0; };
+  EXPECT_EQ(EvaluateMismatch(fixed, 0, 0, 0, 0).Impedance2.Real, 75.0);
 }
 
 TEST(EvaluateMismatch, FlagsLeftByTheConversionAreNotMistakenForFailures) {

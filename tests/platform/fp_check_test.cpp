@@ -84,9 +84,8 @@ TEST(FpCheck, ErrorsNameTheQuantity) {
     Checked(Opaque(1.0) / Opaque(0.0), Quantity::LoadImpedance);
     FAIL();
   } catch (const platform::Error& e) {
+    EXPECT_EQ(e.kind(), ErrorKind::DivisionByZero);
     EXPECT_EQ(e.quantity(), Quantity::LoadImpedance);
-    EXPECT_EQ(std::string(e.what()).rfind("Division by zero while computing the load impedance", 0),
-              0u);
   }
 }
 

@@ -22,8 +22,6 @@ using platform::Error;
 using platform::ErrorKind;
 using platform::TextToNumber;
 
-constexpr std::string_view kField = "load reflection coefficient, angle";
-
 std::uint64_t Bits(double x) {
   return std::bit_cast<std::uint64_t>(x);
 }
@@ -31,7 +29,7 @@ std::uint64_t Bits(double x) {
 // The kind of the error a text raises, or nothing when it converts.
 std::optional<ErrorKind> ErrorOf(std::string_view text) {
   try {
-    TextToNumber(text, kField);
+    TextToNumber(text);
   } catch (const Error& e) {
     return e.kind();
   }
@@ -104,7 +102,7 @@ TEST(TextToNumber, AcceptedFormsConvertBitExactly) {
   for (const Accepted& c : cases) {
     SCOPED_TRACE(std::string(c.text));
     double got = 0;
-    ASSERT_NO_THROW(got = TextToNumber(c.text, kField));
+    ASSERT_NO_THROW(got = TextToNumber(c.text));
     EXPECT_EQ(Bits(got), Bits(c.expected)) << std::hexfloat << got << " vs " << c.expected;
   }
 }
@@ -134,7 +132,7 @@ TEST(TextToNumber, ZerosKeepTheSignOfTheText) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.text));
     double got = 1;
-    ASSERT_NO_THROW(got = TextToNumber(c.text, kField));
+    ASSERT_NO_THROW(got = TextToNumber(c.text));
     EXPECT_EQ(got, 0.0);
     EXPECT_EQ(std::signbit(got), c.negative);
   }
@@ -185,13 +183,7 @@ TEST(TextToNumber, RejectsWhatIsNotANumber) {
       "5\r",
       "\v5",
       "\f5",
-      "\xc2\xa0"
-      "5",  // non-breaking space
-      "5\xc2\xa0",
-      "\xd9\xa5",      // ARABIC-INDIC DIGIT FIVE
-      "\xef\xbc\x95",  // FULLWIDTH DIGIT FIVE
-      "\xe2\x88\x92"
-      "5",  // MINUS SIGN
+      "\xd9\xa5",  // ARABIC-INDIC DIGIT FIVE
       "1\xff",
       std::string_view("5\0", 2),
       std::string_view("\0"
@@ -210,6 +202,50 @@ TEST(TextToNumber, RejectsWhatIsNotANumber) {
   for (const std::string_view text : cases) {
     SCOPED_TRACE(testing::PrintToString(std::string(text)));
     EXPECT_EQ(ErrorOf(text), ErrorKind::Conversion);
+  }
+}
+
+// Numbers copied from documents: the minus sign, no-break and thin spaces, full-width forms.
+TEST(TextToNumber, PastedFormsReadAsTheirAsciiForms) {
+  const Accepted accepted[] = {
+      {"\u22125", -5.0},
+      {"2,5e\u22121", 0.25},
+      {"\u00a050\u00a0", 50.0},
+      {" \u202f\t\u2009-0.5\u2009\u202f", -0.5},
+      {"\uff10\uff0e\uff15", 0.5},
+      {"\uff0d\uff11\uff0c\uff15", -1.5},
+      {"\uff0b\uff17e\uff0b\uff11", 70.0},
+      {"1\uff12.5", 12.5},
+  };
+  for (const Accepted& c : accepted) {
+    SCOPED_TRACE(std::string(c.text));
+    double got = 0;
+    ASSERT_NO_THROW(got = TextToNumber(c.text));
+    EXPECT_EQ(Bits(got), Bits(c.expected));
+  }
+  const std::string_view rejected[] = {
+      "1\u00a0000",  // a blank inside the number
+      "1\u2009e5",
+      "\u2212\u22125",
+      "5\u2212",
+      "\uff11\uff45\uff13",  // full-width e is no exponent
+      "\u30005",             // ideographic space
+      "\u20135",             // en dash
+      "\uff11\uff0c\uff10\uff10\uff10\uff0e\uff15",
+      "\u2212",
+      "\xe2\x88"
+      "5",  // a minus sign cut short
+      "\xef\xbc"
+      "5",
+  };
+  for (const std::string_view text : rejected) {
+    SCOPED_TRACE(testing::PrintToString(std::string(text)));
+    EXPECT_EQ(ErrorOf(text), ErrorKind::Conversion);
+    EXPECT_FALSE(platform::IsBlankText(text));
+  }
+  for (const std::string_view blank : {"", " \t", "\u00a0", "\u202f\u2009 "}) {
+    EXPECT_EQ(ErrorOf(blank), ErrorKind::Conversion);
+    EXPECT_TRUE(platform::IsBlankText(blank));
   }
 }
 
@@ -235,7 +271,7 @@ TEST(TextToNumber, OverflowIsAnErrorNeverInfinity) {
     EXPECT_EQ(ErrorOf(text), ErrorKind::Overflow);
   }
   // Just below the halfway point to the next power of two still rounds to the largest double.
-  EXPECT_EQ(TextToNumber("1.7976931348623158e308", kField), DBL_MAX);
+  EXPECT_EQ(TextToNumber("1.7976931348623158e308"), DBL_MAX);
 }
 
 TEST(TextToNumber, MatchesTheExactConversionOfTheShortestText) {
@@ -247,12 +283,12 @@ TEST(TextToNumber, MatchesTheExactConversionOfTheShortestText) {
     const double x = std::bit_cast<double>(random());
     if (!std::isfinite(x)) continue;
     std::snprintf(text, sizeof text, "%.17g", x);
-    ASSERT_EQ(Bits(TextToNumber(text, kField)), Bits(x)) << text;
+    ASSERT_EQ(Bits(TextToNumber(text)), Bits(x)) << text;
     std::snprintf(text, sizeof text, "  %.16e\t", x);
     for (char& c : text) {
       if (c == '.') c = ',';
     }
-    ASSERT_EQ(Bits(TextToNumber(text, kField)), Bits(x)) << text;
+    ASSERT_EQ(Bits(TextToNumber(text)), Bits(x)) << text;
   }
 }
 
@@ -275,20 +311,20 @@ TEST(TextToNumber, LongTextsRoundCorrectly) {
   // Halfway between the smallest subnormal and zero, written out in all its 751 significant
   // digits: exactly half rounds to even (zero); anything more rounds up.
   const std::string exact_half = HalfOfSmallestSubnormal();
-  EXPECT_EQ(Bits(TextToNumber(exact_half, kField)), Bits(0.0));
-  EXPECT_EQ(Bits(TextToNumber(exact_half + "0000000001", kField)), Bits(0x1p-1074));
-  EXPECT_EQ(Bits(TextToNumber("-" + exact_half + "1", kField)), Bits(-0x1p-1074));
+  EXPECT_EQ(Bits(TextToNumber(exact_half)), Bits(0.0));
+  EXPECT_EQ(Bits(TextToNumber(exact_half + "0000000001")), Bits(0x1p-1074));
+  EXPECT_EQ(Bits(TextToNumber("-" + exact_half + "1")), Bits(-0x1p-1074));
   // The deciding digit after more than 800 significant ones.
-  EXPECT_EQ(Bits(TextToNumber(exact_half + std::string(300, '0') + "1", kField)), Bits(0x1p-1074));
-  EXPECT_EQ(Bits(TextToNumber(exact_half + std::string(300, '0'), kField)), Bits(0.0));
+  EXPECT_EQ(Bits(TextToNumber(exact_half + std::string(300, '0') + "1")), Bits(0x1p-1074));
+  EXPECT_EQ(Bits(TextToNumber(exact_half + std::string(300, '0'))), Bits(0.0));
 
   // Thousands of digits, with the deciding digit far out.
   const std::string ones = "1." + std::string(5000, '0');
-  EXPECT_EQ(TextToNumber(ones, kField), 1.0);
-  EXPECT_EQ(TextToNumber(ones + "1", kField), 1.0);
+  EXPECT_EQ(TextToNumber(ones), 1.0);
+  EXPECT_EQ(TextToNumber(ones + "1"), 1.0);
   const std::string zeros = "0." + std::string(5000, '0') + "1e5010";
-  EXPECT_EQ(TextToNumber(zeros, kField), 1e9);
-  EXPECT_EQ(TextToNumber(std::string(5000, ' ') + "7" + std::string(5000, '\t'), kField), 7.0);
+  EXPECT_EQ(TextToNumber(zeros), 1e9);
+  EXPECT_EQ(TextToNumber(std::string(5000, ' ') + "7" + std::string(5000, '\t')), 7.0);
   EXPECT_EQ(ErrorOf(std::string(5000, '1')), ErrorKind::Overflow);
 }
 
@@ -304,8 +340,8 @@ TEST(NumberTexts, IgnoreTheProcessLocale) {
   }
   if (chosen == nullptr) GTEST_SKIP() << "no locale with a decimal comma is installed";
   const bool comma = std::localeconv()->decimal_point[0] == ',';
-  const double point = TextToNumber("0.1", kField);
-  const double decimal_comma = TextToNumber("0,1", kField);
+  const double point = TextToNumber("0.1");
+  const double decimal_comma = TextToNumber("0,1");
   const auto error = ErrorOf("1.000,5");
   const std::string formatted = platform::FormatNumber(-1234.5, "###0.00");
   std::setlocale(LC_ALL, saved.c_str());
@@ -316,29 +352,15 @@ TEST(NumberTexts, IgnoreTheProcessLocale) {
   EXPECT_EQ(formatted, "-1234.50");
 }
 
-TEST(TextToNumber, ErrorMessageNamesTheFieldAndQuotesTheText) {
-  struct Case {
-    std::string text;
-    ErrorKind kind;
-    std::string quoted;  // expected inside the message
-  } const cases[] = {
-      {"12a", ErrorKind::Conversion, "\u201c12a\u201d"},
-      {"1e999", ErrorKind::Overflow, "\u201c1e999\u201d"},
-      {"", ErrorKind::Conversion, "empty"},
-      {std::string(60, 'x'), ErrorKind::Conversion,
-       "\u201c" + std::string(40, 'x') + "\u2026\u201d"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
+TEST(TextToNumber, ErrorsCarryTheTextAsGiven) {
+  const std::string long_text = " 12" + std::string(5000, 'x');
+  for (const std::string& text : {std::string("12a"), std::string("1e999"), long_text}) {
     try {
-      TextToNumber(c.text, kField);
+      TextToNumber(text);
       ADD_FAILURE() << "no error";
     } catch (const Error& e) {
-      EXPECT_EQ(e.kind(), c.kind);
+      EXPECT_EQ(e.text(), text);
       EXPECT_EQ(e.quantity(), platform::Quantity::None);
-      EXPECT_NE(e.message().find(kField), std::string::npos) << e.message();
-      EXPECT_NE(e.message().find(c.quoted), std::string::npos) << e.message();
-      EXPECT_LE(e.message().size(), 200u);
     }
   }
 }

@@ -230,8 +230,11 @@ void CalculateActionTest::errorLeavesEverythingAsItWas() {
 
 void CalculateActionTest::defaultReporterShowsAModalWarning() {
   window_->setErrorReporter({});
-  box("Text3")->setText("oops");
+  // What the user typed is quoted as it stands, never read as markup.
+  const QString typed = QStringLiteral("<h1>oops</h1><img src=x>");
+  box("Text3")->setText(typed);
   QString title, text;
+  Qt::TextFormat format = Qt::AutoText;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   bool modal = false;
   bool results_untouched = false;
@@ -240,6 +243,7 @@ void CalculateActionTest::defaultReporterShowsAModalWarning() {
     if (!message) return;
     title = message->windowTitle();
     text = message->text();
+    format = message->textFormat();
     icon = message->icon();
     modal = message->isModal();
     results_untouched = box("Text11")->text().isEmpty();
@@ -248,6 +252,8 @@ void CalculateActionTest::defaultReporterShowsAModalWarning() {
   clickCalculate();
   QCOMPARE(title, QStringLiteral("Voranth"));
   QVERIFY(text.contains("load reflection coefficient, magnitude"));
+  QVERIFY(text.contains(typed));
+  QCOMPARE(format, Qt::PlainText);
   QCOMPARE(icon, QMessageBox::Warning);
   QVERIFY(modal);
   QVERIFY(results_untouched);
@@ -257,7 +263,7 @@ void CalculateActionTest::defaultReporterShowsAModalWarning() {
   window_->activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(window_.get()));
   QCOMPARE(QApplication::focusWidget(), box("Text3"));
-  QCOMPARE(box("Text3")->selectedText(), QStringLiteral("oops"));
+  QCOMPARE(box("Text3")->selectedText(), typed);
 }
 
 void CalculateActionTest::clicksKeepNothing() {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "calc/calculate_texts.h"
+#include "calc/warning_text.h"
 #include "platform/errors.h"
 #include "ui_main_window.h"
 
@@ -59,8 +60,12 @@ QFont MakeFont(std::string_view kind) {
   return MakeFont("W");
 }
 
+// The message quotes what the user typed, so it is shown as plain text: never as markup.
 void ShowWarning(QWidget* parent, const QString& message) {
-  QMessageBox::warning(parent, QStringLiteral("Voranth"), message);
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("Voranth"), message, QMessageBox::Ok,
+                  parent);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
 }
 
 // The background at its natural size, as sharp as the screen allows.
@@ -128,7 +133,7 @@ void MainWindow::calculate() {
     // leaves every result box as it was.
     results = calc::CalculateTexts(inputs);
   } catch (const platform::Error& error) {
-    reporter_(this, QString::fromStdString(error.message()));
+    reporter_(this, QString::fromStdString(calc::WarningText(error)));
     // Lead the user to what needs correcting: the box that holds no number, or Calculate when
     // the numbers themselves cannot be computed with.
     const std::optional<int> input = error.input();

@@ -1,0 +1,429 @@
+#include "calc/warning_text.h"
+
+#include <atomic>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <initializer_list>
+#include <string_view>
+
+#include "calc/calculate_texts.h"
+#include "calc/mismatch.h"
+#include "platform/number_text.h"
+
+// Marks a fixed text for Qt's lupdate, which collects the texts to translate from the sources.
+// The texts are translated at run time through the installed WarningTranslator. They are written
+// with the characters themselves rather than \u escapes, which lupdate reads differently.
+#ifndef QT_TRANSLATE_NOOP
+#define QT_TRANSLATE_NOOP(context, text) text
+#endif
+
+namespace calc {
+
+namespace {
+
+using platform::ErrorKind;
+using platform::Quantity;
+
+std::atomic<WarningTranslator> g_translator{nullptr};
+
+std::string Tr(const char* source) {
+  const WarningTranslator translator = g_translator.load(std::memory_order_relaxed);
+  return translator != nullptr ? translator("Messages", source) : std::string(source);
+}
+
+// Fills %1 to %9 of `pattern` with `args`, in one pass: text that an argument brings in (the
+// user's, say) is never read for placeholders.
+std::string Fill(std::string_view pattern, std::initializer_list<std::string_view> args) {
+  std::string out;
+  out.reserve(pattern.size() + 64);
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] >= '1' &&
+        pattern[i + 1] <= '9') {
+      const auto n = static_cast<std::size_t>(pattern[i + 1] - '1');
+      if (n < args.size()) {
+        out += args.begin()[n];
+        ++i;
+        continue;
+      }
+    }
+    out += pattern[i];
+  }
+  return out;
+}
+
+std::string Translated(const char* source, std::initializer_list<std::string_view> args = {}) {
+  return Fill(Tr(source), args);
+}
+
+// A value in a message: three significant digits, "1.7e-202", "-1e308", "0.268".
+std::string Value(double x) {
+  char buffer[32];
+  const auto [end, ec] =
+      std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::general, 3);
+  if (ec != std::errc()) return "?";
+  std::string text(buffer, end);
+  // Exponents as engineers write them: no plus sign, no leading zeros.
+  if (const std::size_t e = text.find('e'); e != std::string::npos) {
+    std::size_t digits = e + 1;
+    if (text[digits] == '+') {
+      text.erase(digits, 1);
+    } else if (text[digits] == '-') {
+      ++digits;
+    }
+    while (digits + 1 < text.size() && text[digits] == '0') text.erase(digits, 1);
+  }
+  return text;
+}
+
+// One character of UTF-8 text: its code point, or none when the bytes are not UTF-8; and its
+// length, which for bytes that are not UTF-8 is the longest start of a valid sequence (at least
+// one byte), so that each broken sequence shows as one replacement character.
+struct Decoded {
+  char32_t code = 0;
+  std::size_t size = 1;
+  bool valid = false;
+};
+
+Decoded DecodeUtf8(std::string_view text, std::size_t i) {
+  const auto lead = static_cast<unsigned char>(text[i]);
+  if (lead < 0x80) return {lead, 1, true};
+  std::size_t follow = 0;
+  char32_t code = 0;
+  unsigned char low = 0x80, high = 0xBF;  // the range of the first continuation byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    follow = 1;
+    code = lead & 0x1Fu;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    follow = 2;
+    code = lead & 0x0Fu;
+    if (lead == 0xE0) low = 0xA0;   // no overlong forms
+    if (lead == 0xED) high = 0x9F;  // no surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    follow = 3;
+    code = lead & 0x07u;
+    if (lead == 0xF0) low = 0x90;   // no overlong forms
+    if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
+  } else {
+    return {};
+  }
+  std::size_t size = 1;
+  for (std::size_t k = 0; k < follow; ++k, ++size) {
+    if (i + size >= text.size()) return {0, size, false};
+    const auto byte = static_cast<unsigned char>(text[i + size]);
+    if (byte < low || byte > high) return {0, size, false};
+    code = (code << 6) | (byte & 0x3Fu);
+    low = 0x80;
+    high = 0xBF;
+  }
+  return {code, size, true};
+}
+
+// Characters that would break the message's line, turn its direction or hide in it: the
+// control characters, the line and paragraph separators, and the invisible formatting marks.
+bool Escaped(char32_t c) {
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x180E ||
+         (c >= 0x200B && c <= 0x200F) || (c >= 0x2028 && c <= 0x202E) ||
+         (c >= 0x2060 && c <= 0x2064) || (c >= 0x2066 && c <= 0x206F) || c == 0xFEFF ||
+         (c >= 0xFFF9 && c <= 0xFFFB);
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// The user's text for a quote: valid UTF-8 on one line, control and formatting characters as
+// escapes (\x0A below U+0080,   above), bytes that are not UTF-8 as U+FFFD, and at most
+// kQuoteLimit characters shown (an escape counts as the characters it is written with), with an
+// ellipsis when there was more.
+std::string Quote(std::string_view text) {
+  constexpr std::size_t kQuoteLimit = 40;
+  std::string out;
+  std::size_t shown = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    const Decoded d = DecodeUtf8(text, i);
+    std::string piece;
+    if (!d.valid) {
+      AppendUtf8(piece, 0xFFFD);
+    } else if (Escaped(d.code)) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, d.code < 0x80 ? "\\x%02X" : "\\u%04X",
+                    static_cast<unsigned>(d.code));
+      piece = escape;
+    } else {
+      AppendUtf8(piece, d.code);
+    }
+    const std::size_t width = d.valid && Escaped(d.code) ? piece.size() : 1;
+    if (shown + width > kQuoteLimit) {
+      out += "…";
+      break;
+    }
+    out += piece;
+    shown += width;
+    i += d.size;
+  }
+  return out;
+}
+
+std::string InputName(int input) {
+  switch (input) {
+    case kReferenceImpedance:
+      return Tr(QT_TRANSLATE_NOOP("Messages", "reference impedance"));
+    case kMagnitude1:
+      return Tr(QT_TRANSLATE_NOOP("Messages", "source reflection coefficient, magnitude"));
+    case kAngle1:
+      return Tr(QT_TRANSLATE_NOOP("Messages", "source reflection coefficient, angle"));
+    case kMagnitude2:
+      return Tr(QT_TRANSLATE_NOOP("Messages", "load reflection coefficient, magnitude"));
+    case kAngle2:
+      return Tr(QT_TRANSLATE_NOOP("Messages", "load reflection coefficient, angle"));
+    default:
+      return {};
+  }
+}
+
+std::string ConversionText(const platform::Error& error) {
+  const std::optional<int> input = error.input();
+  const std::string box = input ? InputName(*input) : std::string();
+  const std::string quoted = Quote(error.text());
+  if (platform::IsBlankText(error.text())) {
+    return box.empty()
+               ? Translated(QT_TRANSLATE_NOOP(
+                     "Messages",
+                     "Nothing to compute with: the text is empty. Please enter a number."))
+               : Translated(
+                     QT_TRANSLATE_NOOP(
+                         "Messages",
+                         "Nothing to compute with: the box “%1” is empty. Please enter a number."),
+                     {box});
+  }
+  if (error.kind() == ErrorKind::Overflow) {
+    return box.empty()
+               ? Translated(QT_TRANSLATE_NOOP("Messages",
+                                              "“%1” is beyond the range of numbers the calculator "
+                                              "can hold (about ±1.8e308)."),
+                            {quoted})
+               : Translated(QT_TRANSLATE_NOOP("Messages",
+                                              "“%1” in the box “%2” is beyond the range of numbers "
+                                              "the calculator can hold (about ±1.8e308)."),
+                            {quoted, box});
+  }
+  return box.empty()
+             ? Translated(QT_TRANSLATE_NOOP("Messages", "“%1” is not a number."), {quoted})
+             : Translated(QT_TRANSLATE_NOOP("Messages", "“%1” in the box “%2” is not a number."),
+                          {quoted, box});
+}
+
+std::string Heading(ErrorKind kind) {
+  switch (kind) {
+    case ErrorKind::Overflow:
+      return Tr(QT_TRANSLATE_NOOP("Messages", "Overflow"));
+    case ErrorKind::DivisionByZero:
+      return Tr(QT_TRANSLATE_NOOP("Messages", "Division by zero"));
+    case ErrorKind::InvalidOperation:
+      return Tr(QT_TRANSLATE_NOOP("Messages", "Invalid operation"));
+    case ErrorKind::LogarithmArgument:
+      return Tr(QT_TRANSLATE_NOOP("Messages", "Invalid argument of the logarithm"));
+    case ErrorKind::Conversion:
+      break;
+  }
+  return Tr(QT_TRANSLATE_NOOP("Messages", "Error"));
+}
+
+std::string QuantityName(Quantity quantity) {
+  switch (quantity) {
+    case Quantity::MismatchFactor:
+      return Tr(QT_TRANSLATE_NOOP("Messages", "the mismatch factor"));
+    case Quantity::MismatchLoss:
+      return Tr(QT_TRANSLATE_NOOP("Messages", "the mismatch loss"));
+    case Quantity::ReturnLoss:
+      return Tr(QT_TRANSLATE_NOOP("Messages", "the return loss"));
+    case Quantity::SourceImpedance:
+      return Tr(QT_TRANSLATE_NOOP("Messages", "the source impedance"));
+    case Quantity::LoadImpedance:
+      return Tr(QT_TRANSLATE_NOOP("Messages", "the load impedance"));
+    case Quantity::None:
+      break;
+  }
+  return {};
+}
+
+// Why the computation failed, in the engineer's terms: from the step that failed and its values
+// where the evaluation recorded them, otherwise from the kind and the quantity alone.
+std::string Explanation(const platform::Error& error) {
+  const Quantity quantity = error.quantity();
+  const auto step = static_cast<EvaluationStep>(error.step());
+  const platform::Error::Values& v = error.values();
+  const bool impedance =
+      quantity == Quantity::SourceImpedance || quantity == Quantity::LoadImpedance;
+  // The reflection coefficient of the impedance being computed.
+  const std::string_view gamma = quantity == Quantity::LoadImpedance ? "ΓL" : "ΓS";
+
+  // At the numerator A: a magnitude whose square is beyond range (the other one may be 1,
+  // making the product infinity times zero, an invalid operation).
+  const bool square_overflows =
+      step == EvaluationStep::kNumerator && (std::isinf(v[0] * v[0]) || std::isinf(v[1] * v[1]));
+  const auto magnitude_too_large = [] {
+    return Translated(QT_TRANSLATE_NOOP("Messages",
+                                        "a reflection coefficient magnitude is too large to "
+                                        "compute with (the limit is about 1.3e154)."));
+  };
+
+  switch (error.kind()) {
+    case ErrorKind::Overflow: {
+      if (step == EvaluationStep::kQuotient && std::isfinite(v[3])) {
+        return Translated(
+            QT_TRANSLATE_NOOP("Messages",
+                              "(1 - |ΓS|²)(1 - |ΓL|²) = %1 divided by |1 - ΓS·ΓL|² = %2 is beyond "
+                              "the range of numbers the calculator can hold (about ±1.8e308)."),
+            {Value(v[0]), Value(v[3])});
+      }
+      if (step == EvaluationStep::kQuotient || step == EvaluationStep::kProduct ||
+          (step == EvaluationStep::kNumerator && !square_overflows)) {
+        return Translated(
+            QT_TRANSLATE_NOOP("Messages",
+                              "the product of the two reflection coefficient magnitudes is too "
+                              "large to compute with (the limit is about 1.3e154)."));
+      }
+      if (step == EvaluationStep::kImpedanceQuotient) {
+        return Translated(
+            QT_TRANSLATE_NOOP("Messages",
+                              "|Z0·(1 + %1)| = %2 divided by |1 - %1| = %3 is beyond the range of "
+                              "numbers the calculator can hold (about ±1.8e308)."),
+            {gamma, Value(v[0]), Value(std::hypot(v[1], v[2]))});
+      }
+      if (impedance) {
+        return Translated(
+            QT_TRANSLATE_NOOP("Messages",
+                              "the reference impedance or a reflection coefficient is too large to "
+                              "compute with (the limit is about 1.3e154)."));
+      }
+      if (quantity == Quantity::None) {
+        return Translated(QT_TRANSLATE_NOOP(
+            "Messages",
+            "a value is beyond the range of numbers the calculator can hold (about ±1.8e308)."));
+      }
+      return magnitude_too_large();
+    }
+    case ErrorKind::DivisionByZero:
+      if (impedance) {
+        // 1 - G is zero, or so small that its squared modulus was lost.
+        if (step == EvaluationStep::kImpedanceQuotient && (v[1] != 0.0 || v[2] != 0.0)) {
+          return Translated(QT_TRANSLATE_NOOP("Messages",
+                                              "|1 - %1| is only about %2, so its square is too "
+                                              "small to hold and became 0; %1 is not exactly 1."),
+                            {gamma, Value(std::hypot(v[1], v[2]))});
+        }
+        return Translated(QT_TRANSLATE_NOOP(
+            "Messages", "a reflection coefficient of exactly 1 is an open circuit."));
+      }
+      if (quantity == Quantity::MismatchFactor) {
+        if (step == EvaluationStep::kQuotient && (v[1] != 0.0 || v[2] != 0.0)) {
+          return Translated(
+              QT_TRANSLATE_NOOP("Messages",
+                                "|1 - ΓS·ΓL| is only about %1, so its square is too small to hold "
+                                "and became 0; ΓS·ΓL is not exactly 1."),
+              {Value(std::hypot(v[1], v[2]))});
+        }
+        if (step == EvaluationStep::kQuotient && v[0] == 0.0) {
+          return Translated(
+              QT_TRANSLATE_NOOP("Messages",
+                                "both reflection coefficients have magnitude 1 and their product "
+                                "is exactly 1, so the mismatch factor is 0 divided by 0."));
+        }
+        return Translated(QT_TRANSLATE_NOOP(
+            "Messages",
+            "the product of the two reflection coefficients is exactly 1, so 1 - ΓS·ΓL is zero."));
+      }
+      return Translated(QT_TRANSLATE_NOOP("Messages", "a value was divided by zero."));
+    case ErrorKind::InvalidOperation:
+      if (square_overflows) return magnitude_too_large();
+      if (impedance && step == EvaluationStep::kImpedanceQuotient &&
+          !(v[3] == 0.0 && v[1] == 0.0 && v[2] == 0.0)) {
+        return Translated(
+            QT_TRANSLATE_NOOP("Messages",
+                              "Z0·(1 + %1) and 1 - %1 are both 0 or too small for their squares to "
+                              "be held, so the impedance is 0 divided by 0."),
+            {gamma});
+      }
+      if (impedance) {
+        return Translated(QT_TRANSLATE_NOOP("Messages",
+                                            "a reflection coefficient of exactly 1 with a "
+                                            "reference impedance of 0 gives 0 divided by 0."));
+      }
+      return Translated(QT_TRANSLATE_NOOP("Messages", "the result is not a number."));
+    case ErrorKind::LogarithmArgument:
+      if (quantity == Quantity::MismatchLoss) {
+        return Translated(
+            QT_TRANSLATE_NOOP("Messages",
+                              "the mismatch factor is negative, which happens when one reflection "
+                              "coefficient magnitude is below 1 and the other above 1."));
+      }
+      if (quantity == Quantity::ReturnLoss) {
+        // M never exceeds 1 in exact arithmetic: 1 - M = |G1 - conj G2|^2 / |1 - G1 G2|^2. Rounding
+        // takes it above 1 when G1 is the conjugate of G2 to within the last digits, or when
+        // both are so large that |1 - G1 G2| dwarfs their difference.
+        if (step == EvaluationStep::kLogarithm) {
+          const double size =
+              std::fmax(1.0, std::fmax(std::hypot(v[0], v[1]), std::hypot(v[2], v[3])));
+          if (std::hypot(v[0] - v[2], v[1] + v[3]) > 1e-6 * size) {
+            return Translated(
+                QT_TRANSLATE_NOOP(
+                    "Messages",
+                    "rounding put the mismatch factor above 1; for reflection coefficients as "
+                    "large as these (magnitudes %1 and %2) it is 1 to within the last digits."),
+                {Value(std::hypot(v[0], v[1])), Value(std::hypot(v[2], v[3]))});
+          }
+        }
+        return Translated(
+            QT_TRANSLATE_NOOP("Messages",
+                              "rounding put the mismatch factor above 1; the two reflection "
+                              "coefficients are conjugate to within the last digits. Enter them as "
+                              "exact conjugates for a perfect match."));
+      }
+      return Translated(QT_TRANSLATE_NOOP("Messages", "the argument is negative."));
+    case ErrorKind::Conversion:
+      break;
+  }
+  return {};
+}
+
+}  // namespace
+
+void SetWarningTranslator(WarningTranslator translator) noexcept {
+  g_translator.store(translator, std::memory_order_relaxed);
+}
+
+std::string WarningText(const platform::Error& error) {
+  const bool conversion = error.quantity() == Quantity::None && error.step() == 0 &&
+                          (error.kind() == ErrorKind::Conversion || !error.text().empty());
+  if (conversion) return ConversionText(error);
+
+  const std::string heading = Heading(error.kind());
+  const std::string name = QuantityName(error.quantity());
+  const std::string why = Explanation(error);
+  if (name.empty()) {
+    return why.empty() ? Translated(QT_TRANSLATE_NOOP("Messages", "%1."), {heading})
+                       : Translated(QT_TRANSLATE_NOOP("Messages", "%1: %2"), {heading, why});
+  }
+  return why.empty()
+             ? Translated(QT_TRANSLATE_NOOP("Messages", "%1 while computing %2."), {heading, name})
+             : Translated(QT_TRANSLATE_NOOP("Messages", "%1 while computing %2: %3"),
+                          {heading, name, why});
+}
+
+}  // namespace calc
