@@ -12,14 +12,18 @@ using platform::Opaque;
 using platform::Settle;
 
 // The figures use the checked arithmetic of the evaluation without raising: the flags are
-// cleared before each figure and tested after it, and a set flag leaves the figure without a
-// value.
+// tested after each figure, and a set flag leaves that figure without a value and is cleared
+// for the next one.
 bool Failed() noexcept {
   return platform::RaisedFpFlags() != 0;
 }
 
 Figure Number(double value) noexcept {
-  if (Failed() || !std::isfinite(value)) return {};
+  if (Failed()) {
+    platform::ClearFpFlags();
+    return {};
+  }
+  if (!std::isfinite(value)) return {};
   return {Figure::kNumber, value};
 }
 
@@ -34,7 +38,7 @@ double Log10(double x) noexcept {
 
 // factor·log10(x), the factor applied after the logarithm as the evaluation does; x > 0.
 Figure Decibels(double x, double factor) noexcept {
-  if (Failed() || !(x > 0.0)) return {};
+  if (!(x > 0.0)) return {};
   return Number(Settle(Log10(x) * factor));
 }
 
@@ -51,18 +55,15 @@ PortFigures PortFiguresOf(double magnitude) noexcept {
   if (a >= 1.0) {
     f.vswr = Infinite();
   } else {
-    platform::ClearFpFlags();
     f.vswr = Number(Settle((1.0 + a) / (1.0 - a)));
   }
 
   if (a == 0.0) {
     f.return_loss_db = Infinite();
   } else {
-    platform::ClearFpFlags();
     f.return_loss_db = Decibels(a, -20.0);
   }
 
-  platform::ClearFpFlags();
   f.reflected_power_pct = Number(Settle(Settle(a * a) * 100.0));
   return f;
 }
@@ -73,17 +74,14 @@ MismatchFigures MismatchFiguresOf(double magnitude1, double magnitude2,
   const double a1 = std::fabs(Settle(magnitude1));
   const double a2 = std::fabs(Settle(magnitude2));
 
-  platform::ClearFpFlags();
   f.delivered_pct = Number(Settle(Settle(mismatch_factor) * 100.0));
 
-  platform::ClearFpFlags();
   // An overflow makes the product infinite, which is what it is for the test below.
   const double p = Settle(a1 * a2);
   f.product = p;
   if (std::isnan(p) || p >= 1.0) return f;
 
   // p < 1, so 1 − p > 0 and every uncertainty has a value.
-  platform::ClearFpFlags();
   const double low = Settle(1.0 - p);
   const double high = Settle(1.0 + p);
   f.uncertainty_low_db = Decibels(low, 20.0);
@@ -93,7 +91,7 @@ MismatchFigures MismatchFiguresOf(double magnitude1, double magnitude2,
 
   // (1 − |ΓS|²)(1 − |ΓL|²) in the order of the evaluation, so that a zero magnitude gives ML
   // itself at both ends of the range.
-  platform::ClearFpFlags();
+  if (Failed()) platform::ClearFpFlags();
   const double t = Settle(1.0 - a2 * a2);
   const double numerator = Settle((1.0 - a1 * a1) * t);
   if (Failed() || std::isnan(numerator) || numerator < 0.0) {
@@ -115,17 +113,20 @@ MismatchFigures MismatchFiguresOf(double magnitude1, double magnitude2,
 
 }  // namespace
 
-// The flags that the figures raise are cleared again, so they leave no trace.
+// The flags start clear, and whatever the figures raise is cleared again, so they leave no
+// trace.
 PortFigures ComputePortFigures(double magnitude) noexcept {
-  const PortFigures f = PortFiguresOf(magnitude);
   platform::ClearFpFlags();
+  const PortFigures f = PortFiguresOf(magnitude);
+  if (Failed()) platform::ClearFpFlags();
   return f;
 }
 
 MismatchFigures ComputeMismatchFigures(double magnitude1, double magnitude2,
                                        double mismatch_factor) noexcept {
-  const MismatchFigures f = MismatchFiguresOf(magnitude1, magnitude2, mismatch_factor);
   platform::ClearFpFlags();
+  const MismatchFigures f = MismatchFiguresOf(magnitude1, magnitude2, mismatch_factor);
+  if (Failed()) platform::ClearFpFlags();
   return f;
 }
 

@@ -127,7 +127,7 @@ void AtomicFile::Write(std::string_view data) {
 void AtomicFile::Commit() {
   std::FILE* file = file_;
   file_ = nullptr;
-  if (std::fflush(file) != 0 || fsync(fileno(file)) != 0) {
+  if (std::fflush(file) != 0) {
     std::fclose(file);
     Fail("cannot write");
   }
