@@ -33,6 +33,10 @@ int PortsFromName(const std::string& name) {
   return ec == std::errc() && end == last && ports > 0 ? ports : 0;
 }
 
+constexpr bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
 constexpr double kDegreesPerRadian = 180.0 / 3.14159265358979323846;
 
 }  // namespace
@@ -84,8 +88,8 @@ void ReflectionReader::ReadHeader(int port) {
     std::size_t at = first + 1;
     const auto next = [&]() {
       token.clear();
-      while (at < line_.size() && std::isspace(static_cast<unsigned char>(line_[at]))) ++at;
-      while (at < line_.size() && !std::isspace(static_cast<unsigned char>(line_[at]))) {
+      while (at < line_.size() && IsSpace(line_[at])) ++at;
+      while (at < line_.size() && !IsSpace(line_[at])) {
         token += line_[at++];
       }
       token = Lower(token);
@@ -124,10 +128,10 @@ void ReflectionReader::ReadHeader(int port) {
 bool ReflectionReader::NextToken(std::string& token) {
   for (;;) {
     if (have_line_) {
-      while (pos_ < line_.size() && std::isspace(static_cast<unsigned char>(line_[pos_]))) ++pos_;
+      while (pos_ < line_.size() && IsSpace(line_[pos_])) ++pos_;
       if (pos_ < line_.size()) {
         const std::size_t start = pos_;
-        while (pos_ < line_.size() && !std::isspace(static_cast<unsigned char>(line_[pos_]))) {
+        while (pos_ < line_.size() && !IsSpace(line_[pos_])) {
           ++pos_;
         }
         token.assign(line_, start, pos_ - start);
