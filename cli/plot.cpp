@@ -345,6 +345,7 @@ void WritePlotSvg(const PlotData& data, const std::string& path) {
     QSvgGenerator svg;
     svg.setOutputDevice(&buffer);
     svg.setSize(QSize(kWidth, kHeight));
+    svg.setResolution(96);  // one unit a CSS pixel
     svg.setViewBox(QRect(0, 0, kWidth, kHeight));
     svg.setTitle(QString::fromStdString(data.title()));
     svg.setDescription(

@@ -1,5 +1,6 @@
 #include "cli/run.h"
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -134,9 +135,10 @@ int SinglePoint(const Options& o, std::ostream& out, std::ostream& err) {
   return kSuccess;
 }
 
+// "amp.s2p S22", for the plot's title.
 std::string PortName(const FileSpec& f) {
   const std::string p = std::to_string(f.port);
-  return f.path + " S" + p + p;
+  return std::filesystem::path(f.path).filename().string() + " S" + p + p;
 }
 
 int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWriter& plot) {
@@ -377,7 +379,8 @@ Exit status:
      computed (the table is complete; those rows say why)
   2  the command line cannot be used
   3  a file cannot be read or written, or the two files do not fit together;
-     no table or plot was written
+     no table or plot file is left incomplete, and standard error says what,
+     if anything, was written
 )HELP";
 }
 
