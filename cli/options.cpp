@@ -26,18 +26,19 @@ std::optional<int> PortOf(const std::string& digits) {
   return value;
 }
 
+// "FILE:PP" first, so that a file name may hold an '@'; then "MAG@ANGLE".
 void ReadCoefficient(const std::string& option, const std::string& value,
                      std::optional<PointSpec>& point, std::optional<FileSpec>& file) {
-  if (const std::size_t at = value.find('@'); at != std::string::npos) {
-    point = PointSpec{value.substr(0, at), value.substr(at + 1)};
-    return;
-  }
   const std::size_t colon = value.rfind(':');
   if (colon != std::string::npos && colon > 0) {
     if (const std::optional<int> port = PortOf(value.substr(colon + 1))) {
       file = FileSpec{value.substr(0, colon), *port};
       return;
     }
+  }
+  if (const std::size_t at = value.find('@'); at != std::string::npos) {
+    point = PointSpec{value.substr(0, at), value.substr(at + 1)};
+    return;
   }
   throw UsageError(option + " \"" + value +
                    "\": expected MAG@ANGLE (for example 0.5@30) or FILE:PP, the reflection "

@@ -1,5 +1,6 @@
 #include "cli/run.h"
 
+#include <cmath>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -71,7 +72,7 @@ class JsonObject {
   }
   void Number(std::string_view key, double value) {
     Key(key);
-    out_ += Shortest(value);
+    out_ += std::isfinite(value) ? Shortest(value) : "null";  // JSON has no infinities
   }
   void Figure(std::string_view key, const calc::Figure& f) {
     Key(key);
@@ -319,12 +320,11 @@ Single point:
     Mismatch uncertainty  20·log10(1 ± |ΓS||ΓL|) in dB, (1 ± |ΓS||ΓL|)² − 1 in %
     VSWR, Return loss, Reflected power   of the source (S) and the load (L)
   A figure without a finite value says so in words, for example "infinite
-  (total reflection or active port)" or
-         "not defined: |ΓS||ΓL| ≥ 1".
+  (total reflection or active port)" or "not defined: |ΓS||ΓL| ≥ 1".
 
-         JSON : {"results": the eight texts, "figures": the figures as numbers ("infinite"
-  for an unbounded one, null for one that is not defined), "lines": the lines
-  }.
+  JSON: {"results": the eight texts, "figures": the figures as numbers
+  ("infinite" for an unbounded one, null for one that is not defined),
+  "lines": the lines}.
 
   When a box of the window would hold no number, or a quantity cannot be
   computed, the window's warning is written to standard error and nothing to
@@ -332,8 +332,8 @@ Single point:
 
 Sweep:
   --source FILE:PP    S_pp of port p of a Touchstone file (version 1 or 2.0,
-                      .s1p to .sNp), for example amp.s2p:22 for S22; from port 10
-                      on, both indices are written (1212 for S1212)
+                      .s1p to .sNp), for example amp.s2p:22 for S22; from
+                      port 10 on, both indices are written (1212 for S1212)
   --load FILE:PP      likewise for the load, for example filter.s2p:11
   --csv OUT.csv       write the table to OUT.csv, "-" for standard output; the
                       table goes to standard output when neither --csv nor
