@@ -28,19 +28,21 @@ std::string SignText(double imag) {
   return imag >= 0.0 ? "+" : "-";
 }
 
-}  // namespace
-
-ResultTexts CalculateTexts(const InputTexts& inputs) {
+// The converted inputs and their evaluation.
+Calculation Evaluate(const InputTexts& inputs) {
   // The reference impedance stays text until the first impedance needs it, so a failure of the
   // losses is reported before an unreadable reference impedance.
-  const double magnitude1 = Convert(inputs, kMagnitude1);
-  const double angle1 = Convert(inputs, kAngle1);
-  const double magnitude2 = Convert(inputs, kMagnitude2);
-  const double angle2 = Convert(inputs, kAngle2);
+  Calculation c;
+  c.magnitude1 = Convert(inputs, kMagnitude1);
+  c.angle1 = Convert(inputs, kAngle1);
+  c.magnitude2 = Convert(inputs, kMagnitude2);
+  c.angle2 = Convert(inputs, kAngle2);
   auto reference_impedance = [&inputs] { return Convert(inputs, kReferenceImpedance); };
-  const MismatchResult r =
-      EvaluateMismatch(reference_impedance, magnitude1, angle1, magnitude2, angle2);
+  c.result = EvaluateMismatch(reference_impedance, c.magnitude1, c.angle1, c.magnitude2, c.angle2);
+  return c;
+}
 
+ResultTexts Format(const MismatchResult& r) {
   ResultTexts out;
   // A mismatch loss of zero (of either sign) is a perfect match: the return loss is unbounded.
   out[kReturnLoss] =
@@ -53,6 +55,19 @@ ResultTexts CalculateTexts(const InputTexts& inputs) {
   out[kImagAbs2] = platform::FormatNumber(std::fabs(r.Impedance2.Imag), kImpedancePattern);
   out[kImagSign2] = SignText(r.Impedance2.Imag);
   return out;
+}
+
+}  // namespace
+
+ResultTexts CalculateTexts(const InputTexts& inputs) {
+  return Format(Evaluate(inputs).result);
+}
+
+Calculation Calculate(const InputTexts& inputs) {
+  Calculation c = Evaluate(inputs);
+  c.texts = Format(c.result);
+  c.figures = ComputeFigures(c.magnitude1, c.magnitude2, c.result.MismatchFactor);
+  return c;
 }
 
 }  // namespace calc

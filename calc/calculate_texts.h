@@ -4,6 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include "calc/figures.h"
+#include "calc/mismatch.h"
+
 namespace calc {
 
 // The five input texts, in the order they are read.
@@ -37,5 +40,19 @@ using ResultTexts = std::array<std::string, kOutputCount>;
 // formats the eight results. Raises platform::Error; a conversion error carries the index of
 // the offending input (Error::input()). WarningText (calc/warning_text.h) words it for the user.
 ResultTexts CalculateTexts(const InputTexts& inputs);
+
+// Everything one calculation gives: the converted reflection coefficients, the evaluation, the
+// eight result texts and the further figures (calc/figures.h).
+struct Calculation {
+  double magnitude1 = 0.0, angle1 = 0.0;  // source reflection coefficient, angle in degrees
+  double magnitude2 = 0.0, angle2 = 0.0;  // load reflection coefficient
+  MismatchResult result;
+  ResultTexts texts;
+  Figures figures;
+};
+
+// CalculateTexts, keeping the numbers and adding the figures. Raises what CalculateTexts
+// raises; the figures themselves never raise.
+Calculation Calculate(const InputTexts& inputs);
 
 }  // namespace calc

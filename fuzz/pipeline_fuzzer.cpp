@@ -1,7 +1,8 @@
-// libFuzzer target for the whole text pipeline: five input texts in, eight result texts or a
-// platform::Error and its warning out. The input is split on '\n' into the five texts in their
-// order (reference impedance, source magnitude and angle, load magnitude and angle); missing texts
-// are empty and the last one keeps everything after the fourth '\n'. Any other outcome aborts.
+// libFuzzer target for the whole text pipeline: five input texts in, eight result texts and the
+// further figures, or a platform::Error and its warning out. The input is split on '\n' into the
+// five texts in their order (reference impedance, source magnitude and angle, load magnitude and
+// angle); missing texts are empty and the last one keeps everything after the fourth '\n'. Any
+// other outcome aborts.
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -10,10 +11,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "calc/calculate_texts.h"
+#include "calc/result_lines.h"
 #include "calc/warning_text.h"
 #include "platform/errors.h"
+#include "platform/fp_check.h"
 #include "platform/number_format.h"
 #include "platform/number_text.h"
 
@@ -66,6 +70,39 @@ void CheckResults(const calc::ResultTexts& out) {
   }
   for (const Output sign : {Output::kImagSign1, Output::kImagSign2}) {
     if (out[sign] != "+" && out[sign] != "-") Fail("reactance sign", out[sign]);
+  }
+}
+
+// The figures never raise, never leave a floating-point flag set, keep their bounds in order
+// and always give the same lines, none of them with a bare "inf" or "nan".
+void CheckFigures(const calc::Calculation& c) {
+  using calc::Figure;
+  const calc::Figures& f = c.figures;
+  if (platform::RaisedFpFlags() != 0) Fail("the figures left a flag set");
+  for (const calc::PortFigures* port : {&f.source, &f.load}) {
+    if (port->vswr.kind == Figure::kNumber && !(port->vswr.value >= 1.0)) Fail("VSWR below 1");
+    if ((port->vswr.kind == Figure::kInfinite) != (port->magnitude >= 1.0)) Fail("VSWR kind");
+  }
+  const calc::MismatchFigures& m = f.mismatch;
+  if (m.loss_min_db.kind == Figure::kNumber && m.loss_max_db.kind == Figure::kNumber &&
+      !(m.loss_min_db.value <= m.loss_max_db.value)) {
+    Fail("mismatch-loss range out of order");
+  }
+  if ((m.uncertainty_low_db.kind == Figure::kNumber) != (m.product < 1.0)) {
+    Fail("uncertainty defined for a product of 1 or more, or undefined below 1");
+  }
+  if (m.uncertainty_low_db.kind == Figure::kNumber &&
+      !(m.uncertainty_low_db.value <= 0.0 && m.uncertainty_high_db.value >= 0.0)) {
+    Fail("uncertainty bounds on the wrong side of zero");
+  }
+  const std::vector<std::string> lines = calc::AllLines(c.texts, f);
+  if (lines.size() != 14) Fail("number of lines");
+  for (const std::string& line : lines) {
+    if (line.find("nan") != std::string::npos) Fail("a line with nan", line);
+    for (std::size_t at = line.find("inf"); at != std::string::npos;
+         at = line.find("inf", at + 1)) {
+      if (line.compare(at, 8, "infinite") != 0) Fail("a line with a bare inf", line);
+    }
   }
 }
 
@@ -158,6 +195,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     CheckResults(out);
     if (calc::CalculateTexts(texts) != out) Fail("two runs differ");
+    const calc::Calculation c = calc::Calculate(texts);
+    if (c.texts != out) Fail("the figures changed the results");
+    CheckFigures(c);
   } catch (const platform::Error& e) {
     const std::string warning = calc::WarningText(e);
     CheckWarning(warning);

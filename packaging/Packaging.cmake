@@ -4,7 +4,8 @@
 #   cpack --config BUILD_DIR/CPackConfig.cmake -B OUT_DIR      (a DEB package)
 #
 # Installs the program, its desktop entry, its icon in the hicolor theme (scalable and 32 x 32
-# pixels), its AppStream metainfo and the licence. scripts/check-package.sh builds the package and
+# pixels), its AppStream metainfo and the licence, and the command-line calculator voranth-calc
+# with its manual page. scripts/check-package.sh builds the package and
 # checks what it installs.
 
 include(GNUInstallDirs)
@@ -33,8 +34,8 @@ add_custom_command(
 add_custom_target(voranth_icon_png ALL DEPENDS ${VORANTH_ICON_PNG})
 
 # Installed programs find Qt where the system keeps it: no run path of their own.
-set_target_properties(voranth PROPERTIES INSTALL_RPATH "")
-install(TARGETS voranth
+set_target_properties(voranth voranth-calc PROPERTIES INSTALL_RPATH "")
+install(TARGETS voranth voranth-calc
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
   BUNDLE DESTINATION .
 )
@@ -48,6 +49,19 @@ if(UNIX AND NOT APPLE)
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/${VORANTH_APP_ID}.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  # The manual page of voranth-calc, with the version filled in and compressed as Debian keeps
+  # manual pages.
+  set(VORANTH_CALC_MAN ${CMAKE_BINARY_DIR}/packaging/voranth-calc.1)
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/voranth-calc.1.in ${VORANTH_CALC_MAN} @ONLY)
+  add_custom_command(
+    OUTPUT ${VORANTH_CALC_MAN}.gz
+    COMMAND gzip -9 -n -f -k ${VORANTH_CALC_MAN}
+    DEPENDS ${VORANTH_CALC_MAN}
+    COMMENT "Compressing the manual page of voranth-calc"
+    VERBATIM
+  )
+  add_custom_target(voranth_calc_man ALL DEPENDS ${VORANTH_CALC_MAN}.gz)
+  install(FILES ${VORANTH_CALC_MAN}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES ${PROJECT_SOURCE_DIR}/LICENSE
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/voranth
     RENAME copyright)
@@ -69,7 +83,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Voranth takes a reference impedance and the reflection coefficients of a
 source and a load, each as a magnitude and an angle, and computes the
-mismatch loss, the return loss and the source and load impedances.")
+mismatch loss, the return loss and the source and load impedances.
+The command voranth-calc does the same from the command line, for one
+point or over a sweep read from two Touchstone files, with CSV and SVG
+output.")
 # The SVG icon engine is a plugin that Qt loads at run time, out of sight of dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
 find_program(VORANTH_DPKG_SHLIBDEPS dpkg-shlibdeps)

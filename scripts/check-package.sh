@@ -8,7 +8,9 @@
 # 32 x 32 PNG), the AppStream metainfo and the licence are there; the package's name, section,
 # maintainer and dependencies; the desktop entry and the metainfo pass desktop-file-validate and
 # appstreamcli validate where those are installed; the installed program starts (offscreen) and
-# keeps running. Exits non-zero on any problem.
+# keeps running; the command-line calculator voranth-calc and its manual page are installed, the
+# page is complete and renders without warnings, and the installed voranth-calc computes a point
+# and draws a plot. Exits non-zero on any problem.
 set -u
 
 if (( $# != 1 )) || [[ ! -f $1/CPackConfig.cmake ]]; then
@@ -105,6 +107,49 @@ if [[ -f $metainfo ]]; then
 fi
 copyright=$usr/share/doc/voranth/copyright
 [[ -f $copyright ]] && ! grep -q '^MIT License' "$copyright" && problem "the licence is not MIT"
+
+echo "== voranth-calc and its manual page"
+calc_bin=$usr/bin/voranth-calc
+man_page=$usr/share/man/man1/voranth-calc.1.gz
+expect_file usr/bin/voranth-calc "command-line calculator"
+[[ -x $calc_bin ]] || problem "/usr/bin/voranth-calc is not executable"
+expect_file usr/share/man/man1/voranth-calc.1.gz "manual page"
+if [[ -f $man_page ]]; then
+  if gzip -t "$man_page" 2>/dev/null; then ok "the manual page is gzip-compressed"; else problem "the manual page is not gzip data"; fi
+  page=$(gzip -dc "$man_page")
+  [[ $page == *".TH VORANTH-CALC 1 \"\" \"Voranth $version\""* ]] \
+    && ok "manual page title and version" || problem "manual page title or version is wrong"
+  for option in --z0 --source --load --json --csv --plot --help --version; do
+    grep -qF -- "${option//-/\\-}" <<<"$page" || problem "the manual page does not describe $option"
+  done
+  if command -v man >/dev/null; then
+    if warnings=$(LC_ALL=C.UTF-8 man --warnings -l "$man_page" 2>&1 >/dev/null) && [[ -z $warnings ]]; then
+      ok "the manual page renders without warnings"
+    else
+      echo "$warnings" >&2
+      problem "the manual page renders with warnings"
+    fi
+  fi
+fi
+if [[ -x $calc_bin ]]; then
+  [[ $("$calc_bin" --version) == "voranth-calc $version" ]] && ok "voranth-calc --version" \
+    || problem "voranth-calc --version says '$("$calc_bin" --version)'"
+  help=$("$calc_bin" --help)
+  for option in --z0 --source --load --json --csv --plot "Exit status"; do
+    [[ $help == *"$option"* ]] || problem "voranth-calc --help does not describe $option"
+  done
+  [[ $("$calc_bin" --source 0.5@0 --load 0@0 | head -2) == $'RL = 6.02 dB\nML = 1.25 dB' ]] \
+    && ok "the installed voranth-calc computes a point" || problem "voranth-calc computes a wrong point"
+  printf '# GHz S MA R 50\n1 0.3 20\n2 0.4 60\n' >"$scratch/a.s1p"
+  printf '# GHz S RI R 75\n1 0.1 0.1\n2 0.2 0\n' >"$scratch/b.s1p"
+  if "$calc_bin" --source "$scratch/a.s1p:11" --load "$scratch/b.s1p:11" --plot "$scratch/p.svg" \
+       2>"$scratch/calc.log" && grep -q '</svg>' "$scratch/p.svg" && ! grep -v 'reference impedances differ' "$scratch/calc.log" >&2; then
+    ok "the installed voranth-calc draws a plot"
+  else
+    cat "$scratch/calc.log" >&2
+    problem "the installed voranth-calc cannot draw a plot"
+  fi
+fi
 
 echo "== validators"
 if command -v desktop-file-validate >/dev/null; then

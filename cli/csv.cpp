@@ -1,0 +1,139 @@
+#include "cli/csv.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "cli/sweep.h"
+
+namespace cli {
+
+namespace {
+
+void AppendNumber(std::string& out, double value) {
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  out.append(buffer, result.ptr);
+}
+
+void AppendFigure(std::string& out, const calc::Figure& f) {
+  if (f.kind == calc::Figure::kNumber) {
+    AppendNumber(out, f.value);
+  } else if (f.kind == calc::Figure::kInfinite) {
+    out += "inf";
+  }
+}
+
+void AppendQuoted(std::string& out, std::string_view text) {
+  out += '"';
+  for (const char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+}
+
+}  // namespace
+
+std::string Shortest(double value) {
+  std::string out;
+  AppendNumber(out, value);
+  return out;
+}
+
+std::string CsvHeader() {
+  return "frequency_hz,source_magnitude,source_angle_deg,load_magnitude,load_angle_deg,"
+         "M,ML_dB,RL_dB,ZS_re_ohm,ZS_im_ohm,ZL_re_ohm,ZL_im_ohm,ML_min_dB,ML_max_dB,warning\n";
+}
+
+void AppendCsvRow(std::string& out, const SweepRow& row) {
+  for (const double x : {row.frequency_hz, row.source_magnitude, row.source_angle_deg,
+                         row.load_magnitude, row.load_angle_deg}) {
+    AppendNumber(out, x);
+    out += ',';
+  }
+  if (!row.computed) {
+    out += ",,,,,,,,,";
+    AppendQuoted(out, row.warning);
+    out += '\n';
+    return;
+  }
+  const calc::MismatchResult& r = row.result;
+  AppendNumber(out, r.MismatchFactor);
+  out += ',';
+  // The evaluation answers a logarithm of zero with a large finite stand-in; the table says what
+  // it stands for. No power reaches the load (M = 0): the mismatch loss has no bound. A perfect
+  // match (ML = 0, the window's ">100"): the return loss has no bound.
+  if (r.MismatchFactor == 0.0) {
+    out += "inf";
+  } else {
+    AppendNumber(out, r.MismatchLossDb);
+  }
+  out += ',';
+  if (r.MismatchLossDb == 0.0) {
+    out += "inf";
+  } else {
+    AppendNumber(out, r.ReturnLossDb);
+  }
+  for (const double x :
+       {r.Impedance1.Real, r.Impedance1.Imag, r.Impedance2.Real, r.Impedance2.Imag}) {
+    out += ',';
+    AppendNumber(out, x);
+  }
+  out += ',';
+  AppendFigure(out, row.figures.loss_min_db);
+  out += ',';
+  AppendFigure(out, row.figures.loss_max_db);
+  out += ",\n";
+}
+
+AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
+  temporary_ = path_ + ".XXXXXX";
+  const int fd = mkstemp(temporary_.data());
+  if (fd < 0) {
+    const std::string reason = std::strerror(errno);
+    temporary_.clear();
+    throw OutputError(path_ + ": cannot create a file beside it: " + reason);
+  }
+  // mkstemp makes the file private; give it the permissions of an ordinary new file.
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
+  file_ = fdopen(fd, "wb");
+  if (file_ == nullptr) {
+    close(fd);
+    Fail("cannot write");
+  }
+}
+
+AtomicFile::~AtomicFile() {
+  if (file_ != nullptr) std::fclose(file_);
+  if (!temporary_.empty()) std::remove(temporary_.c_str());
+}
+
+void AtomicFile::Fail(const std::string& what) {
+  throw OutputError(path_ + ": " + what + ": " + std::strerror(errno));
+}
+
+void AtomicFile::Write(std::string_view data) {
+  if (std::fwrite(data.data(), 1, data.size(), file_) != data.size()) Fail("cannot write");
+}
+
+void AtomicFile::Commit() {
+  std::FILE* file = file_;
+  file_ = nullptr;
+  if (std::fflush(file) != 0) {
+    std::fclose(file);
+    Fail("cannot write");
+  }
+  if (std::fclose(file) != 0) Fail("cannot write");
+  if (std::rename(temporary_.c_str(), path_.c_str()) != 0) Fail("cannot replace");
+  temporary_.clear();
+}
+
+}  // namespace cli

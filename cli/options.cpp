@@ -1,0 +1,119 @@
+#include "cli/options.h"
+
+#include <charconv>
+
+namespace cli {
+
+namespace {
+
+// "22" (S22) and "1010" (S1010) name port 2 and port 10; a single digit names the port itself.
+std::optional<int> PortOf(const std::string& digits) {
+  if (digits.empty() || digits.size() > 8) return std::nullopt;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return std::nullopt;
+  }
+  std::string port = digits;
+  if (digits.size() > 1) {
+    const std::size_t half = digits.size() / 2;
+    if (digits.size() % 2 != 0 || digits.compare(0, half, digits, half, half) != 0) {
+      return std::nullopt;
+    }
+    port = digits.substr(0, half);
+  }
+  int value = 0;
+  std::from_chars(port.data(), port.data() + port.size(), value);
+  if (value < 1) return std::nullopt;
+  return value;
+}
+
+// "FILE:PP" first, so that a file name may hold an '@'; then "MAG@ANGLE".
+void ReadCoefficient(const std::string& option, const std::string& value,
+                     std::optional<PointSpec>& point, std::optional<FileSpec>& file) {
+  const std::size_t colon = value.rfind(':');
+  if (colon != std::string::npos && colon > 0) {
+    if (const std::optional<int> port = PortOf(value.substr(colon + 1))) {
+      file = FileSpec{value.substr(0, colon), *port};
+      return;
+    }
+  }
+  if (const std::size_t at = value.find('@'); at != std::string::npos) {
+    point = PointSpec{value.substr(0, at), value.substr(at + 1)};
+    return;
+  }
+  throw UsageError(option + " \"" + value +
+                   "\": expected MAG@ANGLE (for example 0.5@30) or FILE:PP, the reflection "
+                   "coefficient S_pp of port p of a Touchstone file (for example amp.s2p:22)");
+}
+
+}  // namespace
+
+Options ParseOptions(const std::vector<std::string>& args) {
+  Options o;
+  std::vector<std::string> seen;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string name = args[i];
+    std::optional<std::string> value;
+    if (const std::size_t eq = name.find('=');
+        name.rfind("--", 0) == 0 && eq != std::string::npos) {
+      value = name.substr(eq + 1);
+      name.resize(eq);
+    }
+    if (name == "--help" || name == "-h") {
+      o.help = true;
+      return o;
+    }
+    const bool flag = name == "--version" || name == "--json";
+    const bool takes_value = name == "--z0" || name == "--source" || name == "--load" ||
+                             name == "--csv" || name == "--plot";
+    if (!flag && !takes_value) {
+      if (name.rfind("-", 0) == 0) throw UsageError("unknown option \"" + name + "\"");
+      throw UsageError("unexpected argument \"" + name + "\"");
+    }
+    for (const std::string& s : seen) {
+      if (s == name) throw UsageError(name + " is given twice");
+    }
+    seen.push_back(name);
+    if (flag) {
+      if (value) throw UsageError(name + " takes no value");
+      (name == "--json" ? o.json : o.version) = true;
+      continue;
+    }
+    if (!value) {
+      if (i + 1 >= args.size()) throw UsageError(name + " needs a value");
+      value = args[++i];
+    }
+    if (name == "--z0") {
+      o.z0 = *value;
+    } else if (name == "--source") {
+      ReadCoefficient(name, *value, o.source_point, o.source_file);
+    } else if (name == "--load") {
+      ReadCoefficient(name, *value, o.load_point, o.load_file);
+    } else if (value->empty()) {
+      throw UsageError(name + " needs a file name");
+    } else {
+      (name == "--csv" ? o.csv : o.plot) = *value;
+    }
+  }
+  if (o.version) return o;
+
+  const bool source = o.source_point || o.source_file;
+  const bool load = o.load_point || o.load_file;
+  if (!source || !load) throw UsageError("both --source and --load are needed");
+  if (o.source_file.has_value() != o.load_file.has_value()) {
+    throw UsageError("--source and --load must both be MAG@ANGLE or both be FILE:PP");
+  }
+  if (o.sweep()) {
+    if (o.z0)
+      throw UsageError(
+          "--z0 is for a single point; a sweep uses the source file's "
+          "reference impedance");
+    if (o.json) throw UsageError("--json is for a single point; a sweep writes CSV");
+  } else if (o.csv || o.plot) {
+    throw UsageError(std::string(o.csv ? "--csv" : "--plot") +
+                     " is for a sweep from "
+                     "Touchstone files (--source FILE:PP --load FILE:PP)");
+  }
+  return o;
+}
+
+}  // namespace cli

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+namespace cli {
+
+class PlotData;
+
+// Draws the mismatch loss with its range at any phase, and the return loss, against frequency,
+// into an SVG file that appears in full or not at all. Makes the Qt application object, on the
+// offscreen platform, when there is none yet. Raises OutputError.
+void WritePlotSvg(const PlotData& data, const std::string& path);
+
+}  // namespace cli

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "calc/calculate_texts.h"
+
+namespace cli {
+
+class PlotData;
+
+// The exit status of voranth-calc.
+enum ExitStatus : int {
+  kSuccess = 0,
+  kWarning = 1,  // the calculation gave a warning, or some points of a sweep could not be computed
+  kUsage = 2,    // the command line cannot be used
+  kFileError = 3,  // a file cannot be read or written, or the two files do not fit together
+};
+
+// Draws the plot into an SVG file, written in full or not at all; raises OutputError.
+using PlotWriter = std::function<void(const PlotData& data, const std::string& path)>;
+
+// The whole program without its process: `args` without the program name; results go to `out`,
+// warnings and notes to `err`. Without a plot writer, --plot is refused.
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+        const PlotWriter& plot = {});
+
+// The single-point results as JSON: the eight display texts, the figures as numbers (the string
+// "infinite" for an unbounded one, null for one that is not defined) and the labelled lines.
+std::string JsonFor(const calc::Calculation& c);
+
+std::string HelpText();
+
+}  // namespace cli

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/run.h"
+
+namespace cli_test {
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+inline Outcome RunCli(const std::vector<std::string>& args, const cli::PlotWriter& plot = {}) {
+  std::ostringstream out, err;
+  const int status = cli::Run(args, out, err, plot);
+  return {status, out.str(), err.str()};
+}
+
+// A scratch directory of the test's own, removed at the end.
+class ScratchDir {
+ public:
+  ScratchDir() {
+    path_ = std::filesystem::temp_directory_path() /
+            ("voranth-cli-test-" + std::to_string(::getpid()) + "-" + std::to_string(next_++));
+    std::filesystem::create_directories(path_);
+  }
+  ~ScratchDir() { std::filesystem::remove_all(path_); }
+
+  std::string Write(const std::string& name, const std::string& text) const {
+    std::ofstream(path_ / name, std::ios::binary) << text;
+    return File(name);
+  }
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
+  std::string Read(const std::string& name) const {
+    std::ifstream in(path_ / name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(path_)) {
+      names.push_back(e.path().filename().string());
+    }
+    return names;
+  }
+
+ private:
+  static inline int next_ = 0;
+  std::filesystem::path path_;
+};
+
+}  // namespace cli_test

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include "calc/calculate_texts.h"
+#include "calc/result_lines.h"
+#include "calc/warning_text.h"
+#include "cli/run.h"
+#include "cli_test_support.h"
+#include "platform/errors.h"
+
+namespace {
+
+using cli_test::RunCli;
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+}
+
+TEST(SinglePoint, PrintsTheWindowTextsAndTheFigures) {
+  const calc::InputTexts in = {"50", "0,5", "30", "0.3", "-45"};
+  const calc::ResultTexts window = calc::CalculateTexts(in);
+  const cli_test::Outcome r = RunCli({"--z0", "50", "--source", "0,5@30", "--load=0.3@-45"});
+  EXPECT_EQ(r.status, cli::kSuccess);
+  EXPECT_EQ(r.err, "");
+  const std::string head =
+      "RL = " + window[calc::kReturnLoss] + " dB\nML = " + window[calc::kMismatchLoss] +
+      " dB\nZS = " + window[calc::kReal1] + " " + window[calc::kImagSign1] + " j" +
+      window[calc::kImagAbs1] + " \u03a9\nZL = " + window[calc::kReal2] + " " +
+      window[calc::kImagSign2] + " j" + window[calc::kImagAbs2] + " \u03a9\n";
+  EXPECT_EQ(r.out.substr(0, head.size()), head);
+  const calc::Calculation c = calc::Calculate(in);
+  EXPECT_EQ(r.out, Joined(calc::AllLines(c.texts, c.figures)));
+
+  const cli_test::Outcome json = RunCli({"--source", "0,5@30", "--load", "0.3@-45", "--json"});
+  EXPECT_EQ(json.status, cli::kSuccess);
+  EXPECT_EQ(json.out, cli::JsonFor(c) + "\n");
+  for (const std::string& part :
+       {"\"RL\":\"" + window[calc::kReturnLoss] + "\"",
+        "\"ZL\":{\"real\":\"" + window[calc::kReal2] + "\",\"sign\":\"-\",\"imag\":\"" +
+            window[calc::kImagAbs2] + "\"}",
+        std::string("\"VSWR\":3,"), std::string("\"lines\":[\"RL = ")}) {
+    EXPECT_NE(json.out.find(part), std::string::npos) << part;
+  }
+  // Unbounded and undefined figures in JSON.
+  const std::string active = RunCli({"--source", "2@0", "--load", "2@0", "--json"}).out;
+  EXPECT_NE(active.find("\"VSWR\":\"infinite\""), std::string::npos);
+  EXPECT_NE(active.find("\"ML_min_dB\":null"), std::string::npos);
+}
+
+// A fault gives the window's message on standard error, nothing on standard output and status 1.
+TEST(SinglePoint, FaultsGiveTheWindowsWarning) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"--z0", "50", "--source", "0.5@", "--load", "0@0"},    // an empty box
+      {"--z0", "50", "--source", "1@0", "--load", "0@0"},     // an open circuit
+      {"--z0", "x", "--source", "0.5@0", "--load", "2@0"},    // M < 0 comes before Z0
+      {"--z0", "x", "--source", "0.5@0", "--load", "0.2@0"},  // Z0, read when needed
+  };
+  for (const auto& args : cases) {
+    const calc::InputTexts in = {
+        args[1], args[3].substr(0, args[3].find('@')), args[3].substr(args[3].find('@') + 1),
+        args[5].substr(0, args[5].find('@')), args[5].substr(args[5].find('@') + 1)};
+    std::string expected;
+    try {
+      calc::CalculateTexts(in);
+    } catch (const platform::Error& e) {
+      expected = calc::WarningText(e);
+    }
+    ASSERT_FALSE(expected.empty());
+    const cli_test::Outcome r = RunCli(args);
+    EXPECT_EQ(r.status, cli::kWarning);
+    EXPECT_EQ(r.err, expected + "\n");
+    EXPECT_EQ(r.out, "");
+  }
+}
+
+TEST(CommandLine, UnusableCommandLinesAreRefused) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"--source", "0.5@0"},
+      {"--source", "0.5", "--load", "0@0"},
+      {"--source", "0.5@0", "--load", "f.s2p:11"},
+      {"--source", "0.5@0", "--load", "0@0", "--csv", "x.csv"},
+      {"--source", "a.s2p:12", "--load", "b.s2p:11"},
+      {"--source", "a.s2p:22", "--load", "b.s2p:11", "--z0", "75"},
+      {"--source", "0.5@0", "--load", "0@0", "--load", "0@0"},
+      {"--frobnicate"},
+  };
+  for (const auto& args : cases) {
+    const cli_test::Outcome r = RunCli(args);
+    EXPECT_EQ(r.status, cli::kUsage) << args[0] << " " << args.back();
+    EXPECT_NE(r.err.find("--help"), std::string::npos);
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_EQ(RunCli({"--help"}).out, cli::HelpText());
+}
+
+}  // namespace
