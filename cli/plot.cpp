@@ -56,13 +56,13 @@ QString Decimal(double value, double step) {
 // A frequency with the SI prefix that suits `scale`.
 struct Prefix {
   double hz;
-  const char* unit;
+  QLatin1StringView unit;
 };
 Prefix PrefixFor(double hz) {
-  if (hz >= 1e9) return {1e9, "GHz"};
-  if (hz >= 1e6) return {1e6, "MHz"};
-  if (hz >= 1e3) return {1e3, "kHz"};
-  return {1.0, "Hz"};
+  if (hz >= 1e9) return {1e9, QLatin1StringView("GHz")};
+  if (hz >= 1e6) return {1e6, QLatin1StringView("MHz")};
+  if (hz >= 1e3) return {1e3, QLatin1StringView("kHz")};
+  return {1.0, QLatin1StringView("Hz")};
 }
 
 struct Axis {
@@ -185,7 +185,7 @@ class Painter {
           p_.drawLine(QPointF(X(f), r_.top()), QPointF(X(f), r_.bottom()));
           if (m == 1) {
             const Prefix prefix = PrefixFor(f);
-            ticks.emplace_back(f, QString::number(f / prefix.hz) + " " + prefix.unit);
+            ticks.emplace_back(f, QString::number(f / prefix.hz) + u' ' + prefix.unit);
           }
         }
       }
@@ -308,25 +308,27 @@ void Draw(QPainter& p, const PlotData& data) {
   const Axis return_axis = DecibelAxis(ret, return_step);
 
   Painter top(p, x, top_panel);
-  top.Grid(loss_axis, loss_step, "Mismatch loss (dB)", false);
+  top.Grid(loss_axis, loss_step, QStringLiteral("Mismatch loss (dB)"), false);
   top.Clip(true);
   top.Band(points, loss_axis);
   top.Curve(points, loss_axis, &PlotPoint::ml_db, kLossColour);
   top.Clip(false);
-  top.Legend({{"ML", kLossColour, false}, {"ML at any phase (range)", kBandColour, true}});
+  top.Legend({{QStringLiteral("ML"), kLossColour, false},
+              {QStringLiteral("ML at any phase (range)"), kBandColour, true}});
 
   Painter bottom(p, x, bottom_panel);
-  bottom.Grid(return_axis, return_step, "Return loss (dB)", true);
+  bottom.Grid(return_axis, return_step, QStringLiteral("Return loss (dB)"), true);
   bottom.Clip(true);
   bottom.Curve(points, return_axis, &PlotPoint::rl_db, kReturnColour);
   bottom.Clip(false);
-  bottom.Legend({{"RL", kReturnColour, false}});
+  bottom.Legend({{QStringLiteral("RL"), kReturnColour, false}});
 
   p.setPen(kFrame);
   p.setFont(Font(13));
   QString axis_title = QStringLiteral("Frequency");
   if (!x.log) {
-    axis_title += QString(" (%1)").arg(PrefixFor(std::max(std::fabs(x.lo), std::fabs(x.hi))).unit);
+    axis_title +=
+        QStringLiteral(" (%1)").arg(PrefixFor(std::max(std::fabs(x.lo), std::fabs(x.hi))).unit);
   } else {
     axis_title += QStringLiteral(" (logarithmic)");
   }
