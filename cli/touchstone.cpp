@@ -100,6 +100,35 @@ Parsed ParseNumber(std::string_view text, double& value) {
   return Parsed::kNumber;
 }
 
+// A frequency written in the file's unit, in hertz: the unit's power of ten is added to the
+// number's decimal exponent before the text is read, so that 1.00001 GHz is exactly the double
+// nearest to 1000010000 Hz, not 1.00001 times 1e9 with the rounding of both. `field` has been
+// read as a number already; `value` is that number.
+double FrequencyInHz(std::string_view field, double value, int unit_exponent) {
+  if (unit_exponent == 0) return value;
+  const std::size_t e = field.find_first_of("eE");
+  const std::string_view mantissa = field.substr(0, e);
+  long exponent = 0;
+  if (e != std::string_view::npos) {
+    std::string_view digits = field.substr(e + 1);
+    if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
+    const auto [stop, error] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), exponent);
+    if (error != std::errc{} || stop != digits.data() + digits.size()) {
+      return value * std::pow(10.0, unit_exponent);
+    }
+  }
+  std::string text(mantissa.substr(!mantissa.empty() && mantissa.front() == '+' ? 1 : 0));
+  text += 'e';
+  text += std::to_string(exponent + unit_exponent);
+  double hz = 0;
+  const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), hz);
+  if (error != std::errc{} || stop != text.data() + text.size()) {
+    return value * std::pow(10.0, unit_exponent);
+  }
+  return hz;
+}
+
 // A whole number of 1 or more.
 std::optional<long> ParseCount(std::string_view text) {
   long value = 0;
@@ -313,7 +342,8 @@ class ReflectionReader::Impl {
           EqualsNoCase(field, "ghz")) {
         once(unit, "frequency units");
         const char prefix = Lower(field.front());
-        unit_hz_ = prefix == 'g' ? 1e9 : prefix == 'm' ? 1e6 : prefix == 'k' ? 1e3 : 1.0;
+        unit_exponent_ = prefix == 'g' ? 9 : prefix == 'm' ? 6 : prefix == 'k' ? 3 : 0;
+        unit_hz_ = std::pow(10.0, unit_exponent_);
       } else if (EqualsNoCase(field, "s")) {
         once(parameter, "parameter types");
       } else if (EqualsNoCase(field, "y") || EqualsNoCase(field, "z") || EqualsNoCase(field, "h") ||
@@ -540,7 +570,7 @@ class ReflectionReader::Impl {
       done_ = true;
       return false;
     }
-    double frequency = 0, a = 0, b = 0;
+    double frequency_hz = 0, a = 0, b = 0;
     std::string_view frequency_field;
     long target_line = 0;
     std::int64_t position = 0;  // numbers of the point read so far
@@ -578,8 +608,8 @@ class ReflectionReader::Impl {
                              std::to_string(count));
       }
       if (j == 0) {
-        frequency = values[0];
-        CheckFrequency(frequency, frequency_field, data_line_);
+        CheckFrequency(values[0], frequency_field, data_line_);
+        frequency_hz = FrequencyInHz(frequency_field, values[0], unit_exponent_);
       }
       if (target_ >= position && target_ < position + count) {
         a = values[target_ - position];
@@ -588,12 +618,12 @@ class ReflectionReader::Impl {
       }
       position += count;
     }
-    Fill(sample, frequency, a, b, target_line);
+    Fill(sample, frequency_hz, a, b, target_line);
     return true;
   }
 
   bool NextVersion2(Sample& sample) {
-    double frequency = 0, a = 0, b = 0;
+    double frequency_hz = 0, a = 0, b = 0;
     long target_line = 0;
     for (std::int64_t position = 0; position < numbers_per_point_;) {
       const std::string_view field = NextField(line_);
@@ -621,7 +651,7 @@ class ReflectionReader::Impl {
                std::to_string(frequencies_expected_));
         }
         CheckFrequency(value, field, data_line_);
-        frequency = value;
+        frequency_hz = FrequencyInHz(field, value, unit_exponent_);
       } else if (position == target_) {
         a = value;
         target_line = data_line_;
@@ -630,12 +660,12 @@ class ReflectionReader::Impl {
       }
       ++position;
     }
-    Fill(sample, frequency, a, b, target_line);
+    Fill(sample, frequency_hz, a, b, target_line);
     return true;
   }
 
-  void Fill(Sample& sample, double frequency, double a, double b, long line) {
-    sample.frequency_hz = frequency * unit_hz_;
+  void Fill(Sample& sample, double frequency_hz, double a, double b, long line) {
+    sample.frequency_hz = frequency_hz;
     if (format_ == Format::kRealImaginary) {
       sample.re = a;
       sample.im = b;
@@ -671,6 +701,7 @@ class ReflectionReader::Impl {
   int version_ = 0;  // 0 until the first line that is not a comment
   int ports_ = 0;
   double unit_hz_ = 1e9;
+  int unit_exponent_ = 9;
   Format format_ = Format::kMagnitudeAngle;
   double option_reference_ = 50.0;
   std::optional<double> port_reference_;  // from the [Reference] list

@@ -65,9 +65,9 @@ const Good kGood[] = {
      "! a comment\r\n# hz s ri r 75 ! units and format\r\n\r\n100 0.1 -0.2\r\n"
      "200\t-0.5 -0 ! on the negative real axis\r\n",
      1, 1, 75, true, {{100, 0.1, -0.2}, {200, -0.5, -0.0}}},
-    {"v1 without option line: GHz, MA, R 50; byte-order mark", "b.S1P",
-     "\xEF\xBB\xBF" "1 0.5 30\n2.5 +0.25 -45E0\n",
-     1, 1, 50, false, {{1e9, 0.5, 30}, {2.5e9, 0.25, -45}}},
+    {"v1 without option line: GHz, MA, R 50; byte-order mark; exact hertz", "b.S1P",
+     "\xEF\xBB\xBF" "1 0.5 30\n1.00001E+0 +0.25 -45E0\n",
+     1, 1, 50, false, {{1e9, 0.5, 30}, {1000010000, 0.25, -45}}},
     {"v1 2-port DB, kHz, S22, noise data after", "c.s2p", kTwoPortDb,
      2, 2, 50, false, {{1e3, 0.501187233627272, 4}, {2e3, 0.01, 8}}},
     {"v1 2-port DB, S11", "c.s2p", kTwoPortDb,
