@@ -10,10 +10,11 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  # fonts the windows fall back to
-  fonts-dejavu-core fonts-liberation2
-  # packaging checks
-  dpkg-dev file desktop-file-utils appstream
+  # fonts the windows fall back to, and the URW fonts that stand in for Arial and Symbol where
+  # Liberation is missing (for the tests on such desktops)
+  fonts-dejavu-core fonts-liberation2 fonts-urw-base35
+  # packaging checks, with an X server for the window class
+  dpkg-dev file desktop-file-utils appstream xvfb xauth x11-utils
   # glibc locale sources, for the test that the conversions ignore the locale
   locales
 )
