@@ -8,7 +8,8 @@
 # 32 x 32 PNG), the AppStream metainfo and the licence are there; the package's name, section,
 # maintainer and dependencies; the desktop entry and the metainfo pass desktop-file-validate and
 # appstreamcli validate where those are installed; the installed program starts (offscreen) and
-# keeps running. Exits non-zero on any problem.
+# keeps running; its window carries the window class that the desktop entry names (under Xvfb, so
+# that docks show the entry's icon for it). Exits non-zero on any problem.
 set -u
 
 if (( $# != 1 )) || [[ ! -f $1/CPackConfig.cmake ]]; then
@@ -45,7 +46,7 @@ field() { dpkg-deb --field "$deb" "$1"; }
 [[ $(field Maintainer) == "The Voranth developers <dev@halvorn.example>" ]] \
   && ok "Maintainer" || problem "Maintainer is '$(field Maintainer)'"
 depends=$(field Depends)
-for dep in libqt6widgets6 libqt6svg6; do
+for dep in libqt6widgets6 libqt6svg6 "fonts-liberation2 | fonts-dejavu-core"; do
   [[ $depends == *"$dep"* ]] && ok "Depends on $dep" || problem "Depends lacks $dep: '$depends'"
 done
 version=$(field Version)
@@ -83,7 +84,7 @@ svg=$usr/share/icons/hicolor/scalable/apps/$app_id.svg
 desktop=$usr/share/applications/$app_id.desktop
 if [[ -f $desktop ]]; then
   for line in "Type=Application" "Name=Voranth" "Exec=voranth" "Icon=$app_id" "Terminal=false" \
-              "Categories=Science;Engineering;"; do
+              "StartupWMClass=Voranth" "Categories=Science;Engineering;"; do
     grep -qxF "$line" "$desktop" && ok "desktop entry: $line" || problem "desktop entry lacks $line"
   done
   grep -q '^Comment=.' "$desktop" || problem "desktop entry has no Comment"
@@ -133,6 +134,28 @@ else
 fi
 if grep -iE 'cannot|could not|not found|failed' "$scratch/run.log" >&2; then
   problem "the program reported problems"
+fi
+
+echo "== the window carries the desktop entry's window class"
+# X11 docks match a window to its desktop entry by the class part of WM_CLASS.
+wm_class=$(sed -n 's/^StartupWMClass=//p' "$desktop" 2>/dev/null)
+if command -v xvfb-run >/dev/null && command -v xwininfo >/dev/null; then
+  window_class=$(xvfb-run -a sh -c '
+    "$1" & program=$!
+    for attempt in $(seq 50); do
+      sleep 0.1
+      class=$(xwininfo -root -tree | sed -n "s/.*\"Voranth\": (\"[^\"]*\" \"\([^\"]*\)\").*/\1/p" | head -n 1)
+      [ -n "$class" ] && break
+    done
+    kill $program
+    echo "$class"' sh "$usr/bin/voranth" 2>/dev/null)
+  if [[ -n $wm_class && $window_class == "$wm_class" ]]; then
+    ok "window class $window_class = StartupWMClass"
+  else
+    problem "the window's class is '$window_class', the desktop entry's StartupWMClass '$wm_class'"
+  fi
+else
+  echo "skipped: xvfb-run or xwininfo is not installed (packages xvfb, xauth, x11-utils)"
 fi
 
 if (( problems )); then
