@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <algorithm>
 
 namespace ui {
 
@@ -46,9 +47,18 @@ QString FindTextFamily() {
   return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
 }
 
+// Whether the text, drawn from the top left of room, leaves nothing outside it: not its advance
+// nor the ink of its glyphs, nor the underline. Faces with generous line spacing may still fit
+// where their lines are taller than room.
 bool FitsIn(const QFont& font, const QString& text, QSize room) {
   const QFontMetrics metrics(font);
-  return metrics.height() <= room.height() && metrics.horizontalAdvance(text) <= room.width();
+  const QRect ink = metrics.tightBoundingRect(text);  // about the baseline
+  if (std::max(metrics.horizontalAdvance(text), ink.right() + 1) > room.width()) return false;
+  int bottom = metrics.ascent() + ink.bottom() + 1;
+  if (font.underline()) {
+    bottom = std::max(bottom, metrics.ascent() + metrics.underlinePos() + metrics.lineWidth());
+  }
+  return bottom <= room.height();
 }
 
 }  // namespace

@@ -19,7 +19,8 @@ QFont TextFont(int pixels, QFont::Weight weight, bool italic = false, bool under
 inline constexpr int kMinimumTextPixels = 9;
 
 // font, or the same font in the largest smaller pixel size (not below kMinimumTextPixels) in
-// which text fits into room on one line.
+// which text, drawn on one line from the top left of room, fits into it. font must be sized in
+// pixels.
 QFont FitFont(const QFont& font, const QString& text, QSize room);
 
 }  // namespace ui
