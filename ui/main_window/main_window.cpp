@@ -95,8 +95,8 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
     label->setFont(FitFont(label->font(), label->text(), label->size()));
   }
   for (QPushButton* button : findChildren<QPushButton*>()) {
-    // Room for the button's bevel and a little space on either side.
-    const QSize room = button->size() - QSize(8, 4);
+    // Inside the button's bevel, with some space on either side.
+    const QSize room = button->size() - QSize(10, 4);
     button->setFont(FitFont(button->font(), button->text(), room));
   }
   for (TextBox* box : findChildren<TextBox*>()) {
