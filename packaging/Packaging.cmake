@@ -87,15 +87,20 @@ mismatch loss, the return loss and the source and load impedances.
 The command voranth-calc does the same from the command line, for one
 point or over a sweep read from two Touchstone files, with CSV and SVG
 output.")
-# The SVG icon engine is a plugin that Qt loads at run time, out of sight of dpkg-shlibdeps.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+# The SVG icon engine is a plugin that Qt loads at run time, out of sight of dpkg-shlibdeps. The
+# windows need a face that draws Γ and Ω: Liberation Sans, with the widths the layout was drawn
+# for, or else DejaVu Sans, which is on nearly every Debian and Ubuntu system already and whose
+# wider captions are shrunk to fit. Either satisfies the dependency, so an installation adds
+# nothing where DejaVu is present; apt takes Liberation where neither is, and the recommendation
+# brings it wherever recommendations are installed.
+set(VORANTH_FONT_DEPENDS "fonts-liberation2 | fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, ${VORANTH_FONT_DEPENDS}")
 find_program(VORANTH_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(VORANTH_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6widgets6, libqt6svg6")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6widgets6, libqt6svg6, ${VORANTH_FONT_DEPENDS}")
 endif()
-# The faces that stand in for the designed fonts.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2")
 
 include(CPack)

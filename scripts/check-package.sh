@@ -8,9 +8,10 @@
 # 32 x 32 PNG), the AppStream metainfo and the licence are there; the package's name, section,
 # maintainer and dependencies; the desktop entry and the metainfo pass desktop-file-validate and
 # appstreamcli validate where those are installed; the installed program starts (offscreen) and
-# keeps running; the command-line calculator voranth-calc and its manual page are installed, the
-# page is complete and renders without warnings, and the installed voranth-calc computes a point
-# and draws a plot. Exits non-zero on any problem.
+# keeps running; its window carries the window class that the desktop entry names (under Xvfb, so
+# that docks show the entry's icon for it); the command-line calculator voranth-calc and its manual
+# page are installed, the page is complete and renders without warnings, and the installed
+# voranth-calc computes a point and draws a plot. Exits non-zero on any problem.
 set -u
 
 if (( $# != 1 )) || [[ ! -f $1/CPackConfig.cmake ]]; then
@@ -54,7 +55,7 @@ check "Section: science" "Section is '$(field Section)'" test "$(field Section)"
 check "Maintainer" "Maintainer is '$(field Maintainer)'" \
   test "$(field Maintainer)" = "The Voranth developers <dev@halvorn.example>"
 depends=$(field Depends)
-for dep in libqt6widgets6 libqt6svg6; do
+for dep in libqt6widgets6 libqt6svg6 "fonts-liberation2 | fonts-dejavu-core"; do
   check "Depends on $dep" "Depends lacks $dep: '$depends'" grep -qF "$dep" <<<"$depends"
 done
 version=$(field Version)
@@ -92,7 +93,7 @@ svg=$usr/share/icons/hicolor/scalable/apps/$app_id.svg
 desktop=$usr/share/applications/$app_id.desktop
 if [[ -f $desktop ]]; then
   for line in "Type=Application" "Name=Voranth" "Exec=voranth" "Icon=$app_id" "Terminal=false" \
-              "Categories=Science;Engineering;"; do
+              "StartupWMClass=Voranth" "Categories=Science;Engineering;"; do
     check "desktop entry: $line" "desktop entry lacks $line" grep -qxF "$line" "$desktop"
   done
   grep -q '^Comment=.' "$desktop" || problem "desktop entry has no Comment"
@@ -117,8 +118,8 @@ expect_file usr/share/man/man1/voranth-calc.1.gz "manual page"
 if [[ -f $man_page ]]; then
   if gzip -t "$man_page" 2>/dev/null; then ok "the manual page is gzip-compressed"; else problem "the manual page is not gzip data"; fi
   page=$(gzip -dc "$man_page")
-  [[ $page == *".TH VORANTH-CALC 1 \"\" \"Voranth $version\""* ]] \
-    && ok "manual page title and version" || problem "manual page title or version is wrong"
+  check "manual page title and version" "manual page title or version is wrong" \
+    grep -qF ".TH VORANTH-CALC 1 \"\" \"Voranth $version\"" <<<"$page"
   for option in --z0 --source --load --json --csv --plot --help --version; do
     grep -qF -- "${option//-/\\-}" <<<"$page" || problem "the manual page does not describe $option"
   done
@@ -132,14 +133,14 @@ if [[ -f $man_page ]]; then
   fi
 fi
 if [[ -x $calc_bin ]]; then
-  [[ $("$calc_bin" --version) == "voranth-calc $version" ]] && ok "voranth-calc --version" \
-    || problem "voranth-calc --version says '$("$calc_bin" --version)'"
+  check "voranth-calc --version" "voranth-calc --version says '$("$calc_bin" --version)'" \
+    test "$("$calc_bin" --version)" = "voranth-calc $version"
   help=$("$calc_bin" --help)
   for option in --z0 --source --load --json --csv --plot "Exit status"; do
     [[ $help == *"$option"* ]] || problem "voranth-calc --help does not describe $option"
   done
-  [[ $("$calc_bin" --source 0.5@0 --load 0@0 | head -2) == $'RL = 6.02 dB\nML = 1.25 dB' ]] \
-    && ok "the installed voranth-calc computes a point" || problem "voranth-calc computes a wrong point"
+  check "the installed voranth-calc computes a point" "voranth-calc computes a wrong point" \
+    test "$("$calc_bin" --source 0.5@0 --load 0@0 | head -2)" = $'RL = 6.02 dB\nML = 1.25 dB'
   printf '# GHz S MA R 50\n1 0.3 20\n2 0.4 60\n' >"$scratch/a.s1p"
   printf '# GHz S RI R 75\n1 0.1 0.1\n2 0.2 0\n' >"$scratch/b.s1p"
   if "$calc_bin" --source "$scratch/a.s1p:11" --load "$scratch/b.s1p:11" --plot "$scratch/p.svg" \
@@ -185,6 +186,29 @@ else
 fi
 if grep -iE 'cannot|could not|not found|failed' "$scratch/run.log" >&2; then
   problem "the program reported problems"
+fi
+
+echo "== the window carries the desktop entry's window class"
+# X11 docks match a window to its desktop entry by the class part of WM_CLASS.
+wm_class=$(sed -n 's/^StartupWMClass=//p' "$desktop" 2>/dev/null)
+if command -v xvfb-run >/dev/null && command -v xwininfo >/dev/null; then
+  # shellcheck disable=SC2016  # the script expands its own variables, inside sh
+  window_class=$(xvfb-run -a sh -c '
+    "$1" & program=$!
+    for attempt in $(seq 50); do
+      sleep 0.1
+      class=$(xwininfo -root -tree | sed -n "s/.*\"Voranth\": (\"[^\"]*\" \"\([^\"]*\)\").*/\1/p" | head -n 1)
+      [ -n "$class" ] && break
+    done
+    kill $program
+    echo "$class"' sh "$usr/bin/voranth" 2>/dev/null)
+  if [[ -n $wm_class && $window_class == "$wm_class" ]]; then
+    ok "window class $window_class = StartupWMClass"
+  else
+    problem "the window's class is '$window_class', the desktop entry's StartupWMClass '$wm_class'"
+  fi
+else
+  echo "skipped: xvfb-run or xwininfo is not installed (packages xvfb, xauth, x11-utils)"
 fi
 
 if (( problems )); then

@@ -27,10 +27,14 @@ build=(g++ cmake make pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev lib
 # Debian's GTest package config names the gmock libraries too, so find_package(GTest) needs them.
 test=(libgtest-dev libgmock-dev
   # glibc's locale sources, for the test that the conversions ignore the locale
-  locales)
+  locales
+  # the URW fonts that stand in for Arial and Symbol where Liberation is missing, for the tests
+  # of the windows on such desktops
+  fonts-urw-base35)
 bench=(libbenchmark-dev)
 fuzz=(cmake make clang)
-package=(dpkg-dev file desktop-file-utils appstream)
+# with an X server, to read the window class of the installed program
+package=(dpkg-dev file desktop-file-utils appstream xvfb xauth x11-utils)
 lint=(clang-format shellcheck)
 
 packages=()

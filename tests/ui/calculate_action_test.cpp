@@ -1,5 +1,6 @@
 // The Calculate button: the eight result texts for the notable inputs, and what the user sees
 // when the inputs cannot be computed with.
+#include <QClipboard>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -7,7 +8,11 @@
 #include <QTimer>
 #include <memory>
 
+#include "ui/common/fonts.h"
 #include "ui/main_window/main_window.h"
+#include "ui/main_window/text_box.h"
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -31,10 +36,12 @@ class CalculateActionTest : public QObject {
   void errorLeavesEverythingAsItWas();
   void defaultReporterShowsAModalWarning();
   void clicksKeepNothing();
+  void longResultsAreMarkedAndOfferedWhole();
+  void noLengthLimit();
 
  private:
-  QLineEdit* box(const char* name) const {
-    return window_->findChild<QLineEdit*>(QString::fromLatin1(name));
+  ui::TextBox* box(const char* name) const {
+    return window_->findChild<ui::TextBox*>(QString::fromLatin1(name));
   }
   void setInputs(const QStringList& inputs) {
     for (int i = 0; i < 5; ++i) box(kInputs[i])->setText(inputs[i]);
@@ -289,6 +296,64 @@ void CalculateActionTest::clicksKeepNothing() {
   clickCalculate();
   QCOMPARE(results(), (QStringList{"6.02", "1.25", "150.0", "0.0", "+", "50.0", "0.0", "+"}));
   QVERIFY(reports_.isEmpty());
+}
+
+void CalculateActionTest::longResultsAreMarkedAndOfferedWhole() {
+  const QString cut = QStringLiteral("\u2026");
+  // 9999950.0 does not fit even in the smallest font: its start is shown, then the cut mark.
+  setInputs({u"50"_s, u"0.99999"_s, u"0"_s, u"0"_s, u"0"_s});
+  clickCalculate();
+  ui::TextBox* resistance = box("Text5");
+  QCOMPARE(resistance->text(), QStringLiteral("9999950.0"));
+  QVERIFY(!resistance->showsWholeText());
+  QCOMPARE(resistance->font().pixelSize(), ui::kMinimumTextPixels);
+  QVERIFY(resistance->shownText().startsWith(QStringLiteral("999")));
+  QVERIFY(resistance->shownText().endsWith(cut));
+  // The whole value after the explanation in the tooltip and the accessible description.
+  QVERIFY(resistance->toolTip().startsWith(QStringLiteral("Source impedance, resistance")));
+  QVERIFY(resistance->toolTip().endsWith(QStringLiteral("Full value: 9999950.0")));
+  QVERIFY(resistance->accessibleDescription().endsWith(QStringLiteral("Full value: 9999950.0")));
+  // Copying takes the whole text.
+  QTest::mouseClick(resistance, Qt::LeftButton);
+  QTest::keySequence(resistance, QKeySequence::SelectAll);
+  QTest::keySequence(resistance, QKeySequence::Copy);
+  QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("9999950.0"));
+
+  // The floor of the mismatch loss: a minus sign and 101 digits.
+  setInputs({u"50"_s, u"1"_s, u"90"_s, u"0"_s, u"0"_s});
+  clickCalculate();
+  ui::TextBox* mismatch = box("Text12");
+  QVERIFY(mismatch->shownText().startsWith(QStringLiteral("-10")));
+  QVERIFY(mismatch->shownText().endsWith(cut));
+  QVERIFY(mismatch->toolTip().remove(QLatin1Char('\n')).endsWith(mismatch->text()));
+
+  // 123456.8 fits in a smaller font; short results are back in the box's own.
+  setInputs({u"123456.78"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s});
+  clickCalculate();
+  QCOMPARE(resistance->text(), QStringLiteral("123456.8"));
+  QVERIFY(resistance->showsWholeText());
+  QCOMPARE(resistance->shownText(), resistance->text());
+  QVERIFY(resistance->font().pixelSize() < 13);
+  QVERIFY(!resistance->toolTip().contains(QStringLiteral("Full value")));
+  setInputs({u"50"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s});
+  clickCalculate();
+  QCOMPARE(resistance->font().pixelSize(), 13);
+  QCOMPARE(resistance->toolTip(), resistance->explanation());
+}
+
+void CalculateActionTest::noLengthLimit() {
+  // Pasted: 0.5 with 40,000 more zeros, times 10^-1, is 0.05.
+  const QString magnitude =
+      QStringLiteral("0.5") + QString(40000, QLatin1Char('0')) + QStringLiteral("e-1");
+  QApplication::clipboard()->setText(magnitude);
+  ui::TextBox* input = box("Text1");
+  input->setFocus();
+  input->selectAll();
+  QTest::keySequence(input, QKeySequence::Paste);
+  QCOMPARE(input->text(), magnitude);
+  clickCalculate();
+  QVERIFY(reports_.isEmpty());
+  QCOMPARE(box("Text5")->text(), QStringLiteral("55.3"));
 }
 
 QTEST_MAIN(CalculateActionTest)

@@ -8,9 +8,12 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
+#include <limits>
 #include <memory>
 
+#include "ui/common/fonts.h"
 #include "ui/main_window/main_window.h"
+#include "ui/main_window/text_box.h"
 
 namespace {
 
@@ -39,6 +42,7 @@ class MainWindowLayoutTest : public QObject {
   void lines();
   void boxesAndButtonsLieAboveCaptions();
   void captionsFitTheirLabels();
+  void greekLettersAreDrawn();
   void colours();
   void startState();
   void tabCycle();
@@ -46,6 +50,7 @@ class MainWindowLayoutTest : public QObject {
   void enterAndEscapeDoNothing();
   void spaceBarPressesTheFocusedButton();
   void resultBoxesTakeClicksAndTyping();
+  void inputShowsItsStartWhenLeft();
   void helpTexts_data();
   void helpTexts();
   void picture();
@@ -57,7 +62,7 @@ class MainWindowLayoutTest : public QObject {
   T* control(const char* name) const {
     return window_->findChild<T*>(QString::fromLatin1(name));
   }
-  QLineEdit* box(const char* name) const { return control<QLineEdit>(name); }
+  ui::TextBox* box(const char* name) const { return control<ui::TextBox>(name); }
 
   std::unique_ptr<ui::MainWindow> window_;
   int reports_ = 0;
@@ -86,8 +91,8 @@ void MainWindowLayoutTest::windowProperties() {
   QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
   // Resizable: no fixed size.
   QVERIFY(window_->minimumSize() != window_->maximumSize());
-  // The window font, inherited by every control without a font of its own.
-  QCOMPARE(window_->font().pointSizeF(), 9.75);
+  // The window font, inherited by every control without a font of its own: 9.75 pt at 96 dpi.
+  QCOMPARE(window_->font().pixelSize(), 13);
   QCOMPARE(window_->font().weight(), QFont::Bold);
 }
 
@@ -175,29 +180,26 @@ void MainWindowLayoutTest::controls() {
   QCOMPARE(widget->geometry(), geometry);
   QVERIFY(widget->isVisible());
 
-  // Point size, weight and underline of the font the tables name.
+  // Size, weight and underline of the font the tables name, the sizes in pixels at 96 dpi.
   struct Expected {
     const char* kind;
-    qreal points;
+    int pixels;
     bool bold;
     bool underline;
   };
   static const Expected kFonts[] = {
-      {"W", 9.75, true, false},    {"S8", 8.25, false, false},  {"S13", 13.5, false, false},
-      {"S12B", 12.0, true, false}, {"S13B", 13.5, true, false}, {"S13BU", 13.5, true, true},
-      {"Y", 14.25, true, false},   {"YU", 14.25, true, true},
+      {"W", 13, true, false},    {"S8", 11, false, false},  {"S13", 18, false, false},
+      {"S12B", 16, true, false}, {"S13B", 18, true, false}, {"S13BU", 18, true, true},
+      {"Y", 19, true, false},    {"YU", 19, true, true},
   };
   const Expected* expected = nullptr;
   for (const Expected& e : kFonts) {
     if (font == QLatin1String(e.kind)) expected = &e;
   }
   QVERIFY(expected);
-  QCOMPARE(widget->font().pointSizeF(), expected->points);
+  QCOMPARE(widget->font().pixelSize(), expected->pixels);
   QCOMPARE(widget->font().weight(), expected->bold ? QFont::Bold : QFont::Normal);
   QCOMPARE(widget->font().underline(), expected->underline);
-  const bool symbol = font.startsWith('Y');
-  QCOMPARE(widget->font().families().value(0),
-           symbol ? QStringLiteral("Symbol") : QStringLiteral("MS Sans Serif"));
 
   Qt::Alignment alignment;
   if (kind == "label") {
@@ -212,7 +214,7 @@ void MainWindowLayoutTest::controls() {
     QVERIFY(edit);
     QCOMPARE(edit->text(), text);
     QVERIFY(!edit->isReadOnly());
-    QCOMPARE(edit->maxLength(), 32767);  // the largest Qt allows: no practical limit
+    QCOMPARE(edit->maxLength(), std::numeric_limits<int>::max());  // no length limit
     QVERIFY(edit->hasFrame());
     alignment = edit->alignment();
   } else {
@@ -275,26 +277,52 @@ void MainWindowLayoutTest::captionsFitTheirLabels() {
   // Fails when the fonts fall back to a wider family than the layout was drawn for.
   for (QLabel* label : window_->findChildren<QLabel*>()) {
     const QFontMetrics metrics(label->font());
-    const QRect needed = metrics.boundingRect(label->text());
+    const QRect needed = metrics.tightBoundingRect(label->text());
     QVERIFY2(metrics.horizontalAdvance(label->text()) <= label->width(),
              qPrintable(label->objectName() + " is too narrow for its caption"));
-    QVERIFY2(metrics.height() <= label->height() && needed.height() <= label->height(),
+    // Drawn from the top: nothing of the glyphs below the label's foot.
+    QVERIFY2(metrics.ascent() + needed.bottom() < label->height(),
              qPrintable(label->objectName() + " is too low for its caption"));
   }
   for (QPushButton* button : window_->findChildren<QPushButton*>()) {
     QVERIFY(QFontMetrics(button->font()).horizontalAdvance(button->text()) < button->width() - 8);
   }
-  // The usual results fit their boxes without scrolling.
+  // The usual results are shown whole.
   const struct {
     const char* box;
     const char* text;
   } kWidest[] = {{"Text5", "-150.0"}, {"Text11", ">100"}, {"Text12", "-99.99"},
                  {"Text14", "+"},     {"Text15", "-"},    {"Text13", "1000"}};
   for (const auto& widest : kWidest) {
-    QLineEdit* edit = box(widest.box);
-    const int room = edit->width() - 2 * 3;  // frame and the line edit's own margins
-    QVERIFY2(QFontMetrics(edit->font()).horizontalAdvance(widest.text) <= room, widest.box);
+    ui::TextBox* edit = box(widest.box);
+    edit->setText(QString::fromLatin1(widest.text));
+    QVERIFY2(edit->showsWholeText(), widest.box);
   }
+}
+
+void MainWindowLayoutTest::greekLettersAreDrawn() {
+  // A face that lacks them, or maps them elsewhere, leaves the labels blank but for the
+  // underline under Γ: look for ink above the baseline.
+  const QImage image = window_->grab().toImage();
+  const qreal ratio = image.devicePixelRatio();
+  int labels = 0;
+  for (QLabel* label : window_->findChildren<QLabel*>()) {
+    if (label->text() != QStringLiteral("\u0393") && label->text() != QStringLiteral("\u03a9")) {
+      continue;
+    }
+    ++labels;
+    const int baseline = QFontMetrics(label->font()).ascent();
+    int ink = 0;
+    for (int y = label->y(); y < label->y() + baseline - 1; ++y) {
+      for (int x = label->x(); x < label->x() + label->width(); ++x) {
+        if (window_->childAt(x, y) != label) continue;  // under a box
+        ink += image.pixelColor(QPointF(QPointF(x, y) * ratio).toPoint()).lightness() < 100;
+      }
+    }
+    QVERIFY2(ink >= 10, qPrintable(label->objectName() + QStringLiteral(" in ") +
+                                   QFontInfo(label->font()).family()));
+  }
+  QCOMPARE(labels, 7);
 }
 
 void MainWindowLayoutTest::colours() {
@@ -385,6 +413,22 @@ void MainWindowLayoutTest::resultBoxesTakeClicksAndTyping() {
   // Tab leaves a result box for the next tab stop.
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   QVERIFY(QApplication::focusWidget()->focusPolicy() & Qt::TabFocus);
+}
+
+void MainWindowLayoutTest::inputShowsItsStartWhenLeft() {
+  // Typed with the cursor at its end, a long entry is shown from its start once the focus
+  // leaves: just as if the cursor had been put at the start.
+  ui::TextBox* magnitude = box("Text1");
+  magnitude->setFocus();
+  magnitude->selectAll();
+  QTest::keyClicks(magnitude, QStringLiteral("0.000001234"));
+  QTest::keyClick(magnitude, Qt::Key_Tab);
+  QCOMPARE(QApplication::focusWidget(), box("Text2"));
+  QCOMPARE(magnitude->text(), QStringLiteral("0.000001234"));
+  QVERIFY(magnitude->shownText().startsWith(QStringLiteral("0.0000")));
+  const QImage left = magnitude->grab().toImage();
+  magnitude->setCursorPosition(0);
+  QCOMPARE(magnitude->grab().toImage(), left);
 }
 
 void MainWindowLayoutTest::helpTexts_data() {

@@ -6,6 +6,11 @@
 #include <QPainter>
 #include <QPalette>
 #include <QTimer>
+#include <algorithm>
+
+#include "ui/common/fonts.h"
+#include "ui/common/palette.h"
+#include "ui/common/placement.h"
 
 namespace ui {
 namespace {
@@ -20,29 +25,13 @@ constexpr int Px(int twips) {
 constexpr QColor kBackground(224, 224, 224);
 constexpr QColor kBlue(0, 0, 255);
 
-// Fonts are asked for by the designed face first. Where it is missing (everywhere but on
-// Windows), fontconfig takes the next family listed. MS Sans Serif falls back to Liberation Sans
-// (Debian's fonts-liberation2), which has Arial's metrics and comes nearest to its proportions.
-// Arial Black has no counterpart among Debian's fonts: it falls back to Liberation Sans in its
-// heaviest face, bold, Arial's own bold. That keeps the web address between the two lines that
-// flank it; the wider DejaVu Sans Bold would run into them, so DejaVu Sans is only the last
-// resort.
-QFont SansSerifFont(qreal points, QFont::Weight weight, bool italic) {
-  QFont font;
-  font.setFamilies({u"MS Sans Serif"_s, u"Liberation Sans"_s, u"DejaVu Sans"_s});
-  font.setStyleHint(QFont::SansSerif);
-  font.setPointSizeF(points);
-  font.setWeight(weight);
-  font.setItalic(italic);
-  return font;
-}
-
-QFont ArialBlackFont(qreal points) {
-  QFont font;
-  font.setFamilies({u"Arial Black"_s, u"Liberation Sans"_s, u"DejaVu Sans"_s});
-  font.setStyleHint(QFont::SansSerif);
-  font.setPointSizeF(points);
-  font.setWeight(QFont::Black);  // Arial Black's only weight; elsewhere the boldest face there is
+// The designed sizes at 96 dpi, in pixels so that the captions keep to the fixed layout whatever
+// the desktop's font resolution: 18 pt is 24 px, 15.75 pt 21 px, 13.5 pt 18 px. The captions are
+// in the main window's text family; the web address asks for Arial Black first, and where it is
+// missing takes the heaviest face of the text family.
+QFont ArialBlackFont(int pixels) {
+  QFont font = TextFont(pixels, QFont::Black);  // Arial Black's only weight
+  font.setFamilies({QStringLiteral("Arial Black"), TextFamily()});
   return font;
 }
 
@@ -52,13 +41,14 @@ struct LabelDesign {
   QFont font;
   int left, top, width, height;  // twips
   bool blue;
+  int textWidth;  // pixels the caption may take; it is shrunk to fit where the face is wider
 };
 
 // The three centred, transparent captions.
 void AddLabel(QWidget* parent, const LabelDesign& design) {
   auto* label = new QLabel(QString::fromUtf8(design.caption), parent);
   label->setObjectName(design.name);
-  label->setFont(design.font);
+  label->setFont(FitFont(design.font, label->text(), QSize(design.textWidth, Px(design.height))));
   label->setGeometry(Px(design.left), Px(design.top), Px(design.width), Px(design.height));
   label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   QPalette palette = label->palette();
@@ -92,11 +82,13 @@ ClosingScreen::ClosingScreen(std::chrono::milliseconds interval, QWidget* parent
       timer_(new QTimer(this)) {
   setObjectName("Form2");
   setWindowTitle(u"Bye"_s);
-  // Client area 9615 x 4425 twips with its top-left corner at (2910, 3060) on the screen.
-  setGeometry(Px(2910), Px(3060), Px(9615), Px(4425));
+  // Client area 9615 x 4425 twips with its top-left corner at (2910, 3060) on the screen, or as
+  // near as keeps the window on a small screen.
   setFixedSize(Px(9615), Px(4425));
+  PlaceWindow(this, QPoint(Px(2910), Px(3060)));
 
-  QPalette background = palette();
+  // Light colours whatever the desktop's colour scheme, on the designed grey.
+  QPalette background = LightPalette();
   background.setColor(QPalette::Window, kBackground);
   setPalette(background);
   setAutoFillBackground(true);
@@ -107,12 +99,18 @@ ClosingScreen::ClosingScreen(std::chrono::milliseconds interval, QWidget* parent
   auto* line1 = new LineControl(this, QLine(Px(6840), Px(2520), Px(9240), Px(2520)), 6, kBlue);
   line1->setObjectName("Line1");
 
+  // The web address keeps clear of the lines' round ends, with a pixel to spare, on either side
+  // of its label's centre.
+  const int addressCentre = Px(1920) + Px(6015) / 2;
+  const int addressReach =
+      std::min(addressCentre - (Px(3120) + 3), (Px(6840) - 3) - addressCentre) - 1;
   const LabelDesign labels[] = {
-      {"Label1", "Halvorn offers the complete servive", SansSerifFont(18, QFont::Bold, false), 1320,
-       480, 7215, 495, false},
-      {"Label2", "Design - Training - Coaching", SansSerifFont(13.5, QFont::Bold, true), 2040, 1200,
-       5775, 615, false},
-      {"Label3", "www.halvorn.example", ArialBlackFont(15.75), 1920, 2280, 6015, 855, true},
+      {"Label1", "Halvorn offers the complete servive", TextFont(24, QFont::Bold), 1320, 480, 7215,
+       495, false, Px(7215)},
+      {"Label2", "Design - Training - Coaching", TextFont(18, QFont::Bold, true), 2040, 1200, 5775,
+       615, false, Px(5775)},
+      {"Label3", "www.halvorn.example", ArialBlackFont(21), 1920, 2280, 6015, 855, true,
+       2 * addressReach},
   };
   for (const LabelDesign& label : labels) AddLabel(this, label);
 

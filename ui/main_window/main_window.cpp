@@ -1,13 +1,19 @@
 #include "ui/main_window/main_window.h"
 
+#include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPushButton>
 #include <QSvgRenderer>
 #include <string_view>
 
 #include "calc/calculate_texts.h"
 #include "calc/warning_text.h"
 #include "platform/errors.h"
+#include "ui/common/fonts.h"
+#include "ui/common/palette.h"
+#include "ui/common/placement.h"
+#include "ui/main_window/text_box.h"
 #include "ui_main_window.h"
 
 namespace ui {
@@ -15,46 +21,33 @@ namespace ui {
 namespace {
 
 // The window's fonts, by the names the form gives them in its "fontKind" property (W, the
-// window font, is inherited by every control without one).
-//
-// Each font names its design family first. Where that family is missing, as on Linux,
-// Liberation Sans (Debian package fonts-liberation2) stands in: it has Arial's metrics, the
-// nearest widths to MS Sans Serif among the fonts Debian ships, so every caption fits its label.
-// Γ and Ω are written as the Greek letters themselves, which Liberation Sans has, so the Symbol
-// font's Latin-to-Greek mapping is not needed.
-//
-// Sizes are in points; at 96 dpi 8.25 pt is 11 px, 9.75 pt 13 px, 12 pt 16 px, 13.5 pt 18 px
-// and 14.25 pt 19 px, the sizes the layout was drawn for.
+// window font, is inherited by every control without one). The sizes are the designed ones at
+// 96 dpi (9.75 pt is 13 px, 8.25 pt 11 px, 12 pt 16 px, 13.5 pt 18 px, 14.25 pt 19 px), given in
+// pixels because the layout is fixed in pixels: a desktop with a larger font resolution would
+// otherwise clip the captions. All are in the one text family, which draws Γ and Ω.
 struct FontSpec {
   std::string_view kind;
-  const char* family;
-  qreal points;
+  int pixels;
   bool bold;
   bool underline;
 };
 
 constexpr FontSpec kFonts[] = {
-    {"W", "MS Sans Serif", 9.75, true, false},     // the window font
-    {"S8", "MS Sans Serif", 8.25, false, false},   // Label3 and the buttons
-    {"S13", "MS Sans Serif", 13.5, false, false},  // the reference impedance box
-    {"S12B", "MS Sans Serif", 12.0, true, false},  // the source reactance sign box
-    {"S13B", "MS Sans Serif", 13.5, true, false},  // "=", "e", "j", "°", "dB", "RL =", "ML ="
-    {"S13BU", "MS Sans Serif", 13.5, true, true},  // Z
-    {"Y", "Symbol", 14.25, true, false},           // Ω
-    {"YU", "Symbol", 14.25, true, true},           // Γ
+    {"W", 13, true, false},     // the window font
+    {"S8", 11, false, false},   // Label3 and the buttons
+    {"S13", 18, false, false},  // the reference impedance box
+    {"S12B", 16, true, false},  // the source reactance sign box
+    {"S13B", 18, true, false},  // "=", "e", "j", "°", "dB", "RL =", "ML ="
+    {"S13BU", 18, true, true},  // Z
+    {"Y", 19, true, false},     // Ω
+    {"YU", 19, true, true},     // Γ
 };
-constexpr const char* kFallbackFamily = "Liberation Sans";
 
 QFont MakeFont(std::string_view kind) {
   for (const FontSpec& spec : kFonts) {
-    if (spec.kind != kind) continue;
-    QFont font;
-    font.setFamilies({QString::fromLatin1(spec.family), QString::fromLatin1(kFallbackFamily)});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(spec.points);
-    font.setWeight(spec.bold ? QFont::Bold : QFont::Normal);
-    font.setUnderline(spec.underline);
-    return font;
+    if (spec.kind == kind) {
+      return TextFont(spec.pixels, spec.bold ? QFont::Bold : QFont::Normal, false, spec.underline);
+    }
   }
   Q_ASSERT_X(false, "MakeFont", "the form names an unknown font");
   return MakeFont("W");
@@ -87,7 +80,10 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
-  // The window font first, so that the controls inherit it as they are made.
+  // The captions and lines are drawn over a light picture: the light colours stay whatever the
+  // desktop's colour scheme. The window font first, so that the controls inherit it as they are
+  // made.
+  setPalette(LightPalette());
   setFont(MakeFont("W"));
 
   Ui::Form1 form;
@@ -98,13 +94,28 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
       qobject_cast<QWidget*>(child)->setFont(MakeFont(kind.toString().toStdString()));
     }
   }
+  // Where the text family is wider than the one the layout was drawn for, a caption is shrunk
+  // to fit its label. The boxes fit their texts themselves, whatever is written into them.
+  for (QLabel* label : findChildren<QLabel*>()) {
+    label->setFont(FitFont(label->font(), label->text(), label->size()));
+  }
+  for (QPushButton* button : findChildren<QPushButton*>()) {
+    // Inside the button's bevel, with some space on either side.
+    const QSize room = button->size() - QSize(10, 4);
+    button->setFont(FitFont(button->font(), button->text(), room));
+  }
+  for (TextBox* box : findChildren<TextBox*>()) {
+    box->setExplanation(box->toolTip());  // the form's tooltip, before the box manages it
+    box->setDesignFont(box->font());
+  }
 
   // The picture covers all but a thin strip; the strip, and anything uncovered when the window
   // is enlarged, shows the button face, as does the opaque Label3 (which inherits the role).
   setBackgroundRole(QPalette::Button);
   setAutoFillBackground(true);
-  // The client area's top-left corner at (108, 126) on the screen.
-  setGeometry(QRect(QPoint(108, 126), size()));
+  // The client area's top-left corner at (108, 126) on the screen, or as near as keeps the window
+  // on a small screen.
+  PlaceWindow(this, QPoint(108, 126));
 
   inputs_ = {form.Text13, form.Text1, form.Text2, form.Text3, form.Text4};
   results_ = {form.Text11, form.Text12, form.Text5, form.Text6,
@@ -138,7 +149,7 @@ void MainWindow::calculate() {
     // the numbers themselves cannot be computed with.
     const std::optional<int> input = error.input();
     if (input && *input >= 0 && *input < calc::kInputCount) {
-      QLineEdit* box = inputs_[*input];
+      TextBox* box = inputs_[*input];
       box->setFocus(Qt::OtherFocusReason);
       box->selectAll();
     } else {
@@ -148,8 +159,9 @@ void MainWindow::calculate() {
   }
 
   for (int i = 0; i < calc::kOutputCount; ++i) {
+    // A number too long for its box shows its sign and leading digits, then a cut mark, and
+    // the box offers it whole in its tooltip (TextBox).
     results_[i]->setText(QString::fromStdString(results[i]));
-    // A number longer than its box shows its sign and leading digits.
     results_[i]->setCursorPosition(0);
   }
 }

@@ -5,10 +5,11 @@
 #include <array>
 #include <functional>
 
-class QLineEdit;
 class QPushButton;
 
 namespace ui {
+
+class TextBox;
 
 // Form1: the drawing of a source-load junction with the input and result boxes. The controls
 // come from main_window.ui; each carries its form name as object name (Text13, Command1, ...).
@@ -39,8 +40,8 @@ class MainWindow : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  std::array<QLineEdit*, 5> inputs_{};   // in the order calc::Input numbers them
-  std::array<QLineEdit*, 8> results_{};  // in the order calc::Output numbers them
+  std::array<TextBox*, 5> inputs_{};   // in the order calc::Input numbers them
+  std::array<TextBox*, 8> results_{};  // in the order calc::Output numbers them
   QPushButton* calculate_button_ = nullptr;
   ErrorReporter reporter_;
   QPixmap picture_;  // the background, rendered at the first paint for the screen's pixel ratio

@@ -1,0 +1,91 @@
+#include "ui/common/fonts.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <algorithm>
+
+namespace ui {
+
+namespace {
+
+// In order of preference. The windows were drawn for MS Sans Serif; Liberation Sans (Debian's
+// fonts-liberation2, which the package asks for) and the other faces with Arial's or Helvetica's
+// widths come nearest to it (Nimbus Sans comes with ghostscript's URW fonts); DejaVu Sans is on
+// nearly every Linux desktop but wider, so captions are shrunk to fit where it stands in. No
+// family is asked for that maps Latin letters to Greek ones (Symbol, for which Linux has Standard
+// Symbols PS): Γ and Ω are written as the Greek letters themselves and must come from a face that
+// has them.
+constexpr const char16_t* kCandidates[] = {
+    u"MS Sans Serif", u"Liberation Sans", u"Arial",     u"Arimo",
+    u"Nimbus Sans",   u"DejaVu Sans",     u"Noto Sans",
+};
+
+bool DrawsGreek(const QString& family) {
+  if (!QFontDatabase::hasFamily(family)) return false;
+  QFont probe(family);
+  probe.setPixelSize(19);
+  probe.setWeight(QFont::Bold);
+  // Only the face itself counts, not the faces Qt would borrow missing letters from.
+  probe.setStyleStrategy(QFont::NoFontMerging);
+  // The face Qt would really take, as "Family" or "Family [Foundry]".
+  const QString found = QFontInfo(probe).family();
+  if (found.compare(family, Qt::CaseInsensitive) != 0 &&
+      !found.startsWith(family + QStringLiteral(" ["), Qt::CaseInsensitive)) {
+    return false;
+  }
+  const QFontMetrics metrics(probe);
+  return metrics.inFontUcs4(0x0393) && metrics.inFontUcs4(0x03A9);  // Γ and Ω
+}
+
+QString FindTextFamily() {
+  for (const char16_t* candidate : kCandidates) {
+    const QString family = QString::fromUtf16(candidate);
+    if (DrawsGreek(family)) return family;
+  }
+  // None of them: the desktop's own font, from which Qt borrows missing letters elsewhere.
+  return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+}
+
+// Whether the text, drawn from the top left of room, leaves nothing outside it: not its advance
+// nor the ink of its glyphs, nor the underline. Faces with generous line spacing may still fit
+// where their lines are taller than room.
+bool FitsIn(const QFont& font, const QString& text, QSize room) {
+  const QFontMetrics metrics(font);
+  const QRect ink = metrics.tightBoundingRect(text);  // about the baseline
+  if (std::max(metrics.horizontalAdvance(text), ink.right() + 1) > room.width()) return false;
+  int bottom = metrics.ascent() + ink.bottom() + 1;
+  if (font.underline()) {
+    bottom = std::max(bottom, metrics.ascent() + metrics.underlinePos() + metrics.lineWidth());
+  }
+  return bottom <= room.height();
+}
+
+}  // namespace
+
+QString TextFamily() {
+  static const QString family = FindTextFamily();
+  return family;
+}
+
+QFont TextFont(int pixels, QFont::Weight weight, bool italic, bool underline) {
+  QFont font(TextFamily());
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(pixels);
+  font.setWeight(weight);
+  font.setItalic(italic);
+  font.setUnderline(underline);
+  return font;
+}
+
+QFont FitFont(const QFont& font, const QString& text, QSize room) {
+  QFont fitted = font;
+  for (int pixels = font.pixelSize(); pixels > kMinimumTextPixels; --pixels) {
+    fitted.setPixelSize(pixels);
+    if (FitsIn(fitted, text, room)) return fitted;
+  }
+  fitted.setPixelSize(std::min(font.pixelSize(), kMinimumTextPixels));
+  return fitted;
+}
+
+}  // namespace ui

@@ -1,0 +1,165 @@
+#include "ui/main_window/text_box.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <algorithm>
+#include <limits>
+
+#include "ui/common/fonts.h"
+
+namespace ui {
+
+namespace {
+
+const QChar kCutMark(0x2026);  // …
+
+// The longest piece of the text that the tooltip and the accessible description repeat; the whole
+// text is always there to select and copy.
+constexpr qsizetype kLongestHelpText = 1000;
+// Tooltips do not wrap a text without spaces; longer lines would run off the screen.
+constexpr qsizetype kTooltipLineLength = 80;
+
+// The line edit's own margin between its contents and the text, on either side.
+constexpr int kHorizontalMargin = 2;
+
+bool FitsOnLine(const QFont& font, const QString& text, int room) {
+  // Every character is at least a pixel wide: a longer text cannot fit, and is not measured.
+  if (text.size() > room) return false;
+  // The line edit scrolls unless it has a pixel to spare for the cursor.
+  return QFontMetrics(font).horizontalAdvance(text) + 1 <= room;
+}
+
+QString Shortened(const QString& text) {
+  return text.size() <= kLongestHelpText ? text : text.left(kLongestHelpText) + kCutMark;
+}
+
+QString Wrapped(const QString& text) {
+  QString wrapped;
+  for (qsizetype start = 0; start < text.size(); start += kTooltipLineLength) {
+    if (start > 0) wrapped += QLatin1Char('\n');
+    wrapped += text.mid(start, kTooltipLineLength);
+  }
+  return wrapped;
+}
+
+}  // namespace
+
+TextBox::TextBox(QWidget* parent) : QLineEdit(parent) {
+  // The boxes have no length limit (Qt's default silently cuts at 32767 characters).
+  setMaxLength(std::numeric_limits<int>::max());
+  connect(this, &QLineEdit::textChanged, this, &TextBox::fitText);
+}
+
+void TextBox::setDesignFont(const QFont& font) {
+  design_font_ = font;
+  setFont(font);
+  fitText();
+}
+
+void TextBox::setExplanation(const QString& explanation) {
+  explanation_ = explanation;
+  updateHelp();
+}
+
+void TextBox::setDetails(const QString& details) {
+  details_ = details;
+  updateHelp();
+}
+
+QString TextBox::shownText() const {
+  const QString text = this->text();
+  if (whole_) return text;
+  // The longest start that fits with the cut mark after it.
+  const QFontMetrics metrics = fontMetrics();
+  const int room = lineRect().width();
+  qsizetype shown = 0;
+  qsizetype longest = std::min<qsizetype>(text.size(), room);
+  while (shown < longest) {
+    const qsizetype middle = (shown + longest + 1) / 2;
+    if (metrics.horizontalAdvance(text.left(middle) + kCutMark) <= room) {
+      shown = middle;
+    } else {
+      longest = middle - 1;
+    }
+  }
+  if (shown > 0 && text.at(shown - 1).isHighSurrogate()) --shown;
+  return text.left(shown) + kCutMark;
+}
+
+void TextBox::paintEvent(QPaintEvent* event) {
+  // While the box has the focus, the user edits and scrolls the whole text as usual.
+  if (whole_ || hasFocus()) {
+    QLineEdit::paintEvent(event);
+    return;
+  }
+  QPainter painter(this);
+  QStyleOptionFrame panel;
+  initStyleOption(&panel);
+  style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
+  const QRect line = lineRect();
+  painter.setClipRect(line.adjusted(-kHorizontalMargin, 0, kHorizontalMargin, 0));
+  painter.setPen(palette().color(QPalette::Text));
+  painter.drawText(QPoint(line.left(), line.top() + fontMetrics().ascent()), shownText());
+}
+
+void TextBox::resizeEvent(QResizeEvent* event) {
+  QLineEdit::resizeEvent(event);
+  fitText();
+}
+
+void TextBox::fitText() {
+  if (design_font_.pixelSize() <= 0) return;  // not laid out yet
+  const QString text = this->text();
+  const int room = lineRect().width();
+  QFont font = design_font_;
+  bool whole = true;
+  for (int pixels = design_font_.pixelSize();; --pixels) {
+    font.setPixelSize(pixels);
+    if (FitsOnLine(font, text, room)) break;
+    if (pixels <= kMinimumTextPixels) {
+      whole = false;
+      break;
+    }
+  }
+  if (font != this->font()) setFont(font);
+  if (whole != whole_) {
+    whole_ = whole;
+    update();
+  }
+  updateHelp();
+}
+
+void TextBox::updateHelp() {
+  QString description = explanation_;
+  QString tooltip = explanation_;
+  auto add = [&](const QString& line, const QString& tooltipLine) {
+    if (!description.isEmpty()) description += QLatin1Char('\n');
+    if (!tooltip.isEmpty()) tooltip += QLatin1Char('\n');
+    description += line;
+    tooltip += tooltipLine;
+  };
+  if (!details_.isEmpty()) add(details_, details_);
+  if (!whole_) {
+    const QString value = Shortened(text());
+    add(tr("Full value: %1").arg(value), tr("Full value: %1").arg(Wrapped(value)));
+  }
+  if (tooltip != toolTip()) setToolTip(tooltip);
+  if (description != accessibleDescription()) setAccessibleDescription(description);
+}
+
+QRect TextBox::lineRect() const {
+  // As the line edit lays out its text: inside the frame and the text margins, then its own
+  // horizontal margin; one line high, centred vertically.
+  QStyleOptionFrame panel;
+  initStyleOption(&panel);
+  const QRect contents = style()
+                             ->subElementRect(QStyle::SE_LineEditContents, &panel, this)
+                             .marginsRemoved(textMargins());
+  const int height = fontMetrics().height();
+  return {contents.x() + kHorizontalMargin, contents.y() + (contents.height() - height + 1) / 2,
+          contents.width() - 2 * kHorizontalMargin, height};
+}
+
+}  // namespace ui
