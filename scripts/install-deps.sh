@@ -30,7 +30,10 @@ test=(libgtest-dev libgmock-dev
   locales
   # the URW fonts that stand in for Arial and Symbol where Liberation is missing, for the tests
   # of the windows on such desktops
-  fonts-urw-base35)
+  fonts-urw-base35
+  # the screen-reader test: an X server, a session bus, the AT-SPI buses and client library, and
+  # tools to press keys and read the clipboard
+  xvfb xauth dbus-daemon at-spi2-core python3-pyatspi xdotool xclip)
 bench=(libbenchmark-dev)
 fuzz=(cmake make clang)
 # with an X server, to read the window class of the installed program

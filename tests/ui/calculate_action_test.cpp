@@ -38,6 +38,7 @@ class CalculateActionTest : public QObject {
   void clicksKeepNothing();
   void longResultsAreMarkedAndOfferedWhole();
   void noLengthLimit();
+  void copyAllResultsAndFigures();
 
  private:
   ui::TextBox* box(const char* name) const {
@@ -338,7 +339,7 @@ void CalculateActionTest::longResultsAreMarkedAndOfferedWhole() {
   setInputs({u"50"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s});
   clickCalculate();
   QCOMPARE(resistance->font().pixelSize(), 13);
-  QCOMPARE(resistance->toolTip(), resistance->explanation());
+  QCOMPARE(resistance->toolTip(), resistance->explanation() + u'\n' + resistance->details());
 }
 
 void CalculateActionTest::noLengthLimit() {
@@ -354,6 +355,49 @@ void CalculateActionTest::noLengthLimit() {
   clickCalculate();
   QVERIFY(reports_.isEmpty());
   QCOMPARE(box("Text5")->text(), QStringLiteral("55.3"));
+}
+
+void CalculateActionTest::copyAllResultsAndFigures() {
+  QClipboard* clipboard = QApplication::clipboard();
+  auto copyAll = [this] {
+    QTest::keyClick(window_.get(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+  };
+  // Nothing to copy before a Calculate has succeeded, a failed one included.
+  clipboard->setText(u"before"_s);
+  setInputs({u"50"_s, u"x"_s, u"0"_s, u"0"_s, u"0"_s});
+  clickCalculate();
+  copyAll();
+  QCOMPARE(clipboard->text(), u"before"_s);
+
+  setInputs({u"50"_s, u"0.5"_s, u"90"_s, u"0.2"_s, u"0"_s});
+  clickCalculate();
+  copyAll();
+  const QString copied = clipboard->text();
+  QVERIFY2(copied.startsWith(u"RL = "_s), qPrintable(copied));
+  for (const QString& line : {u"\nZS = 30.0 + j40.0 \u03a9\n"_s, u"\nML at any phase = "_s,
+                              u"\nVSWR S = 3.00\n"_s, u"\nVSWR L = 1.50\n"_s}) {
+    QVERIFY2(copied.contains(line), qPrintable(copied + u" lacks "_s + line));
+  }
+  // The figures follow the explanations of the mismatch loss and of each port's impedance.
+  const QString mismatch = box("Text12")->toolTip();
+  QVERIFY(mismatch.startsWith(box("Text12")->explanation()));
+  QVERIFY(mismatch.contains(u"\nML at any phase = "_s));
+  QVERIFY(box("Text6")->accessibleDescription().contains(u"\nVSWR S = 3.00"_s));
+  QVERIFY(box("Text15")->toolTip().contains(u"\nVSWR L = 1.50"_s));
+
+  // A failed Calculate changes neither the figures nor what is copied.
+  setInputs({u"50"_s, u"1"_s, u"0"_s, u"0"_s, u"0"_s});
+  clickCalculate();
+  QCOMPARE(reports_.size(), 2);
+  QCOMPARE(box("Text12")->toolTip(), mismatch);
+  clipboard->clear();
+  copyAll();
+  QCOMPARE(clipboard->text(), copied);
+
+  // A double-click takes the whole number, not the digits on one side of its point.
+  ui::TextBox* loss = box("Text12");
+  QTest::mouseDClick(loss, Qt::LeftButton, {}, QPoint(loss->width() / 2, loss->height() / 2));
+  QCOMPARE(loss->selectedText(), loss->text());
 }
 
 QTEST_MAIN(CalculateActionTest)

@@ -1,6 +1,11 @@
 #include "ui/main_window/main_window.h"
 
+#include <QAccessible>
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
@@ -8,11 +13,13 @@
 #include <string_view>
 
 #include "calc/calculate_texts.h"
+#include "calc/result_lines.h"
 #include "calc/warning_text.h"
 #include "platform/errors.h"
 #include "ui/common/fonts.h"
 #include "ui/common/palette.h"
 #include "ui/common/placement.h"
+#include "ui/main_window/accessibility.h"
 #include "ui/main_window/text_box.h"
 #include "ui_main_window.h"
 
@@ -61,6 +68,34 @@ void ShowWarning(QWidget* parent, const QString& message) {
   box.exec();
 }
 
+QString JoinedLines(const std::vector<std::string>& lines) {
+  QString text;
+  for (const std::string& line : lines) {
+    if (!text.isEmpty()) text += QLatin1Char('\n');
+    text += QString::fromStdString(line);
+  }
+  return text;
+}
+
+// The eight results in words, for a screen reader: "Return loss 6.02 dB, mismatch loss 1.25 dB,
+// source impedance 30.0 plus j 40.0 ohms, load impedance 50.0 plus j 0.0 ohms."
+QString SpokenResults(const calc::ResultTexts& t) {
+  auto text = [&t](int output) { return QString::fromStdString(t[output]); };
+  auto impedance = [&](int real, int sign, int imag) {
+    return (text(sign) == QLatin1String("-") ? MainWindow::tr("%1 minus j %2 ohms")
+                                             : MainWindow::tr("%1 plus j %2 ohms"))
+        .arg(text(real), text(imag));
+  };
+  const QString return_loss = text(calc::kReturnLoss) == QLatin1String(">100")
+                                  ? MainWindow::tr("more than 100 dB")
+                                  : MainWindow::tr("%1 dB").arg(text(calc::kReturnLoss));
+  return MainWindow::tr(
+             "Return loss %1, mismatch loss %2 dB, source impedance %3, load impedance %4.")
+      .arg(return_loss, text(calc::kMismatchLoss),
+           impedance(calc::kReal1, calc::kImagSign1, calc::kImagAbs1),
+           impedance(calc::kReal2, calc::kImagSign2, calc::kImagAbs2));
+}
+
 // The background at its natural size, as sharp as the screen allows.
 QPixmap RenderPicture(qreal ratio) {
   QSvgRenderer renderer(QStringLiteral(":/main_window/background.svg"));
@@ -76,6 +111,7 @@ QPixmap RenderPicture(qreal ratio) {
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning) {
+  InstallMainWindowAccessibility();
   // Resizable, with a minimise box but no maximise box.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -123,6 +159,25 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
   calculate_button_ = form.Command1;
 
   connect(form.Command1, &QPushButton::clicked, this, &MainWindow::calculate);
+
+  // Copy all results: the way to the results for the keyboard, as the result boxes are no tab
+  // stops; it has nothing to copy before the first Calculate that succeeds.
+  copy_all_action_ = new QAction(tr("Copy all results"), this);
+  copy_all_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+  copy_all_action_->setShortcutContext(Qt::WindowShortcut);
+  copy_all_action_->setEnabled(false);
+  connect(copy_all_action_, &QAction::triggered, this, &MainWindow::copyAllResults);
+  addAction(copy_all_action_);
+  for (TextBox* box : results_) {
+    box->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(box, &QWidget::customContextMenuRequested, box, [this, box](const QPoint& position) {
+      QMenu* menu = box->createStandardContextMenu();
+      menu->setAttribute(Qt::WA_DeleteOnClose);
+      menu->addSeparator();
+      menu->addAction(copy_all_action_);
+      menu->popup(box->mapToGlobal(position));
+    });
+  }
   connect(form.Command2, &QPushButton::clicked, this, &MainWindow::quitRequested);
 
   form.Text13->setFocus();
@@ -138,11 +193,11 @@ void MainWindow::calculate() {
   calc::InputTexts inputs;
   for (int i = 0; i < calc::kInputCount; ++i) inputs[i] = inputs_[i]->text().toStdString();
 
-  calc::ResultTexts results;
+  calc::Calculation calculation;
   try {
     // Every conversion and computation ends here, before the first box is written, so a failure
     // leaves every result box as it was.
-    results = calc::CalculateTexts(inputs);
+    calculation = calc::Calculate(inputs);
   } catch (const platform::Error& error) {
     reporter_(this, QString::fromStdString(calc::WarningText(error)));
     // Lead the user to what needs correcting: the box that holds no number, or Calculate when
@@ -158,12 +213,41 @@ void MainWindow::calculate() {
     return;
   }
 
+  const calc::ResultTexts& results = calculation.texts;
   for (int i = 0; i < calc::kOutputCount; ++i) {
     // A number too long for its box shows its sign and leading digits, then a cut mark, and
     // the box offers it whole in its tooltip (TextBox).
     results_[i]->setText(QString::fromStdString(results[i]));
     results_[i]->setCursorPosition(0);
   }
+
+  // The figures behind the results, after each box's explanation: the junction's at the
+  // mismatch loss, each port's at its impedance.
+  const calc::Figures& figures = calculation.figures;
+  results_[calc::kMismatchLoss]->setDetails(JoinedLines(calc::MismatchLines(figures.mismatch)));
+  const QString source = JoinedLines(calc::PortLines(figures.source, calc::Port::kSource));
+  const QString load = JoinedLines(calc::PortLines(figures.load, calc::Port::kLoad));
+  for (int i : {calc::kReal1, calc::kImagAbs1, calc::kImagSign1}) results_[i]->setDetails(source);
+  for (int i : {calc::kReal2, calc::kImagAbs2, calc::kImagSign2}) results_[i]->setDetails(load);
+
+  result_lines_ = calc::AllLines(results, figures);
+  copy_all_action_->setEnabled(true);
+
+  // The results change in boxes without the focus, which a screen reader does not follow: they
+  // are announced in words through Calculate's description, which has the focus after the click.
+  // A repeated click with the same results announces them again.
+  const QString spoken = SpokenResults(results);
+  if (calculate_button_->accessibleDescription() == spoken) {
+    QAccessibleEvent event(calculate_button_, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&event);
+  } else {
+    calculate_button_->setAccessibleDescription(spoken);
+  }
+}
+
+void MainWindow::copyAllResults() {
+  if (result_lines_.empty()) return;
+  QGuiApplication::clipboard()->setText(JoinedLines(result_lines_) + QLatin1Char('\n'));
 }
 
 void MainWindow::paintEvent(QPaintEvent* /*event*/) {

@@ -4,7 +4,10 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <string>
+#include <vector>
 
+class QAction;
 class QPushButton;
 
 namespace ui {
@@ -32,6 +35,12 @@ class MainWindow : public QWidget {
   // selected) or, for a failed computation, to Calculate.
   void calculate();
 
+  // Puts the results of the last Calculate that succeeded on the clipboard as plain text, one
+  // labelled line each with its unit; before the first such Calculate it copies nothing. Bound to
+  // Ctrl+Shift+C anywhere in the window and offered in the result boxes' context menus.
+  void copyAllResults();
+  QAction* copyAllResultsAction() const { return copy_all_action_; }
+
  signals:
   // Command2 was clicked.
   void quitRequested();
@@ -43,7 +52,9 @@ class MainWindow : public QWidget {
   std::array<TextBox*, 5> inputs_{};   // in the order calc::Input numbers them
   std::array<TextBox*, 8> results_{};  // in the order calc::Output numbers them
   QPushButton* calculate_button_ = nullptr;
+  QAction* copy_all_action_ = nullptr;
   ErrorReporter reporter_;
+  std::vector<std::string> result_lines_;  // of the last Calculate that succeeded
   QPixmap picture_;  // the background, rendered at the first paint for the screen's pixel ratio
 };
 

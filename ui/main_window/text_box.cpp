@@ -1,9 +1,11 @@
 #include "ui/main_window/text_box.h"
 
 #include <QFontMetrics>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QTextDocument>
 #include <algorithm>
 #include <limits>
 
@@ -104,6 +106,15 @@ void TextBox::paintEvent(QPaintEvent* event) {
   painter.drawText(QPoint(line.left(), line.top() + fontMetrics().ascent()), shownText());
 }
 
+void TextBox::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) {
+    QLineEdit::mouseDoubleClickEvent(event);
+    return;
+  }
+  selectAll();
+  event->accept();
+}
+
 void TextBox::resizeEvent(QResizeEvent* event) {
   QLineEdit::resizeEvent(event);
   fitText();
@@ -145,6 +156,8 @@ void TextBox::updateHelp() {
     const QString value = Shortened(text());
     add(tr("Full value: %1").arg(value), tr("Full value: %1").arg(Wrapped(value)));
   }
+  // The text may be the user's: a tooltip that could be taken for markup is shown as plain text.
+  if (Qt::mightBeRichText(tooltip)) tooltip = Qt::convertFromPlainText(tooltip);
   if (tooltip != toolTip()) setToolTip(tooltip);
   if (description != accessibleDescription()) setAccessibleDescription(description);
 }

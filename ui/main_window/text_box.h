@@ -37,6 +37,8 @@ class TextBox : public QLineEdit {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  // Selects the whole text: a number is one word, not the digits on either side of its point.
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
