@@ -66,6 +66,7 @@ void TextBox::setExplanation(const QString& explanation) {
 }
 
 void TextBox::setDetails(const QString& details) {
+  if (details == details_) return;
   details_ = details;
   updateHelp();
 }
@@ -135,9 +136,12 @@ void TextBox::fitText() {
     }
   }
   if (font != this->font()) setFont(font);
+  // The help names the text only while it is cut: a text shown whole leaves it as it was.
   if (whole != whole_) {
     whole_ = whole;
     update();
+  } else if (whole) {
+    return;
   }
   updateHelp();
 }
