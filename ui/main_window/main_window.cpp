@@ -230,7 +230,6 @@ void MainWindow::calculate() {
   for (int i : {calc::kReal1, calc::kImagAbs1, calc::kImagSign1}) results_[i]->setDetails(source);
   for (int i : {calc::kReal2, calc::kImagAbs2, calc::kImagSign2}) results_[i]->setDetails(load);
 
-  result_lines_ = calc::AllLines(results, figures);
   copy_all_action_->setEnabled(true);
 
   // The results change in boxes without the focus, which a screen reader does not follow: they
@@ -243,11 +242,13 @@ void MainWindow::calculate() {
   } else {
     calculate_button_->setAccessibleDescription(spoken);
   }
+  last_ = std::move(calculation);
 }
 
 void MainWindow::copyAllResults() {
-  if (result_lines_.empty()) return;
-  QGuiApplication::clipboard()->setText(JoinedLines(result_lines_) + QLatin1Char('\n'));
+  if (!last_) return;
+  QGuiApplication::clipboard()->setText(JoinedLines(calc::AllLines(last_->texts, last_->figures)) +
+                                        QLatin1Char('\n'));
 }
 
 void MainWindow::paintEvent(QPaintEvent* /*event*/) {

@@ -4,8 +4,9 @@
 #include <QWidget>
 #include <array>
 #include <functional>
-#include <string>
-#include <vector>
+#include <optional>
+
+#include "calc/calculate_texts.h"
 
 class QAction;
 class QPushButton;
@@ -54,7 +55,7 @@ class MainWindow : public QWidget {
   QPushButton* calculate_button_ = nullptr;
   QAction* copy_all_action_ = nullptr;
   ErrorReporter reporter_;
-  std::vector<std::string> result_lines_;  // of the last Calculate that succeeded
+  std::optional<calc::Calculation> last_;  // the last Calculate that succeeded
   QPixmap picture_;  // the background, rendered at the first paint for the screen's pixel ratio
 };
 
