@@ -2,11 +2,12 @@
 
 // Synthetic 2-port Touchstone data (version 1) for the benchmark and the streaming check.
 
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "platform/number_format.h"
 
 namespace touchstone_data {
 
@@ -19,10 +20,8 @@ inline std::string OptionLine(std::string_view format) {
 // a pair of full-precision numbers in the given format, changing smoothly with frequency.
 inline void AppendPoints(std::string& out, std::int64_t first, std::int64_t count,
                          std::string_view format) {
-  char text[32];
   auto put = [&](double x, char after) {
-    const auto end = std::to_chars(text, text + sizeof text, x).ptr;
-    out.append(text, end);
+    platform::AppendShortest(out, x);
     out += after;
   };
   for (std::int64_t i = first; i < first + count; ++i) {

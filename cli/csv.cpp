@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -15,15 +14,11 @@ namespace cli {
 
 namespace {
 
-void AppendNumber(std::string& out, double value) {
-  char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  out.append(buffer, result.ptr);
-}
+using platform::AppendShortest;
 
 void AppendFigure(std::string& out, const calc::Figure& f) {
   if (f.kind == calc::Figure::kNumber) {
-    AppendNumber(out, f.value);
+    AppendShortest(out, f.value);
   } else if (f.kind == calc::Figure::kInfinite) {
     out += "inf";
   }
@@ -40,12 +35,6 @@ void AppendQuoted(std::string& out, std::string_view text) {
 
 }  // namespace
 
-std::string Shortest(double value) {
-  std::string out;
-  AppendNumber(out, value);
-  return out;
-}
-
 std::string CsvHeader() {
   return "frequency_hz,source_magnitude,source_angle_deg,load_magnitude,load_angle_deg,"
          "M,ML_dB,RL_dB,ZS_re_ohm,ZS_im_ohm,ZL_re_ohm,ZL_im_ohm,ML_min_dB,ML_max_dB,warning\n";
@@ -54,7 +43,7 @@ std::string CsvHeader() {
 void AppendCsvRow(std::string& out, const SweepRow& row) {
   for (const double x : {row.frequency_hz, row.source_magnitude, row.source_angle_deg,
                          row.load_magnitude, row.load_angle_deg}) {
-    AppendNumber(out, x);
+    AppendShortest(out, x);
     out += ',';
   }
   if (!row.computed) {
@@ -64,7 +53,7 @@ void AppendCsvRow(std::string& out, const SweepRow& row) {
     return;
   }
   const calc::MismatchResult& r = row.result;
-  AppendNumber(out, r.MismatchFactor);
+  AppendShortest(out, r.MismatchFactor);
   out += ',';
   // The evaluation answers a logarithm of zero with a large finite stand-in; the table says what
   // it stands for. No power reaches the load (M = 0): the mismatch loss has no bound. A perfect
@@ -72,18 +61,18 @@ void AppendCsvRow(std::string& out, const SweepRow& row) {
   if (r.MismatchFactor == 0.0) {
     out += "inf";
   } else {
-    AppendNumber(out, r.MismatchLossDb);
+    AppendShortest(out, r.MismatchLossDb);
   }
   out += ',';
   if (r.MismatchLossDb == 0.0) {
     out += "inf";
   } else {
-    AppendNumber(out, r.ReturnLossDb);
+    AppendShortest(out, r.ReturnLossDb);
   }
   for (const double x :
        {r.Impedance1.Real, r.Impedance1.Imag, r.Impedance2.Real, r.Impedance2.Imag}) {
     out += ',';
-    AppendNumber(out, x);
+    AppendShortest(out, x);
   }
   out += ',';
   AppendFigure(out, row.figures.loss_min_db);

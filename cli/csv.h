@@ -5,13 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "platform/number_format.h"
+
 namespace cli {
 
 struct SweepRow;
 
-// The shortest text that reads back to the same double ("0.1", "1e+09", "-0"); "inf", "-inf" and
-// "nan" for the values that are not finite.
-std::string Shortest(double value);
+// The shortest text that reads back to the same double, as the tables and messages write numbers.
+using platform::Shortest;
 
 // The CSV table of a sweep: a header row, then one row per frequency with the numbers at full
 // precision. A mismatch loss or return loss without bound is "inf"; a figure that is not defined

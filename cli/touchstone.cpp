@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "calc/complex_value.h"
+#include "platform/number_format.h"
 
 namespace touchstone {
 
@@ -70,13 +71,6 @@ std::string Quote(std::string_view text) {
   }
   if (text.size() > kShown) quoted += "...";
   return quoted + "\"";
-}
-
-// The shortest text that reads back as `x`.
-std::string Shortest(double x) {
-  char text[32];
-  const auto result = std::to_chars(text, text + sizeof text, x);
-  return std::string(text, result.ptr);
 }
 
 enum class Parsed { kNumber, kNotANumber, kOutOfRange };
@@ -553,9 +547,9 @@ class ReflectionReader::Impl {
     if (!std::isfinite(frequency * unit_hz_)) Fail(line, "frequency out of range: " + Quote(field));
     if (frequencies_read_ > 0 && frequency <= last_frequency_) {
       std::string message = frequency == last_frequency_
-                                ? "repeated frequency " + Shortest(frequency)
-                                : "decreasing frequencies: " + Shortest(frequency) + " after " +
-                                      Shortest(last_frequency_);
+                                ? "repeated frequency " + platform::Shortest(frequency)
+                                : "decreasing frequencies: " + platform::Shortest(frequency) +
+                                      " after " + platform::Shortest(last_frequency_);
       message += "; frequencies must increase";
       if (version_ == 2) message += " (or the point before has a number too many or too few)";
       Fail(line, message);

@@ -109,4 +109,16 @@ std::string FormatNumber(double value, std::string_view pattern) {
   return out;
 }
 
+void AppendShortest(std::string& out, double value) {
+  char buffer[32];
+  const std::to_chars_result printed = std::to_chars(buffer, buffer + sizeof buffer, value);
+  out.append(buffer, printed.ptr);
+}
+
+std::string Shortest(double value) {
+  std::string out;
+  AppendShortest(out, value);
+  return out;
+}
+
 }  // namespace platform

@@ -19,4 +19,9 @@ namespace platform {
 // in "###0.00". NaN and infinities, which the program never formats, give "nan", "inf", "-inf".
 std::string FormatNumber(double value, std::string_view pattern);
 
+// The shortest text that reads back to the same double ("0.1", "1e+09", "-0"); "inf", "-inf" and
+// "nan" for the values that are not finite. AppendShortest writes it at the end of `out`.
+std::string Shortest(double value);
+void AppendShortest(std::string& out, double value);
+
 }  // namespace platform
