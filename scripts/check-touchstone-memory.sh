@@ -6,7 +6,7 @@
 #
 #   scripts/check-touchstone-memory.sh BUILD_DIR [GB]
 #
-# BUILD_DIR is a build directory configured with VORANTH_BENCH=ON (the release preset is);
+# BUILD_DIR is a build directory configured with VORANTH_BENCH=ON (the bench preset is);
 # the driver bench/touchstone_stream is built there if needed. Not part of the tests: the large
 # run takes a minute or so.
 set -euo pipefail
