@@ -37,7 +37,9 @@ Calculation Evaluate(const InputTexts& inputs) {
   c.angle1 = Convert(inputs, kAngle1);
   c.magnitude2 = Convert(inputs, kMagnitude2);
   c.angle2 = Convert(inputs, kAngle2);
-  auto reference_impedance = [&inputs] { return Convert(inputs, kReferenceImpedance); };
+  auto reference_impedance = [&inputs, &c] {
+    return c.reference_impedance = Convert(inputs, kReferenceImpedance);
+  };
   c.result = EvaluateMismatch(reference_impedance, c.magnitude1, c.angle1, c.magnitude2, c.angle2);
   return c;
 }

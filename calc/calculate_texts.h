@@ -44,6 +44,7 @@ ResultTexts CalculateTexts(const InputTexts& inputs);
 // Everything one calculation gives: the converted reflection coefficients, the evaluation, the
 // eight result texts and the further figures (calc/figures.h).
 struct Calculation {
+  double reference_impedance = 0.0;       // ohms
   double magnitude1 = 0.0, angle1 = 0.0;  // source reflection coefficient, angle in degrees
   double magnitude2 = 0.0, angle2 = 0.0;  // load reflection coefficient
   MismatchResult result;

@@ -1,6 +1,7 @@
 #include "calc/result_lines.h"
 
 #include <string_view>
+#include <utility>
 
 #include "platform/number_format.h"
 
@@ -68,7 +69,73 @@ std::string UncertaintyLine(const MismatchFigures& f, const Figure& low, const F
   return Line(kLabel, Signed(high, pattern, '+') + " / " + Signed(low, pattern, '-'), unit);
 }
 
+// The value of a figure for the table: its number, or the words for its kind.
+std::string TableValue(const Figure& f, std::string_view pattern) {
+  switch (f.kind) {
+    case Figure::kNumber:
+      return Format(f, pattern);
+    case Figure::kInfinite:
+      return "infinite";
+    case Figure::kNotDefined:
+      break;
+  }
+  return std::string(kNotDefined);
+}
+
+std::string SignedImag(const std::string& sign, const std::string& magnitude) {
+  return sign == "-" ? "-" + magnitude : magnitude;
+}
+
 }  // namespace
+
+std::vector<std::string> InputLines(const Calculation& c) {
+  const auto polar = [](std::string_view label, double magnitude, double angle) {
+    return Line(label,
+                platform::Shortest(magnitude) + " \u2220 " + platform::Shortest(angle) + "\u00b0");
+  };
+  return {
+      Line("Z0", platform::Shortest(c.reference_impedance), "\u03a9"),
+      polar("\u0393S", c.magnitude1, c.angle1),
+      polar("\u0393L", c.magnitude2, c.angle2),
+  };
+}
+
+std::vector<TableRow> TableRows(const Calculation& c) {
+  const ResultTexts& t = c.texts;
+  const MismatchFigures& m = c.figures.mismatch;
+  std::vector<TableRow> rows = {
+      {"Z0", platform::Shortest(c.reference_impedance), "\u03a9"},
+      {"\u0393S magnitude", platform::Shortest(c.magnitude1), ""},
+      {"\u0393S angle", platform::Shortest(c.angle1), "\u00b0"},
+      {"\u0393L magnitude", platform::Shortest(c.magnitude2), ""},
+      {"\u0393L angle", platform::Shortest(c.angle2), "\u00b0"},
+      {"RL", t[kReturnLoss], "dB"},
+      {"ML", t[kMismatchLoss], "dB"},
+      {"ZS resistance", t[kReal1], "\u03a9"},
+      {"ZS reactance", SignedImag(t[kImagSign1], t[kImagAbs1]), "\u03a9"},
+      {"ZL resistance", t[kReal2], "\u03a9"},
+      {"ZL reactance", SignedImag(t[kImagSign2], t[kImagAbs2]), "\u03a9"},
+      {"M", TableValue(m.delivered_pct, kPercentPattern), "%"},
+      {"ML at any phase, least", TableValue(m.loss_min_db, kDecibelPattern), "dB"},
+      {"ML at any phase, greatest", TableValue(m.loss_max_db, kDecibelPattern), "dB"},
+      {"Mismatch uncertainty, upper", TableValue(m.uncertainty_high_db, kDecibelPattern), "dB"},
+      {"Mismatch uncertainty, lower", TableValue(m.uncertainty_low_db, kDecibelPattern), "dB"},
+      {"Mismatch uncertainty, upper", TableValue(m.uncertainty_high_pct, kPercentPattern), "%"},
+      {"Mismatch uncertainty, lower", TableValue(m.uncertainty_low_pct, kPercentPattern), "%"},
+  };
+  for (const auto& [port, f] : {std::pair{" S", &c.figures.source}, {" L", &c.figures.load}}) {
+    rows.push_back({std::string("VSWR") + port, TableValue(f->vswr, kRatioPattern), ""});
+    rows.push_back(
+        {std::string("Return loss") + port, TableValue(f->return_loss_db, kDecibelPattern), "dB"});
+    rows.push_back({std::string("Reflected power") + port,
+                    TableValue(f->reflected_power_pct, kPercentPattern), "%"});
+  }
+  // A figure without a number has no unit.
+  for (TableRow& row : rows) {
+    if (row.value == "infinite" || row.value == kNotDefined) row.unit.clear();
+  }
+  return rows;
+}
 
 std::vector<std::string> ResultLines(const ResultTexts& t) {
   return {

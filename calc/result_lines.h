@@ -27,7 +27,22 @@ enum class Port { kSource, kLoad };
 // or active port)").
 std::vector<std::string> PortLines(const PortFigures& figures, Port port);
 
+// The inputs a calculation was made from, as the numbers they were read as: "Z0 = 50 Ω",
+// "ΓS = 0.5 ∠ 30°", "ΓL = 0.2 ∠ -90°".
+std::vector<std::string> InputLines(const Calculation& calculation);
+
 // Every line: the eight results, the junction, the source port, the load port.
 std::vector<std::string> AllLines(const ResultTexts& texts, const Figures& figures);
+
+// The inputs, the results and the figures as a table for a spreadsheet, one quantity a row: a
+// label, a value and a unit, where the value is one number as far as the quantity has one ("30.0",
+// "-40.0" for a reactance, "1.21" and "-1.41" for the two bounds of the uncertainty). A value
+// without a number is in words (">100", "infinite", "not defined").
+struct TableRow {
+  std::string label;
+  std::string value;
+  std::string unit;
+};
+std::vector<TableRow> TableRows(const Calculation& calculation);
 
 }  // namespace calc

@@ -1,14 +1,17 @@
 // The Calculate button: the eight result texts for the notable inputs, and what the user sees
 // when the inputs cannot be computed with.
+#include <QAccessible>
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <memory>
 
 #include "ui/common/fonts.h"
+#include "ui/main_window/announcer.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/text_box.h"
 
@@ -39,6 +42,8 @@ class CalculateActionTest : public QObject {
   void longResultsAreMarkedAndOfferedWhole();
   void noLengthLimit();
   void copyAllResultsAndFigures();
+  void copyAsTable();
+  void announcedResultsNeverGoStale();
 
  private:
   ui::TextBox* box(const char* name) const {
@@ -373,7 +378,11 @@ void CalculateActionTest::copyAllResultsAndFigures() {
   clickCalculate();
   copyAll();
   const QString copied = clipboard->text();
-  QVERIFY2(copied.startsWith(u"RL = "_s), qPrintable(copied));
+  // The inputs first, as the numbers they were read as, so that a copy made after an edit cannot
+  // be taken for the results of the new inputs.
+  QVERIFY2(copied.startsWith(u"Z0 = 50 \u03a9\n\u0393S = 0.5 \u2220 90\u00b0\n"
+                             u"\u0393L = 0.2 \u2220 0\u00b0\nRL = "_s),
+           qPrintable(copied));
   for (const QString& line : {u"\nZS = 30.0 + j40.0 \u03a9\n"_s, u"\nML at any phase = "_s,
                               u"\nVSWR S = 3.00\n"_s, u"\nVSWR L = 1.50\n"_s}) {
     QVERIFY2(copied.contains(line), qPrintable(copied + u" lacks "_s + line));
@@ -398,6 +407,62 @@ void CalculateActionTest::copyAllResultsAndFigures() {
   ui::TextBox* loss = box("Text12");
   QTest::mouseDClick(loss, Qt::LeftButton, {}, QPoint(loss->width() / 2, loss->height() / 2));
   QCOMPARE(loss->selectedText(), loss->text());
+}
+
+void CalculateActionTest::copyAsTable() {
+  // For a spreadsheet: label, value and unit a row, each value one number where it has one.
+  // For a spreadsheet: label, value and unit a row, each value one number where it has one.
+  const QList<QStringList> cases = {
+      {u"50"_s, u"0.5"_s, u"-90"_s, u"0.2"_s, u"0"_s},   // ordinary, a negative reactance
+      {u"50"_s, u"0.3"_s, u"45"_s, u"0.3"_s, u"-45"_s},  // conjugate: RL >100
+      {u"50"_s, u"1"_s, u"90"_s, u"0"_s, u"0"_s},        // total reflection: infinite figures
+      {u"75"_s, u"2"_s, u"0"_s, u"2"_s, u"0"_s},         // both active: figures not defined
+  };
+  for (const QStringList& in : cases) {
+    setInputs(in);
+    clickCalculate();
+    QTest::keyClick(window_.get(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    QVERIFY(data->hasHtml());
+    const QString table = QString::fromUtf8(data->data(u"text/tab-separated-values"_s));
+    const QStringList rows = table.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(rows.size(), 24);
+    QCOMPARE(rows.first(), u"Z0\t"_s + in[0] + u"\t\u03a9"_s);
+    for (const QString& row : rows) {
+      const QStringList cells = row.split(u'\t');
+      QCOMPARE(cells.size(), 3);
+      bool number = false;
+      cells[1].toDouble(&number);
+      const bool words =
+          cells[1] == u">100"_s ||
+          ((cells[1] == u"infinite"_s || cells[1] == u"not defined"_s) && cells[2].isEmpty());
+      QVERIFY2(number || words, qPrintable(in.join(u' ') + u": "_s + row));
+    }
+  }
+  QVERIFY(
+      QString::fromUtf8(QApplication::clipboard()->mimeData()->data(u"text/tab-separated-values"_s))
+          .contains(u"\nZS reactance\t-0.0\t\u03a9\n"_s));
+}
+
+void CalculateActionTest::announcedResultsNeverGoStale() {
+  // The results are announced only with assistive technology at hand (see tests/a11y); here an
+  // announcement stands in for them, and whatever takes them away must take it away.
+  auto* announcer = window_->findChild<ui::Announcer*>();
+  QVERIFY(announcer);
+  const QStringList good = {u"50"_s, u"0.5"_s, u"90"_s, u"0.2"_s, u"0"_s};
+  setInputs(good);
+  announcer->announce(u"Return loss 5.42 dB"_s);
+  QCOMPARE(announcer->text(), u"Return loss 5.42 dB"_s);
+  // A failed Calculate, and an edit of any input.
+  setInputs({u"50"_s, u"1"_s, u"0"_s, u"0"_s, u"0"_s});
+  announcer->announce(u"Return loss 5.42 dB"_s);
+  clickCalculate();
+  QCOMPARE(announcer->text(), QString());
+  for (const char* name : kInputs) {
+    announcer->announce(u"Return loss 5.42 dB"_s);
+    box(name)->setText(box(name)->text() + u"0"_s);
+    QVERIFY2(announcer->text().isEmpty(), name);
+  }
 }
 
 QTEST_MAIN(CalculateActionTest)

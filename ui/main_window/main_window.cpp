@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QSvgRenderer>
@@ -20,6 +21,7 @@
 #include "ui/common/palette.h"
 #include "ui/common/placement.h"
 #include "ui/main_window/accessibility.h"
+#include "ui/main_window/announcer.h"
 #include "ui/main_window/text_box.h"
 #include "ui_main_window.h"
 
@@ -160,6 +162,12 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
 
   connect(form.Command1, &QPushButton::clicked, this, &MainWindow::calculate);
 
+  // What was announced holds for the inputs it was computed from: an edit takes it away.
+  announcer_ = new Announcer(this);
+  for (TextBox* box : inputs_) {
+    connect(box, &QLineEdit::textChanged, announcer_, &Announcer::clear);
+  }
+
   // Copy all results: the way to the results for the keyboard, as the result boxes are no tab
   // stops; it has nothing to copy before the first Calculate that succeeds.
   copy_all_action_ = new QAction(tr("Copy all results"), this);
@@ -199,6 +207,8 @@ void MainWindow::calculate() {
     // leaves every result box as it was.
     calculation = calc::Calculate(inputs);
   } catch (const platform::Error& error) {
+    // The warning is announced as an alert; the results announced before are no longer current.
+    announcer_->clear();
     reporter_(this, QString::fromStdString(calc::WarningText(error)));
     // Lead the user to what needs correcting: the box that holds no number, or Calculate when
     // the numbers themselves cannot be computed with.
@@ -233,22 +243,43 @@ void MainWindow::calculate() {
   copy_all_action_->setEnabled(true);
 
   // The results change in boxes without the focus, which a screen reader does not follow: they
-  // are announced in words through Calculate's description, which has the focus after the click.
-  // A repeated click with the same results announces them again.
-  const QString spoken = SpokenResults(results);
-  if (calculate_button_->accessibleDescription() == spoken) {
-    QAccessibleEvent event(calculate_button_, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&event);
+  // are announced in words as a notification, also when a repeated click gives the same ones.
+  // Nobody hears them without assistive technology, so they are not even written then.
+  if (QAccessible::isActive()) {
+    announcer_->announce(SpokenResults(results));
   } else {
-    calculate_button_->setAccessibleDescription(spoken);
+    announcer_->clear();
   }
   last_ = std::move(calculation);
 }
 
 void MainWindow::copyAllResults() {
   if (!last_) return;
-  QGuiApplication::clipboard()->setText(JoinedLines(calc::AllLines(last_->texts, last_->figures)) +
-                                        QLatin1Char('\n'));
+  std::vector<std::string> lines = calc::InputLines(*last_);
+  for (std::string& line : calc::AllLines(last_->texts, last_->figures)) {
+    lines.push_back(std::move(line));
+  }
+  // The table: tab-separated for programs that take that, and as an HTML table, which is what
+  // spreadsheets read into cells when they paste.
+  QString separated;
+  QString html = QStringLiteral("<table>");
+  for (const calc::TableRow& row : calc::TableRows(*last_)) {
+    const QString cells[] = {QString::fromStdString(row.label), QString::fromStdString(row.value),
+                             QString::fromStdString(row.unit)};
+    separated +=
+        cells[0] + QLatin1Char('\t') + cells[1] + QLatin1Char('\t') + cells[2] + QLatin1Char('\n');
+    html += QStringLiteral("<tr>");
+    for (const QString& cell : cells) {
+      html += QStringLiteral("<td>") + cell.toHtmlEscaped() + QStringLiteral("</td>");
+    }
+    html += QStringLiteral("</tr>");
+  }
+  html += QStringLiteral("</table>");
+  auto* data = new QMimeData;
+  data->setText(JoinedLines(lines) + QLatin1Char('\n'));
+  data->setData(QStringLiteral("text/tab-separated-values"), separated.toUtf8());
+  data->setHtml(html);
+  QGuiApplication::clipboard()->setMimeData(data);
 }
 
 void MainWindow::paintEvent(QPaintEvent* /*event*/) {

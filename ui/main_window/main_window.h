@@ -13,6 +13,7 @@ class QPushButton;
 
 namespace ui {
 
+class Announcer;
 class TextBox;
 
 // Form1: the drawing of a source-load junction with the input and result boxes. The controls
@@ -36,8 +37,9 @@ class MainWindow : public QWidget {
   // selected) or, for a failed computation, to Calculate.
   void calculate();
 
-  // Puts the results of the last Calculate that succeeded on the clipboard as plain text, one
-  // labelled line each with its unit; before the first such Calculate it copies nothing. Bound to
+  // Puts the results of the last Calculate that succeeded on the clipboard, after the inputs they
+  // were computed from: as plain text, one labelled line each with its unit, and as a table for
+  // spreadsheets (label, value, unit). Before the first such Calculate it copies nothing. Bound to
   // Ctrl+Shift+C anywhere in the window and offered in the result boxes' context menus.
   void copyAllResults();
   QAction* copyAllResultsAction() const { return copy_all_action_; }
@@ -55,6 +57,7 @@ class MainWindow : public QWidget {
   QPushButton* calculate_button_ = nullptr;
   QAction* copy_all_action_ = nullptr;
   ErrorReporter reporter_;
+  Announcer* announcer_ = nullptr;
   std::optional<calc::Calculation> last_;  // the last Calculate that succeeded
   QPixmap picture_;  // the background, rendered at the first paint for the screen's pixel ratio
 };
