@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <memory>
 
 #include "ui/common/fonts.h"
@@ -43,6 +44,7 @@ class CalculateActionTest : public QObject {
   void noLengthLimit();
   void copyAllResultsAndFigures();
   void copyAsTable();
+  void tooltipsWrapAtReadableWidth();
   void announcedResultsNeverGoStale();
 
  private:
@@ -61,6 +63,13 @@ class CalculateActionTest : public QObject {
     QStringList texts;
     for (const char* name : kResults) texts << box(name)->text();
     return texts;
+  }
+  // The tooltip as it is shown when the pointer rests on the box.
+  static QString tooltip(ui::TextBox* box) {
+    QHelpEvent event(QEvent::ToolTip, QPoint(1, 1), box->mapToGlobal(QPoint(1, 1)));
+    QApplication::sendEvent(box, &event);
+    QToolTip::hideText();
+    return box->toolTip();
   }
   void clickCalculate() {
     QTest::mouseClick(window_->findChild<QPushButton*>("Command1"), Qt::LeftButton);
@@ -316,8 +325,8 @@ void CalculateActionTest::longResultsAreMarkedAndOfferedWhole() {
   QVERIFY(resistance->shownText().startsWith(QStringLiteral("999")));
   QVERIFY(resistance->shownText().endsWith(cut));
   // The whole value after the explanation in the tooltip and the accessible description.
-  QVERIFY(resistance->toolTip().startsWith(QStringLiteral("Source impedance, resistance")));
-  QVERIFY(resistance->toolTip().endsWith(QStringLiteral("Full value: 9999950.0")));
+  QVERIFY(tooltip(resistance).startsWith(QStringLiteral("Source impedance, resistance")));
+  QVERIFY(tooltip(resistance).endsWith(QStringLiteral("Full value: 9999950.0")));
   QVERIFY(resistance->accessibleDescription().endsWith(QStringLiteral("Full value: 9999950.0")));
   // Copying takes the whole text.
   QTest::mouseClick(resistance, Qt::LeftButton);
@@ -331,7 +340,7 @@ void CalculateActionTest::longResultsAreMarkedAndOfferedWhole() {
   ui::TextBox* mismatch = box("Text12");
   QVERIFY(mismatch->shownText().startsWith(QStringLiteral("-10")));
   QVERIFY(mismatch->shownText().endsWith(cut));
-  QVERIFY(mismatch->toolTip().remove(QLatin1Char('\n')).endsWith(mismatch->text()));
+  QVERIFY(tooltip(mismatch).remove(QLatin1Char('\n')).endsWith(mismatch->text()));
 
   // 123456.8 fits in a smaller font; short results are back in the box's own.
   setInputs({u"123456.78"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s});
@@ -340,11 +349,12 @@ void CalculateActionTest::longResultsAreMarkedAndOfferedWhole() {
   QVERIFY(resistance->showsWholeText());
   QCOMPARE(resistance->shownText(), resistance->text());
   QVERIFY(resistance->font().pixelSize() < 13);
-  QVERIFY(!resistance->toolTip().contains(QStringLiteral("Full value")));
+  QVERIFY(!tooltip(resistance).contains(QStringLiteral("Full value")));
   setInputs({u"50"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s});
   clickCalculate();
   QCOMPARE(resistance->font().pixelSize(), 13);
-  QCOMPARE(resistance->toolTip(), resistance->explanation() + u'\n' + resistance->details());
+  QCOMPARE(resistance->help(), resistance->explanation() + u'\n' + resistance->details());
+  QCOMPARE(tooltip(resistance).simplified(), resistance->help().simplified());
 }
 
 void CalculateActionTest::noLengthLimit() {
@@ -388,17 +398,17 @@ void CalculateActionTest::copyAllResultsAndFigures() {
     QVERIFY2(copied.contains(line), qPrintable(copied + u" lacks "_s + line));
   }
   // The figures follow the explanations of the mismatch loss and of each port's impedance.
-  const QString mismatch = box("Text12")->toolTip();
-  QVERIFY(mismatch.startsWith(box("Text12")->explanation()));
+  const QString mismatch = tooltip(box("Text12"));
+  QVERIFY(box("Text12")->help().startsWith(box("Text12")->explanation()));
   QVERIFY(mismatch.contains(u"\nML at any phase = "_s));
-  QVERIFY(box("Text6")->accessibleDescription().contains(u"\nVSWR S = 3.00"_s));
-  QVERIFY(box("Text15")->toolTip().contains(u"\nVSWR L = 1.50"_s));
+  QVERIFY(box("Text6")->help().contains(u"\nVSWR S = 3.00"_s));
+  QVERIFY(tooltip(box("Text15")).contains(u"\nVSWR L = 1.50"_s));
 
   // A failed Calculate changes neither the figures nor what is copied.
   setInputs({u"50"_s, u"1"_s, u"0"_s, u"0"_s, u"0"_s});
   clickCalculate();
   QCOMPARE(reports_.size(), 2);
-  QCOMPARE(box("Text12")->toolTip(), mismatch);
+  QCOMPARE(tooltip(box("Text12")), mismatch);
   clipboard->clear();
   copyAll();
   QCOMPARE(clipboard->text(), copied);
@@ -442,6 +452,24 @@ void CalculateActionTest::copyAsTable() {
   QVERIFY(
       QString::fromUtf8(QApplication::clipboard()->mimeData()->data(u"text/tab-separated-values"_s))
           .contains(u"\nZS reactance\t-0.0\t\u03a9\n"_s));
+}
+
+void CalculateActionTest::tooltipsWrapAtReadableWidth() {
+  // Long results (cut, with their full value), the longest figure lines, every box's explanation.
+  const QFontMetrics metrics(QToolTip::font());
+  for (const QStringList& in : {QStringList{u"50"_s, u"1"_s, u"90"_s, u"0.99999"_s, u"0"_s},
+                                QStringList{u"50"_s, u"2"_s, u"0"_s, u"0.5"_s, u"0"_s}}) {
+    setInputs(in);
+    clickCalculate();
+    for (ui::TextBox* b : window_->findChildren<ui::TextBox*>()) {
+      const QString tip = tooltip(b);
+      QVERIFY(!tip.isEmpty());
+      for (const QString& line : tip.split(u'\n')) {
+        QVERIFY2(line.size() <= 60 && metrics.horizontalAdvance(line) <= 480,
+                 qPrintable(b->objectName() + u": "_s + line));
+      }
+    }
+  }
 }
 
 void CalculateActionTest::announcedResultsNeverGoStale() {

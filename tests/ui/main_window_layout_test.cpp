@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <memory>
 
@@ -46,6 +47,7 @@ class MainWindowLayoutTest : public QObject {
   void colours();
   void startState();
   void tabCycle();
+  void focusIsSeen();
   void enterAndEscapeDoNothing_data();
   void enterAndEscapeDoNothing();
   void spaceBarPressesTheFocusedButton();
@@ -347,6 +349,50 @@ void MainWindowLayoutTest::startState() {
   }
   for (const char* name : kResults) QVERIFY(box(name)->text().isEmpty());
   QCOMPARE(QApplication::focusWidget(), box("Text13"));
+}
+
+// The focus indicator, as the pixels show it: at least 3 : 1 against the same pixels without the
+// focus, over at least the area of a 2-pixel line round the control.
+void MainWindowLayoutTest::focusIsSeen() {
+  auto luminance = [](QRgb rgb) {
+    auto channel = [](int c) {
+      const double v = c / 255.0;
+      return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) +
+           0.0722 * channel(qBlue(rgb));
+  };
+  QWidget* elsewhere = control("Command2");
+  for (QWidget* w : window_->findChildren<QWidget*>()) {
+    if (w->focusPolicy() == Qt::NoFocus || w == elsewhere) continue;
+    elsewhere->setFocus();
+    const QImage before = window_->grab(w->geometry()).toImage();
+    w->setFocus();
+    QVERIFY(w->hasFocus());
+    const QImage after = window_->grab(w->geometry()).toImage();
+    qsizetype seen = 0;
+    double weakest_ring = std::numeric_limits<double>::infinity();
+    for (int y = 0; y < before.height(); ++y) {
+      for (int x = 0; x < before.width(); ++x) {
+        const double a = luminance(before.pixel(x, y)), b = luminance(after.pixel(x, y));
+        const double ratio = (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+        if (ratio >= 3.0) ++seen;
+        if (x < 2 || y < 2 || x >= before.width() - 2 || y >= before.height() - 2) {
+          weakest_ring = std::min(weakest_ring, ratio);
+        }
+      }
+    }
+    const qsizetype needed = 4 * (w->width() + w->height()) - 16;
+    qInfo("%s: %lld pixels at 3:1 or more (%lld needed); weakest on the edge %.2f : 1",
+          qPrintable(w->objectName()), static_cast<long long>(seen), static_cast<long long>(needed),
+          weakest_ring);
+    QVERIFY2(seen >= needed, qPrintable(w->objectName()));
+  }
+  // Quit itself, against Calculate.
+  control("Command1")->setFocus();
+  const QImage before = window_->grab(elsewhere->geometry()).toImage();
+  elsewhere->setFocus();
+  QVERIFY(window_->grab(elsewhere->geometry()).toImage() != before);
 }
 
 void MainWindowLayoutTest::tabCycle() {

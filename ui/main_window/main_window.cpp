@@ -22,6 +22,7 @@
 #include "ui/common/placement.h"
 #include "ui/main_window/accessibility.h"
 #include "ui/main_window/announcer.h"
+#include "ui/main_window/focus_ring.h"
 #include "ui/main_window/text_box.h"
 #include "ui_main_window.h"
 
@@ -146,6 +147,9 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
     box->setExplanation(box->toolTip());  // the form's tooltip, before the box manages it
     box->setDesignFont(box->font());
   }
+  for (QWidget* control : findChildren<QWidget*>()) {
+    if (control->focusPolicy() != Qt::NoFocus) AddFocusRing(control);
+  }
 
   // The picture covers all but a thin strip; the strip, and anything uncovered when the window
   // is enlarged, shows the button face, as does the opaque Label3 (which inherits the role).
@@ -170,6 +174,24 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
 
   // Copy all results: the way to the results for the keyboard, as the result boxes are no tab
   // stops; it has nothing to copy before the first Calculate that succeeds.
+  // The figures behind the results, after each box's explanation: the junction's at the
+  // mismatch loss, each port's at its impedance; those of the last Calculate that succeeded.
+  results_[calc::kMismatchLoss]->setDetailsSource([this] {
+    return last_ ? JoinedLines(calc::MismatchLines(last_->figures.mismatch)) : QString();
+  });
+  for (int i : {calc::kReal1, calc::kImagAbs1, calc::kImagSign1}) {
+    results_[i]->setDetailsSource([this] {
+      return last_ ? JoinedLines(calc::PortLines(last_->figures.source, calc::Port::kSource))
+                   : QString();
+    });
+  }
+  for (int i : {calc::kReal2, calc::kImagAbs2, calc::kImagSign2}) {
+    results_[i]->setDetailsSource([this] {
+      return last_ ? JoinedLines(calc::PortLines(last_->figures.load, calc::Port::kLoad))
+                   : QString();
+    });
+  }
+
   copy_all_action_ = new QAction(tr("Copy all results"), this);
   copy_all_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
   copy_all_action_->setShortcutContext(Qt::WindowShortcut);
@@ -231,15 +253,6 @@ void MainWindow::calculate() {
     results_[i]->setCursorPosition(0);
   }
 
-  // The figures behind the results, after each box's explanation: the junction's at the
-  // mismatch loss, each port's at its impedance.
-  const calc::Figures& figures = calculation.figures;
-  results_[calc::kMismatchLoss]->setDetails(JoinedLines(calc::MismatchLines(figures.mismatch)));
-  const QString source = JoinedLines(calc::PortLines(figures.source, calc::Port::kSource));
-  const QString load = JoinedLines(calc::PortLines(figures.load, calc::Port::kLoad));
-  for (int i : {calc::kReal1, calc::kImagAbs1, calc::kImagSign1}) results_[i]->setDetails(source);
-  for (int i : {calc::kReal2, calc::kImagAbs2, calc::kImagSign2}) results_[i]->setDetails(load);
-
   copy_all_action_->setEnabled(true);
 
   // The results change in boxes without the focus, which a screen reader does not follow: they
@@ -251,6 +264,11 @@ void MainWindow::calculate() {
     announcer_->clear();
   }
   last_ = std::move(calculation);
+  // The figures behind the results follow in the tooltips, written when they are shown.
+  for (int i : {calc::kMismatchLoss, calc::kReal1, calc::kImagAbs1, calc::kImagSign1, calc::kReal2,
+                calc::kImagAbs2, calc::kImagSign2}) {
+    results_[i]->detailsChanged();
+  }
 }
 
 void MainWindow::copyAllResults() {

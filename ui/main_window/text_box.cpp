@@ -1,5 +1,6 @@
 #include "ui/main_window/text_box.h"
 
+#include <QAccessible>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
@@ -20,8 +21,9 @@ const QChar kCutMark(0x2026);  // …
 // The longest piece of the text that the tooltip and the accessible description repeat; the whole
 // text is always there to select and copy.
 constexpr qsizetype kLongestHelpText = 1000;
-// Tooltips do not wrap a text without spaces; longer lines would run off the screen.
-constexpr qsizetype kTooltipLineLength = 80;
+// Tooltips do not wrap plain text: lines are broken at a readable length, between words where
+// there are spaces, and anywhere in a long number.
+constexpr qsizetype kTooltipLineLength = 60;
 
 // The line edit's own margin between its contents and the text, on either side.
 constexpr int kHorizontalMargin = 2;
@@ -39,9 +41,24 @@ QString Shortened(const QString& text) {
 
 QString Wrapped(const QString& text) {
   QString wrapped;
-  for (qsizetype start = 0; start < text.size(); start += kTooltipLineLength) {
-    if (start > 0) wrapped += QLatin1Char('\n');
-    wrapped += text.mid(start, kTooltipLineLength);
+  for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+    if (!wrapped.isEmpty()) wrapped += QLatin1Char('\n');
+    qsizetype line = 0;  // the length of the line being filled
+    for (QString word : paragraph.split(QLatin1Char(' '))) {
+      if (line > 0 && line + 1 + word.size() > kTooltipLineLength) {
+        wrapped += QLatin1Char('\n');
+        line = 0;
+      } else if (line > 0) {
+        wrapped += QLatin1Char(' ');
+        ++line;
+      }
+      while (word.size() > kTooltipLineLength) {
+        wrapped += word.left(kTooltipLineLength) + QLatin1Char('\n');
+        word.remove(0, kTooltipLineLength);
+      }
+      wrapped += word;
+      line += word.size();
+    }
   }
   return wrapped;
 }
@@ -65,10 +82,27 @@ void TextBox::setExplanation(const QString& explanation) {
   updateHelp();
 }
 
-void TextBox::setDetails(const QString& details) {
-  if (details == details_) return;
-  details_ = details;
-  updateHelp();
+void TextBox::setDetailsSource(std::function<QString()> source) {
+  details_ = std::move(source);
+  invalidateHelp();
+}
+
+QString TextBox::details() const {
+  return details_ ? details_() : QString();
+}
+
+void TextBox::detailsChanged() {
+  invalidateHelp();
+}
+
+void TextBox::invalidateHelp() {
+  help_stale_ = true;
+  if (QAccessible::isActive()) updateHelp();
+}
+
+bool TextBox::event(QEvent* event) {
+  if (event->type() == QEvent::ToolTip && help_stale_) updateHelp();
+  return QLineEdit::event(event);
 }
 
 QString TextBox::shownText() const {
@@ -143,23 +177,25 @@ void TextBox::fitText() {
   } else if (whole) {
     return;
   }
-  updateHelp();
+  invalidateHelp();
+}
+
+QString TextBox::help() const {
+  QString help = explanation_;
+  auto add = [&help](const QString& line) {
+    if (line.isEmpty()) return;
+    if (!help.isEmpty()) help += QLatin1Char('\n');
+    help += line;
+  };
+  add(details());
+  if (!whole_) add(tr("Full value: %1").arg(Shortened(text())));
+  return help;
 }
 
 void TextBox::updateHelp() {
-  QString description = explanation_;
-  QString tooltip = explanation_;
-  auto add = [&](const QString& line, const QString& tooltipLine) {
-    if (!description.isEmpty()) description += QLatin1Char('\n');
-    if (!tooltip.isEmpty()) tooltip += QLatin1Char('\n');
-    description += line;
-    tooltip += tooltipLine;
-  };
-  if (!details_.isEmpty()) add(details_, details_);
-  if (!whole_) {
-    const QString value = Shortened(text());
-    add(tr("Full value: %1").arg(value), tr("Full value: %1").arg(Wrapped(value)));
-  }
+  help_stale_ = false;
+  const QString description = help();
+  QString tooltip = Wrapped(description);
   // The text may be the user's: a tooltip that could be taken for markup is shown as plain text.
   if (Qt::mightBeRichText(tooltip)) tooltip = Qt::convertFromPlainText(tooltip);
   if (tooltip != toolTip()) setToolTip(tooltip);
