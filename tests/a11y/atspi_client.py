@@ -31,8 +31,8 @@ def pump(seconds):
         time.sleep(0.01)
 
 
-def wait_for(predicate, what, seen=None):
-    end = time.monotonic() + TIMEOUT
+def wait_for(predicate, what, seen=None, timeout=TIMEOUT):
+    end = time.monotonic() + timeout
     while time.monotonic() < end:
         value = predicate()
         if value:
@@ -64,7 +64,8 @@ def text_of(node):
 
 
 def main():
-    app = wait_for(find_application, "the program on the accessibility bus")
+    # Start-up takes longest on a busy machine.
+    app = wait_for(find_application, "the program on the accessibility bus", timeout=3 * TIMEOUT)
     nodes = list(walk(app))[1:]
     by_name = {node.name: node for node in nodes}
 

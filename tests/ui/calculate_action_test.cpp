@@ -2,6 +2,7 @@
 // when the inputs cannot be computed with.
 #include <QAccessible>
 #include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
@@ -12,6 +13,7 @@
 #include <memory>
 
 #include "ui/common/fonts.h"
+#include "ui/details_window/details_window.h"
 #include "ui/main_window/announcer.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/text_box.h"
@@ -45,6 +47,7 @@ class CalculateActionTest : public QObject {
   void copyAllResultsAndFigures();
   void copyAsTable();
   void tooltipsWrapAtReadableWidth();
+  void detailsWindow();
   void announcedResultsNeverGoStale();
 
  private:
@@ -470,6 +473,34 @@ void CalculateActionTest::tooltipsWrapAtReadableWidth() {
       }
     }
   }
+}
+
+void CalculateActionTest::detailsWindow() {
+  // Made only when first asked for.
+  QVERIFY(!window_->detailsWindow());
+  setInputs({u"50"_s, u"0.5"_s, u"90"_s, u"0.2"_s, u"0"_s});
+  clickCalculate();
+  QVERIFY(!window_->detailsWindow());
+  QTest::keyClick(window_.get(), Qt::Key_I, Qt::ControlModifier);
+  ui::DetailsWindow* details = window_->detailsWindow();
+  QVERIFY(details && details->isVisible());
+  // Every line that Copy all results gives, in the same order.
+  QTest::keyClick(window_.get(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+  const QString copied = QApplication::clipboard()->text();
+  QCOMPARE(details->text().replace(u"\n\n"_s, u"\n"_s), copied.trimmed());
+  // It follows the next Calculate; an edit after it is pointed out; Copy copies the same.
+  setInputs({u"75"_s, u"0.5"_s, u"90"_s, u"0.2"_s, u"0"_s});
+  auto* note = details->findChild<QLabel*>();
+  QVERIFY(!note->isHidden());
+  clickCalculate();
+  QVERIFY(note->isHidden());
+  QVERIFY(details->text().startsWith(u"Z0 = 75 \u03a9\n"_s));
+  QApplication::clipboard()->clear();
+  details->findChild<QPushButton*>(u"DetailsCopy"_s)->click();
+  QVERIFY(QApplication::clipboard()->text().startsWith(u"Z0 = 75 \u03a9\n"_s));
+  // Quit closes it with the main window.
+  window_->findChild<QPushButton*>(u"Command2"_s)->click();
+  QVERIFY(!details->isVisible());
 }
 
 void CalculateActionTest::announcedResultsNeverGoStale() {

@@ -20,6 +20,7 @@
 #include "ui/common/fonts.h"
 #include "ui/common/palette.h"
 #include "ui/common/placement.h"
+#include "ui/details_window/details_window.h"
 #include "ui/main_window/accessibility.h"
 #include "ui/main_window/announcer.h"
 #include "ui/main_window/focus_ring.h"
@@ -170,6 +171,9 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
   announcer_ = new Announcer(this);
   for (TextBox* box : inputs_) {
     connect(box, &QLineEdit::textChanged, announcer_, &Announcer::clear);
+    connect(box, &QLineEdit::textChanged, this, [this] {
+      if (details_ && last_) details_->setInputsChanged(true);
+    });
   }
 
   // Copy all results: the way to the results for the keyboard, as the result boxes are no tab
@@ -198,6 +202,11 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
   copy_all_action_->setEnabled(false);
   connect(copy_all_action_, &QAction::triggered, this, &MainWindow::copyAllResults);
   addAction(copy_all_action_);
+  details_action_ = new QAction(tr("Details\u2026"), this);
+  details_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+  details_action_->setShortcutContext(Qt::WindowShortcut);
+  connect(details_action_, &QAction::triggered, this, &MainWindow::showDetails);
+  addAction(details_action_);
   for (TextBox* box : results_) {
     box->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(box, &QWidget::customContextMenuRequested, box, [this, box](const QPoint& position) {
@@ -205,10 +214,14 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
       menu->setAttribute(Qt::WA_DeleteOnClose);
       menu->addSeparator();
       menu->addAction(copy_all_action_);
+      menu->addAction(details_action_);
       menu->popup(box->mapToGlobal(position));
     });
   }
   connect(form.Command2, &QPushButton::clicked, this, &MainWindow::quitRequested);
+  connect(this, &MainWindow::quitRequested, this, [this] {
+    if (details_) details_->close();
+  });
 
   form.Text13->setFocus();
 }
@@ -264,6 +277,7 @@ void MainWindow::calculate() {
     announcer_->clear();
   }
   last_ = std::move(calculation);
+  if (details_) details_->showCalculation(*last_);
   // The figures behind the results follow in the tooltips, written when they are shown.
   for (int i : {calc::kMismatchLoss, calc::kReal1, calc::kImagAbs1, calc::kImagSign1, calc::kReal2,
                 calc::kImagAbs2, calc::kImagSign2}) {
@@ -298,6 +312,20 @@ void MainWindow::copyAllResults() {
   data->setData(QStringLiteral("text/tab-separated-values"), separated.toUtf8());
   data->setHtml(html);
   QGuiApplication::clipboard()->setMimeData(data);
+}
+
+void MainWindow::showDetails() {
+  if (!details_) {
+    details_ = new DetailsWindow(this);
+    connect(details_, &DetailsWindow::copyRequested, this, &MainWindow::copyAllResults);
+    if (last_) details_->showCalculation(*last_);
+    // Beside the main window, or as near as the screen allows.
+    details_->adjustSize();
+    PlaceWindow(details_, geometry().topRight() + QPoint(16, 0));
+  }
+  details_->show();
+  details_->raise();
+  details_->activateWindow();
 }
 
 void MainWindow::paintEvent(QPaintEvent* /*event*/) {

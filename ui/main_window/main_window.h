@@ -14,6 +14,7 @@ class QPushButton;
 namespace ui {
 
 class Announcer;
+class DetailsWindow;
 class TextBox;
 
 // Form1: the drawing of a source-load junction with the input and result boxes. The controls
@@ -44,6 +45,12 @@ class MainWindow : public QWidget {
   void copyAllResults();
   QAction* copyAllResultsAction() const { return copy_all_action_; }
 
+  // Opens the details window (Ctrl+I, and the result boxes' context menus): the inputs, results
+  // and figures of the last Calculate that succeeded as text, and their Smith chart. It is made
+  // when first opened, and follows every later Calculate while it exists.
+  void showDetails();
+  DetailsWindow* detailsWindow() const { return details_; }
+
  signals:
   // Command2 was clicked.
   void quitRequested();
@@ -56,6 +63,8 @@ class MainWindow : public QWidget {
   std::array<TextBox*, 8> results_{};  // in the order calc::Output numbers them
   QPushButton* calculate_button_ = nullptr;
   QAction* copy_all_action_ = nullptr;
+  QAction* details_action_ = nullptr;
+  DetailsWindow* details_ = nullptr;
   ErrorReporter reporter_;
   Announcer* announcer_ = nullptr;
   std::optional<calc::Calculation> last_;  // the last Calculate that succeeded
