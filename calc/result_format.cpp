@@ -116,10 +116,12 @@ std::string ImpedanceLine(std::string_view label, const std::string& real, const
   return Line(label, real + " " + sign + " j" + imag, "\u03a9");
 }
 
-std::string SpokenLoss(const Figure& f, std::string_view infinite) {
+// "1.25 dB"; `unbounded` for a loss without bound, "not defined" for one without a value.
+std::string SpokenLoss(const Figure& f, std::string_view unbounded) {
   if (f.kind == Figure::kNumber) return Text(f, kLossPattern) + " dB";
-  if (f.kind == Figure::kInfinite) return std::string(infinite);
-  return std::string(kNotDefinedWords);
+  if (f.kind == Figure::kInfinite && !f.negative()) return std::string(unbounded);
+  std::string words = Words(f);
+  return words.substr(0, words.find(" ("));
 }
 
 std::string SpokenImpedance(const Impedance& z) {

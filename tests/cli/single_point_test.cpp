@@ -48,6 +48,17 @@ TEST(SinglePoint, PrintsTheWindowTextsAndTheFigures) {
   EXPECT_NE(active.find("\"ML_min_dB\":null"), std::string::npos);
 }
 
+// No power reaches the load: the lines and the JSON take the window's "∞".
+TEST(SinglePoint, AnUnboundedMismatchLossIsInfinite) {
+  const cli_test::Outcome lines = RunCli({"--source", "1@90", "--load", "0.5@0"});
+  EXPECT_EQ(lines.status, cli::kSuccess);
+  EXPECT_EQ(lines.out.substr(0, 30), "RL = 0.00 dB\nML = \u221e dB\nZS = ");
+  const std::string json = RunCli({"--source", "1@90", "--load", "0.5@0", "--json"}).out;
+  EXPECT_NE(json.find("\"ML\":\"\u221e\""), std::string::npos) << json;
+  EXPECT_NE(json.find("\"ML = \u221e dB\""), std::string::npos) << json;
+  EXPECT_EQ((lines.out + json).find("00000000"), std::string::npos);
+}
+
 // A fault gives the window's message on standard error, nothing on standard output and status 1.
 TEST(SinglePoint, FaultsGiveTheWindowsWarning) {
   const std::vector<std::vector<std::string>> cases = {

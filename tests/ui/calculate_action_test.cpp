@@ -39,6 +39,7 @@ class CalculateActionTest : public QObject {
   void longResultsAreMarkedAndOfferedWhole();
   void noLengthLimit();
   void copyAllResultsAndFigures();
+  void noPowerReachesTheLoad();
 
  private:
   ui::TextBox* box(const char* name) const {
@@ -396,6 +397,26 @@ void CalculateActionTest::copyAllResultsAndFigures() {
   ui::TextBox* loss = box("Text12");
   QTest::mouseDClick(loss, Qt::LeftButton, {}, QPoint(loss->width() / 2, loss->height() / 2));
   QCOMPARE(loss->selectedText(), loss->text());
+}
+
+// A short at the source: the mismatch loss is unbounded everywhere the window shows it.
+void CalculateActionTest::noPowerReachesTheLoad() {
+  setInputs({u"50"_s, u"1"_s, u"180"_s, u"0.5"_s, u"0"_s});
+  clickCalculate();
+  QVERIFY(reports_.isEmpty());
+  ui::TextBox* loss = box("Text12");
+  QCOMPARE(loss->text(), u"\u221e"_s);
+  QVERIFY(loss->showsWholeText());
+  QCOMPARE(box("Text11")->text(), u"0.00"_s);
+  const QString spoken = window_->findChild<QPushButton*>("Command1")->accessibleDescription();
+  QVERIFY2(spoken.contains(u"Return loss 0.00 dB, mismatch loss infinite, "_s), qPrintable(spoken));
+  QVERIFY(loss->toolTip().contains(u"\nML at any phase = infinite (total reflection at a port)"_s));
+  QTest::keyClick(window_.get(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+  const QString copied = QApplication::clipboard()->text();
+  QVERIFY2(copied.startsWith(u"RL = 0.00 dB\nML = \u221e dB\n"_s), qPrintable(copied));
+  for (const QString& shown : {loss->toolTip(), loss->accessibleDescription(), spoken, copied}) {
+    QVERIFY2(!shown.contains(u"00000"_s), qPrintable(shown));
+  }
 }
 
 QTEST_MAIN(CalculateActionTest)
