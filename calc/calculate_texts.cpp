@@ -1,18 +1,11 @@
 #include "calc/calculate_texts.h"
 
-#include <cmath>
-
-#include "calc/mismatch.h"
 #include "platform/errors.h"
-#include "platform/number_format.h"
 #include "platform/number_text.h"
 
 namespace calc {
 
 namespace {
-
-constexpr std::string_view kLossPattern = "###0.00";
-constexpr std::string_view kImpedancePattern = "#####0.0";
 
 double Convert(const InputTexts& inputs, int input) {
   try {
@@ -23,53 +16,31 @@ double Convert(const InputTexts& inputs, int input) {
   }
 }
 
-// "+" for any zero and above, judged on the unrounded value.
-std::string SignText(double imag) {
-  return imag >= 0.0 ? "+" : "-";
-}
-
-// The converted inputs and their evaluation.
+// The converted inputs, their evaluation and its quantities.
 Calculation Evaluate(const InputTexts& inputs) {
-  // The reference impedance stays text until the first impedance needs it, so a failure of the
-  // losses is reported before an unreadable reference impedance.
   Calculation c;
-  c.magnitude1 = Convert(inputs, kMagnitude1);
-  c.angle1 = Convert(inputs, kAngle1);
-  c.magnitude2 = Convert(inputs, kMagnitude2);
-  c.angle2 = Convert(inputs, kAngle2);
-  auto reference_impedance = [&inputs, &c] {
-    return c.reference_impedance = Convert(inputs, kReferenceImpedance);
-  };
-  c.result = EvaluateMismatch(reference_impedance, c.magnitude1, c.angle1, c.magnitude2, c.angle2);
+  c.magnitude1 = Convert(inputs, kSourceMagnitude);
+  c.angle1 = Convert(inputs, kSourceAngle);
+  c.magnitude2 = Convert(inputs, kLoadMagnitude);
+  c.angle2 = Convert(inputs, kLoadAngle);
+  // The reference impedance stays text until the impedances need it.
+  c.evaluation = EvaluateMismatch(
+      [&inputs, &c] { return c.reference_impedance = Convert(inputs, kReferenceImpedance); },
+      c.magnitude1, c.angle1, c.magnitude2, c.angle2);
+  c.results = ResultsOf(c.evaluation);
   return c;
-}
-
-ResultTexts Format(const MismatchResult& r) {
-  ResultTexts out;
-  // A mismatch loss of zero (of either sign) is a perfect match: the return loss is unbounded.
-  out[kReturnLoss] =
-      r.MismatchLossDb == 0.0 ? ">100" : platform::FormatNumber(r.ReturnLossDb, kLossPattern);
-  out[kMismatchLoss] = platform::FormatNumber(r.MismatchLossDb, kLossPattern);
-  out[kReal1] = platform::FormatNumber(r.Impedance1.Real, kImpedancePattern);
-  out[kImagAbs1] = platform::FormatNumber(std::fabs(r.Impedance1.Imag), kImpedancePattern);
-  out[kImagSign1] = SignText(r.Impedance1.Imag);
-  out[kReal2] = platform::FormatNumber(r.Impedance2.Real, kImpedancePattern);
-  out[kImagAbs2] = platform::FormatNumber(std::fabs(r.Impedance2.Imag), kImpedancePattern);
-  out[kImagSign2] = SignText(r.Impedance2.Imag);
-  return out;
 }
 
 }  // namespace
 
-ResultTexts CalculateTexts(const InputTexts& inputs) {
-  return Format(Evaluate(inputs).result);
-}
-
 Calculation Calculate(const InputTexts& inputs) {
   Calculation c = Evaluate(inputs);
-  c.texts = Format(c.result);
-  c.figures = ComputeFigures(c.magnitude1, c.magnitude2, c.result.MismatchFactor);
+  c.figures = ComputeFigures(c.magnitude1, c.magnitude2, c.evaluation.MismatchFactor);
   return c;
+}
+
+ResultTexts CalculateTexts(const InputTexts& inputs) {
+  return BoxTexts(Evaluate(inputs).results);
 }
 
 }  // namespace calc

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "calc/result_lines.h"
+#include "calc/result_format.h"
 #include "calc/warning_text.h"
 #include "cli/csv.h"
 #include "cli/options.h"
@@ -76,13 +76,7 @@ class JsonObject {
   }
   void Figure(std::string_view key, const calc::Figure& f) {
     Key(key);
-    if (f.kind == calc::Figure::kNumber) {
-      out_ += Shortest(f.value);
-    } else if (f.kind == calc::Figure::kInfinite) {
-      out_ += "\"infinite\"";
-    } else {
-      out_ += "null";
-    }
+    out_ += calc::JsonValue(f);
   }
   void Close() { out_ += '}'; }
 
@@ -103,7 +97,8 @@ void PortJson(JsonObject& parent, std::string& out, std::string_view key,
 }
 
 void ImpedanceJson(JsonObject& parent, std::string& out, std::string_view key,
-                   const calc::ResultTexts& t, int real, int sign, int imag) {
+                   const calc::ResultTexts& t, calc::Output real, calc::Output sign,
+                   calc::Output imag) {
   parent.Key(key);
   JsonObject o(out);
   o.String("real", t[real]);
@@ -126,7 +121,7 @@ int SinglePoint(const Options& o, std::ostream& out, std::ostream& err) {
   if (o.json) {
     out << JsonFor(c) << '\n';
   } else {
-    for (const std::string& line : calc::AllLines(c.texts, c.figures)) out << line << '\n';
+    for (const std::string& line : calc::AllLines(c.results, c.figures)) out << line << '\n';
   }
   out.flush();
   if (!out) {
@@ -231,10 +226,13 @@ std::string JsonFor(const calc::Calculation& c) {
   {
     root.Key("results");
     JsonObject r(out);
-    r.String("RL", c.texts[calc::kReturnLoss]);
-    r.String("ML", c.texts[calc::kMismatchLoss]);
-    ImpedanceJson(r, out, "ZS", c.texts, calc::kReal1, calc::kImagSign1, calc::kImagAbs1);
-    ImpedanceJson(r, out, "ZL", c.texts, calc::kReal2, calc::kImagSign2, calc::kImagAbs2);
+    const calc::ResultTexts t = calc::BoxTexts(c.results);
+    r.String("RL", t[calc::kReturnLoss]);
+    r.String("ML", t[calc::kMismatchLoss]);
+    ImpedanceJson(r, out, "ZS", t, calc::kSourceResistance, calc::kSourceReactanceSign,
+                  calc::kSourceReactance);
+    ImpedanceJson(r, out, "ZL", t, calc::kLoadResistance, calc::kLoadReactanceSign,
+                  calc::kLoadReactance);
     r.Close();
   }
   {
@@ -259,7 +257,7 @@ std::string JsonFor(const calc::Calculation& c) {
   root.Key("lines");
   out += '[';
   bool first = true;
-  for (const std::string& line : calc::AllLines(c.texts, c.figures)) {
+  for (const std::string& line : calc::AllLines(c.results, c.figures)) {
     if (!first) out += ',';
     first = false;
     AppendJsonString(out, line);

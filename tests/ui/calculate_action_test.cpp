@@ -49,6 +49,7 @@ class CalculateActionTest : public QObject {
   void tooltipsWrapAtReadableWidth();
   void detailsWindow();
   void announcedResultsNeverGoStale();
+  void noPowerReachesTheLoad();
 
  private:
   ui::TextBox* box(const char* name) const {
@@ -126,12 +127,12 @@ void CalculateActionTest::click_data() {
   QTest::newRow("conjugate 0.3 at 45 and -45")
       << QStringList{"50", "0.3", "45", "0.3", "-45"}
       << QStringList{">100", "0.00", "68.3", "31.9", "+", "68.3", "31.9", "-"};
-  // Total reflection: the mismatch factor is 0 and the mismatch loss the floor of the logarithm.
+  // Total reflection: no power reaches the load, the mismatch loss is unbounded.
   QTest::newRow("1 at 90") << QStringList{"50", "1", "90", "0", "0"}
-                           << QStringList{"0.00", "-1" + QString(100, '0') + ".00",
-                                          "0.0",  "50.0",
-                                          "+",    "50.0",
-                                          "0.0",  "+"};
+                           << QStringList{"0.00", "\u221e", "0.0", "50.0", "+", "50.0", "0.0", "+"};
+  QTest::newRow("short, 0.5 at 0")
+      << QStringList{"50", "1", "180", "0.5", "0"}
+      << QStringList{"0.00", "\u221e", "0.0", "0.0", "+", "150.0", "0.0", "+"};
   QTest::newRow("2 and 2 at 0") << QStringList{"50", "2", "0", "2", "0"}
                                 << QStringList{">100", "0.00",   "-150.0", "0.0",
                                                "-",    "-150.0", "0.0",    "-"};
@@ -337,13 +338,11 @@ void CalculateActionTest::longResultsAreMarkedAndOfferedWhole() {
   QTest::keySequence(resistance, QKeySequence::Copy);
   QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("9999950.0"));
 
-  // The floor of the mismatch loss: a minus sign and 101 digits.
-  setInputs({u"50"_s, u"1"_s, u"90"_s, u"0"_s, u"0"_s});
+  // An impedance of 3e150 ohms: 151 digits.
+  setInputs({u"1e150"_s, u"0.5"_s, u"0"_s, u"0"_s, u"0"_s});
   clickCalculate();
-  ui::TextBox* mismatch = box("Text12");
-  QVERIFY(mismatch->shownText().startsWith(QStringLiteral("-10")));
-  QVERIFY(mismatch->shownText().endsWith(cut));
-  QVERIFY(tooltip(mismatch).remove(QLatin1Char('\n')).endsWith(mismatch->text()));
+  QCOMPARE(resistance->text(), u"3"_s + QString(150, u'0') + u".0"_s);
+  QVERIFY(tooltip(resistance).remove(QLatin1Char('\n')).endsWith(resistance->text()));
 
   // 123456.8 fits in a smaller font; short results are back in the box's own.
   setInputs({u"123456.78"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s});
@@ -424,10 +423,9 @@ void CalculateActionTest::copyAllResultsAndFigures() {
 
 void CalculateActionTest::copyAsTable() {
   // For a spreadsheet: label, value and unit a row, each value one number where it has one.
-  // For a spreadsheet: label, value and unit a row, each value one number where it has one.
   const QList<QStringList> cases = {
       {u"50"_s, u"0.5"_s, u"-90"_s, u"0.2"_s, u"0"_s},   // ordinary, a negative reactance
-      {u"50"_s, u"0.3"_s, u"45"_s, u"0.3"_s, u"-45"_s},  // conjugate: RL >100
+      {u"50"_s, u"0.3"_s, u"45"_s, u"0.3"_s, u"-45"_s},  // conjugate: RL infinite
       {u"50"_s, u"1"_s, u"90"_s, u"0"_s, u"0"_s},        // total reflection: infinite figures
       {u"75"_s, u"2"_s, u"0"_s, u"2"_s, u"0"_s},         // both active: figures not defined
   };
@@ -446,15 +444,14 @@ void CalculateActionTest::copyAsTable() {
       QCOMPARE(cells.size(), 3);
       bool number = false;
       cells[1].toDouble(&number);
-      const bool words =
-          cells[1] == u">100"_s ||
-          ((cells[1] == u"infinite"_s || cells[1] == u"not defined"_s) && cells[2].isEmpty());
+      const bool words = (cells[1] == u"infinite"_s || cells[1] == u"-infinite"_s ||
+                          cells[1] == u"not defined"_s) &&
+                         cells[2].isEmpty();
       QVERIFY2(number || words, qPrintable(in.join(u' ') + u": "_s + row));
     }
+    // A reactance is one signed number.
+    if (in[2] == u"-90"_s) QVERIFY(rows.contains(u"ZS reactance\t-40.0\t\u03a9"_s));
   }
-  QVERIFY(
-      QString::fromUtf8(QApplication::clipboard()->mimeData()->data(u"text/tab-separated-values"_s))
-          .contains(u"\nZS reactance\t-0.0\t\u03a9\n"_s));
 }
 
 void CalculateActionTest::tooltipsWrapAtReadableWidth() {
@@ -521,6 +518,24 @@ void CalculateActionTest::announcedResultsNeverGoStale() {
     announcer->announce(u"Return loss 5.42 dB"_s);
     box(name)->setText(box(name)->text() + u"0"_s);
     QVERIFY2(announcer->text().isEmpty(), name);
+  }
+}
+
+// A short at the source: the mismatch loss is unbounded everywhere the window shows it.
+void CalculateActionTest::noPowerReachesTheLoad() {
+  setInputs({u"50"_s, u"1"_s, u"180"_s, u"0.5"_s, u"0"_s});
+  clickCalculate();
+  QVERIFY(reports_.isEmpty());
+  ui::TextBox* loss = box("Text12");
+  QCOMPARE(loss->text(), u"\u221e"_s);
+  QVERIFY(loss->showsWholeText());
+  QCOMPARE(box("Text11")->text(), u"0.00"_s);
+  QVERIFY(tooltip(loss).contains(u"\nML at any phase = infinite (total reflection at a port)"_s));
+  QTest::keyClick(window_.get(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+  const QString copied = QApplication::clipboard()->text();
+  QVERIFY2(copied.contains(u"\nRL = 0.00 dB\nML = \u221e dB\n"_s), qPrintable(copied));
+  for (const QString& shown : {tooltip(loss), loss->help(), copied}) {
+    QVERIFY2(!shown.contains(u"00000"_s), qPrintable(shown));
   }
 }
 

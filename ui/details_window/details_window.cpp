@@ -8,7 +8,7 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
-#include "calc/result_lines.h"
+#include "calc/result_format.h"
 #include "calc/smith_geometry.h"
 #include "ui/details_window/smith_chart.h"
 
@@ -72,9 +72,9 @@ DetailsWindow::DetailsWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 
 void DetailsWindow::showCalculation(const calc::Calculation& c) {
   QString text;
-  Append(text, calc::InputLines(c));
+  Append(text, calc::InputLines(calc::InputsOf(c)));
   text += QLatin1Char('\n');
-  Append(text, calc::ResultLines(c.texts));
+  Append(text, calc::ResultLines(c.results));
   text += QLatin1Char('\n');
   Append(text, calc::MismatchLines(c.figures.mismatch));
   Append(text, calc::PortLines(c.figures.source, calc::Port::kSource));

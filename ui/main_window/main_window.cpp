@@ -14,7 +14,7 @@
 #include <string_view>
 
 #include "calc/calculate_texts.h"
-#include "calc/result_lines.h"
+#include "calc/result_format.h"
 #include "calc/warning_text.h"
 #include "platform/errors.h"
 #include "ui/common/fonts.h"
@@ -81,25 +81,6 @@ QString JoinedLines(const std::vector<std::string>& lines) {
   return text;
 }
 
-// The eight results in words, for a screen reader: "Return loss 6.02 dB, mismatch loss 1.25 dB,
-// source impedance 30.0 plus j 40.0 ohms, load impedance 50.0 plus j 0.0 ohms."
-QString SpokenResults(const calc::ResultTexts& t) {
-  auto text = [&t](int output) { return QString::fromStdString(t[output]); };
-  auto impedance = [&](int real, int sign, int imag) {
-    return (text(sign) == QLatin1String("-") ? MainWindow::tr("%1 minus j %2 ohms")
-                                             : MainWindow::tr("%1 plus j %2 ohms"))
-        .arg(text(real), text(imag));
-  };
-  const QString return_loss = text(calc::kReturnLoss) == QLatin1String(">100")
-                                  ? MainWindow::tr("more than 100 dB")
-                                  : MainWindow::tr("%1 dB").arg(text(calc::kReturnLoss));
-  return MainWindow::tr(
-             "Return loss %1, mismatch loss %2 dB, source impedance %3, load impedance %4.")
-      .arg(return_loss, text(calc::kMismatchLoss),
-           impedance(calc::kReal1, calc::kImagSign1, calc::kImagAbs1),
-           impedance(calc::kReal2, calc::kImagSign2, calc::kImagAbs2));
-}
-
 // The background at its natural size, as sharp as the screen allows.
 QPixmap RenderPicture(qreal ratio) {
   QSvgRenderer renderer(QStringLiteral(":/main_window/background.svg"));
@@ -160,9 +141,20 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
   // on a small screen.
   PlaceWindow(this, QPoint(108, 126));
 
-  inputs_ = {form.Text13, form.Text1, form.Text2, form.Text3, form.Text4};
-  results_ = {form.Text11, form.Text12, form.Text5, form.Text6,
-              form.Text14, form.Text7,  form.Text8, form.Text15};
+  // The box of each quantity.
+  inputs_[calc::kReferenceImpedance] = form.Text13;
+  inputs_[calc::kSourceMagnitude] = form.Text1;
+  inputs_[calc::kSourceAngle] = form.Text2;
+  inputs_[calc::kLoadMagnitude] = form.Text3;
+  inputs_[calc::kLoadAngle] = form.Text4;
+  results_[calc::kReturnLoss] = form.Text11;
+  results_[calc::kMismatchLoss] = form.Text12;
+  results_[calc::kSourceResistance] = form.Text5;
+  results_[calc::kSourceReactance] = form.Text6;
+  results_[calc::kSourceReactanceSign] = form.Text14;
+  results_[calc::kLoadResistance] = form.Text7;
+  results_[calc::kLoadReactance] = form.Text8;
+  results_[calc::kLoadReactanceSign] = form.Text15;
   calculate_button_ = form.Command1;
 
   connect(form.Command1, &QPushButton::clicked, this, &MainWindow::calculate);
@@ -183,13 +175,13 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
   results_[calc::kMismatchLoss]->setDetailsSource([this] {
     return last_ ? JoinedLines(calc::MismatchLines(last_->figures.mismatch)) : QString();
   });
-  for (int i : {calc::kReal1, calc::kImagAbs1, calc::kImagSign1}) {
+  for (int i : {calc::kSourceResistance, calc::kSourceReactance, calc::kSourceReactanceSign}) {
     results_[i]->setDetailsSource([this] {
       return last_ ? JoinedLines(calc::PortLines(last_->figures.source, calc::Port::kSource))
                    : QString();
     });
   }
-  for (int i : {calc::kReal2, calc::kImagAbs2, calc::kImagSign2}) {
+  for (int i : {calc::kLoadResistance, calc::kLoadReactance, calc::kLoadReactanceSign}) {
     results_[i]->setDetailsSource([this] {
       return last_ ? JoinedLines(calc::PortLines(last_->figures.load, calc::Port::kLoad))
                    : QString();
@@ -258,10 +250,10 @@ void MainWindow::calculate() {
     return;
   }
 
-  const calc::ResultTexts& results = calculation.texts;
+  const calc::ResultTexts results = calc::BoxTexts(calculation.results);
   for (int i = 0; i < calc::kOutputCount; ++i) {
-    // A number too long for its box shows its sign and leading digits, then a cut mark, and
-    // the box offers it whole in its tooltip (TextBox).
+    // A number too long for its box is shown in a compact form that keeps its size, and the box
+    // offers it whole in its tooltip (TextBox).
     results_[i]->setText(QString::fromStdString(results[i]));
     results_[i]->setCursorPosition(0);
   }
@@ -272,30 +264,32 @@ void MainWindow::calculate() {
   // are announced in words as a notification, also when a repeated click gives the same ones.
   // Nobody hears them without assistive technology, so they are not even written then.
   if (QAccessible::isActive()) {
-    announcer_->announce(SpokenResults(results));
+    announcer_->announce(QString::fromStdString(calc::SpokenResults(calculation.results)));
   } else {
     announcer_->clear();
   }
   last_ = std::move(calculation);
   if (details_) details_->showCalculation(*last_);
   // The figures behind the results follow in the tooltips, written when they are shown.
-  for (int i : {calc::kMismatchLoss, calc::kReal1, calc::kImagAbs1, calc::kImagSign1, calc::kReal2,
-                calc::kImagAbs2, calc::kImagSign2}) {
+  for (int i : {calc::kMismatchLoss, calc::kSourceResistance, calc::kSourceReactance,
+                calc::kSourceReactanceSign, calc::kLoadResistance, calc::kLoadReactance,
+                calc::kLoadReactanceSign}) {
     results_[i]->detailsChanged();
   }
 }
 
 void MainWindow::copyAllResults() {
   if (!last_) return;
-  std::vector<std::string> lines = calc::InputLines(*last_);
-  for (std::string& line : calc::AllLines(last_->texts, last_->figures)) {
+  std::vector<std::string> lines = calc::InputLines(calc::InputsOf(*last_));
+  for (std::string& line : calc::AllLines(last_->results, last_->figures)) {
     lines.push_back(std::move(line));
   }
   // The table: tab-separated for programs that take that, and as an HTML table, which is what
   // spreadsheets read into cells when they paste.
   QString separated;
   QString html = QStringLiteral("<table>");
-  for (const calc::TableRow& row : calc::TableRows(*last_)) {
+  for (const calc::TableRow& row :
+       calc::TableRows(calc::InputsOf(*last_), last_->results, last_->figures)) {
     const QString cells[] = {QString::fromStdString(row.label), QString::fromStdString(row.value),
                              QString::fromStdString(row.unit)};
     separated +=
