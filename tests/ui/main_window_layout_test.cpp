@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTest>
 #include <algorithm>
 #include <cmath>
@@ -53,6 +55,7 @@ class MainWindowLayoutTest : public QObject {
   void spaceBarPressesTheFocusedButton();
   void resultBoxesTakeClicksAndTyping();
   void inputShowsItsStartWhenLeft();
+  void textShownWholeFits();
   void helpTexts_data();
   void helpTexts();
   void picture();
@@ -459,6 +462,29 @@ void MainWindowLayoutTest::resultBoxesTakeClicksAndTyping() {
   // Tab leaves a result box for the next tab stop.
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   QVERIFY(QApplication::focusWidget()->focusPolicy() & Qt::TabFocus);
+}
+
+// Whether a box measures its text or sees at once that it fits, a text it shows whole fits into
+// its line at the font it shows it in; the widest characters first, one more at a time.
+void MainWindowLayoutTest::textShownWholeFits() {
+  for (const char* name : {"Text5", "Text14", "Text11"}) {
+    ui::TextBox* b = box(name);
+    QStyleOptionFrame panel;
+    panel.initFrom(b);
+    panel.lineWidth = b->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &panel, b);
+    const int room =
+        b->style()->subElementRect(QStyle::SE_LineEditContents, &panel, b).width() - 2 * 2;
+    for (const QString& unit : {QStringLiteral("8"), QStringLiteral("\u221e"), QStringLiteral("-"),
+                                QStringLiteral(">"), QStringLiteral("0.")}) {
+      for (QString text = unit; text.size() < 16; text += unit) {
+        b->setText(text);
+        if (b->showsWholeText()) {
+          QVERIFY2(QFontMetrics(b->font()).horizontalAdvance(text) + 1 <= room,
+                   qPrintable(QString::fromLatin1(name) + u' ' + text));
+        }
+      }
+    }
+  }
 }
 
 void MainWindowLayoutTest::inputShowsItsStartWhenLeft() {

@@ -18,6 +18,9 @@ namespace {
 
 const QChar kCutMark(0x2026);  // …
 
+// What results are written with: digits, signs, the point, ">" of ">100", "∞" and blanks.
+constexpr char16_t kNarrowCharacters[] = u"0123456789.,+-> \u221e";
+
 // The longest piece of the text that the tooltip and the accessible description repeat; the whole
 // text is always there to select and copy.
 constexpr qsizetype kLongestHelpText = 1000;
@@ -73,6 +76,12 @@ TextBox::TextBox(QWidget* parent) : QLineEdit(parent) {
 
 void TextBox::setDesignFont(const QFont& font) {
   design_font_ = font;
+  // The widest of the characters that results are written with, in the design font.
+  const QFontMetrics metrics(font);
+  narrow_advance_ = 0;
+  for (QChar c : QStringView(kNarrowCharacters)) {
+    narrow_advance_ = std::max(narrow_advance_, metrics.horizontalAdvance(c));
+  }
   setFont(font);
   fitText();
 }
@@ -152,21 +161,34 @@ void TextBox::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void TextBox::resizeEvent(QResizeEvent* event) {
   QLineEdit::resizeEvent(event);
+  room_ = -1;
   fitText();
+}
+
+bool TextBox::plainlyFits(const QString& text, int room) const {
+  // A short text of digits, signs and points fits without being measured when even that many of
+  // the widest of them would (shaping never widens these characters).
+  if (narrow_advance_ <= 0 || text.size() * narrow_advance_ + 1 > room) return false;
+  return std::all_of(text.begin(), text.end(),
+                     [](QChar c) { return QStringView(kNarrowCharacters).contains(c); });
 }
 
 void TextBox::fitText() {
   if (design_font_.pixelSize() <= 0) return;  // not laid out yet
   const QString text = this->text();
-  const int room = lineRect().width();
+  // The width of the line does not depend on the font: it is measured once for each size.
+  if (room_ < 0) room_ = lineRect().width();
+  const int room = room_;
   QFont font = design_font_;
   bool whole = true;
-  for (int pixels = design_font_.pixelSize();; --pixels) {
-    font.setPixelSize(pixels);
-    if (FitsOnLine(font, text, room)) break;
-    if (pixels <= kMinimumTextPixels) {
-      whole = false;
-      break;
+  if (!plainlyFits(text, room)) {
+    for (int pixels = design_font_.pixelSize();; --pixels) {
+      font.setPixelSize(pixels);
+      if (FitsOnLine(font, text, room)) break;
+      if (pixels <= kMinimumTextPixels) {
+        whole = false;
+        break;
+      }
     }
   }
   if (font != this->font()) setFont(font);

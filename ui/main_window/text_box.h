@@ -53,12 +53,15 @@ class TextBox : public QLineEdit {
 
  private:
   void fitText();
+  bool plainlyFits(const QString& text, int room) const;
   void updateHelp();
   void invalidateHelp();
   // Where the line edit draws the line of text, inside its frame and margins.
   QRect lineRect() const;
 
   QFont design_font_;
+  int narrow_advance_ = 0;  // see plainlyFits
+  int room_ = -1;           // the width of the line, or -1 until it is measured
   QString explanation_;
   std::function<QString()> details_;
   bool whole_ = true;
