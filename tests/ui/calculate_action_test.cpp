@@ -310,6 +310,24 @@ void CalculateActionTest::clicksKeepNothing() {
   clickCalculate();
   QCOMPARE(results(), first);
 
+  // A click leaves each box as writing its text does, whatever was done in it without typing:
+  // no selection, the cursor at the start, nothing to undo.
+  for (const char* name : kResults) {
+    QLineEdit* result = box(name);
+    QTest::mouseDClick(result, Qt::LeftButton);
+    QTest::keyClick(result, Qt::Key_End, Qt::ShiftModifier);
+    QTest::keyClicks(result, "7");
+    QTest::keySequence(result, QKeySequence::Undo);
+  }
+  QCOMPARE(results(), first);
+  clickCalculate();
+  for (const char* name : kResults) {
+    QLineEdit* result = box(name);
+    QVERIFY2(!result->hasSelectedText() && result->cursorPosition() == 0 &&
+                 !result->isRedoAvailable() && !result->isUndoAvailable(),
+             name);
+  }
+
   // A click after other inputs gives what a fresh window gives for them.
   setInputs({"50", "0.5", "0", "0", "0"});
   clickCalculate();
