@@ -11,7 +11,8 @@
 #   package   build and the tools that make and check the Debian package (scripts/check-package.sh)
 #   lint      clang-format and shellcheck
 #   docs      build, and the tools that take the pictures in docs/: an X server to run the
-#             window in, xdotool to drive it, ImageMagick to capture it, rsvg-convert for plots
+#             window in, xdotool to drive it, ImageMagick to capture it, rsvg-convert for plots,
+#             Qt's GTK platform theme for the dark scheme
 #   all       every group (.ci/run)
 #
 # Written for Debian 12; the README says which other releases should do. A name written "a|b"
@@ -41,7 +42,7 @@ fuzz=(cmake make clang)
 # with an X server, to read the window class of the installed program
 package=(dpkg-dev file desktop-file-utils appstream xvfb xauth x11-utils)
 lint=(clang-format shellcheck)
-docs=(xvfb xauth x11-utils xdotool imagemagick librsvg2-bin)
+docs=(xvfb xauth x11-utils xdotool imagemagick librsvg2-bin qt6-gtk-platformtheme)
 
 packages=()
 fuzzing=false
