@@ -8,12 +8,14 @@
 
 #include "calc/result_lines.h"
 #include "calc/warning_text.h"
-#include "cli/csv.h"
 #include "cli/options.h"
 #include "cli/plot_data.h"
-#include "cli/sweep.h"
-#include "cli/touchstone.h"
+#include "platform/atomic_file.h"
 #include "platform/errors.h"
+#include "platform/number_format.h"
+#include "sweep/csv.h"
+#include "sweep/sweep.h"
+#include "touchstone/touchstone.h"
 
 #ifndef VORANTH_VERSION
 #define VORANTH_VERSION "unknown"
@@ -22,6 +24,8 @@
 namespace cli {
 
 namespace {
+
+using platform::Shortest;
 
 constexpr std::string_view kProgram = "voranth-calc";
 // Failing points listed one by one on standard error; the rest are counted.
@@ -142,10 +146,34 @@ std::string PortName(const FileSpec& f) {
   return std::filesystem::path(f.path).filename().string() + " S" + p + p;
 }
 
+// An output that would overwrite an input, or the other output: what is wrong, or nothing.
+std::optional<std::string> Clash(const Options& o) {
+  std::vector<std::pair<std::string, std::string>> outputs;  // path, what it is for
+  if (o.csv && *o.csv != "-") outputs.emplace_back(*o.csv, "--csv");
+  if (o.plot) outputs.emplace_back(*o.plot, "--plot");
+  for (const auto& [path, option] : outputs) {
+    for (const FileSpec* input : {&*o.source_file, &*o.load_file}) {
+      if (platform::SameFile(path, input->path)) {
+        return option + " " + path + " is the same file as the input " + input->path +
+               ": the output would destroy it";
+      }
+    }
+  }
+  if (outputs.size() == 2 && platform::SameFile(outputs[0].first, outputs[1].first)) {
+    return "--csv and --plot name the same file " + outputs[0].first +
+           ": the plot would replace the table";
+  }
+  return std::nullopt;
+}
+
 int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWriter& plot) {
   if (o.plot && !plot) {
     err << kProgram << ": --plot is not available in this build (it was built without Qt)\n";
     return kUsage;
+  }
+  if (const std::optional<std::string> clash = Clash(o)) {
+    err << kProgram << ": " << *clash << "\n" << kProgram << ": nothing was written\n";
+    return kFileError;
   }
   const FileSpec& source = *o.source_file;
   const FileSpec& load = *o.load_file;
@@ -153,15 +181,10 @@ int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWrit
   bool stdout_started = false;
   bool csv_done = false;
   try {
-    const SweepPlan plan = PlanSweep(source, load);
-    for (const std::string& note : PlanNotes(plan, source, load)) {
-      err << kProgram << ": " << note << '\n';
-    }
-
     // The table goes to a file, to standard output, or nowhere when only a plot was asked for.
-    std::unique_ptr<AtomicFile> file;
+    std::unique_ptr<platform::AtomicFile> file;
     const bool to_stdout = o.csv ? *o.csv == "-" : !o.plot;
-    if (o.csv && !to_stdout) file = std::make_unique<AtomicFile>(*o.csv);
+    if (o.csv && !to_stdout) file = std::make_unique<platform::AtomicFile>(*o.csv);
     const bool table = file || to_stdout;
     std::string buffer;
     const auto flush = [&] {
@@ -173,23 +196,24 @@ int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWrit
       }
       buffer.clear();
     };
-    if (table) buffer = CsvHeader();
+    if (table) buffer = sweep::CsvHeader();
 
     std::optional<PlotData> data;
-    if (o.plot) {
-      data.emplace(plan, "Mismatch of " + PortName(source) + " and " + PortName(load));
-    }
+    if (o.plot) data.emplace("Mismatch of " + PortName(source) + " and " + PortName(load));
     long long failures = 0;
-    RunSweep(source, load, plan, [&](const SweepRow& row) {
-      if (table) {
-        AppendCsvRow(buffer, row);
-        if (buffer.size() >= kWriteChunk) flush();
-      }
-      if (data) data->Add(row);
-      if (!row.computed && failures++ < kListedFailures) {
-        err << kProgram << ": at " << Shortest(row.frequency_hz) << " Hz: " << row.warning << '\n';
-      }
-    });
+    const sweep::SweepSummary summary = sweep::RunSweep(
+        source, load, [&](const std::string& note) { err << kProgram << ": " << note << '\n'; },
+        [&](const sweep::SweepRow& row) {
+          if (table) {
+            sweep::AppendCsvRow(buffer, row);
+            if (buffer.size() >= kWriteChunk) flush();
+          }
+          if (data) data->Add(row);
+          if (!row.computed && failures++ < kListedFailures) {
+            err << kProgram << ": at " << Shortest(row.frequency_hz) << " Hz: " << row.warning
+                << '\n';
+          }
+        });
     if (table) flush();
     if (file) file->Commit();
     csv_done = file != nullptr;
@@ -198,8 +222,17 @@ int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWrit
       return kFileError;
     }
     if (data) plot(*data, *o.plot);
+    if (summary.steep_steps > 0) {
+      const FileSpec& spread = summary.source_interpolated ? source : load;
+      err << kProgram << ": warning: the phase of " << PortName(spread)
+          << " turns by more than 45\u00b0 between " << summary.steep_steps
+          << (summary.steep_steps == 1 ? " pair" : " pairs")
+          << " of neighbouring points used for interpolation (the first from "
+          << Shortest(summary.steep_from_hz) << " to " << Shortest(summary.steep_to_hz)
+          << " Hz): the interpolated values there are unreliable\n";
+    }
     if (failures > 0) {
-      err << kProgram << ": " << failures << " of " << plan.rows
+      err << kProgram << ": " << failures << " of " << summary.rows
           << " frequency points could not be computed; their rows keep the frequency and the "
              "reflection coefficients, leave the results empty and give the reason in the "
              "column \"warning\"\n";
@@ -208,9 +241,9 @@ int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWrit
     return kSuccess;
   } catch (const touchstone::ReadError& e) {
     err << kProgram << ": " << e.what() << '\n';
-  } catch (const SweepError& e) {
+  } catch (const sweep::SweepError& e) {
     err << kProgram << ": " << e.what() << '\n';
-  } catch (const OutputError& e) {
+  } catch (const platform::OutputError& e) {
     err << kProgram << ": " << e.what() << '\n';
   }
   if (stdout_started) {

@@ -1,20 +1,17 @@
-#include "cli/csv.h"
+#include "sweep/csv.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/number_format.h"
+#include "sweep/sweep.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
-#include <cstring>
-
-#include "cli/sweep.h"
-
-namespace cli {
+namespace sweep {
 
 namespace {
 
-using platform::AppendShortest;
+// A number of the table: zero without its sign, since "-0" reads as a value of its own to some
+// programs and says nothing that "0" does not.
+void AppendShortest(std::string& out, double value) {
+  platform::AppendShortest(out, value == 0.0 ? 0.0 : value);
+}
 
 void AppendFigure(std::string& out, const calc::Figure& f) {
   if (f.kind == calc::Figure::kNumber) {
@@ -81,48 +78,4 @@ void AppendCsvRow(std::string& out, const SweepRow& row) {
   out += ",\n";
 }
 
-AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
-  temporary_ = path_ + ".XXXXXX";
-  const int fd = mkstemp(temporary_.data());
-  if (fd < 0) {
-    const std::string reason = std::strerror(errno);
-    temporary_.clear();
-    throw OutputError(path_ + ": cannot create a file beside it: " + reason);
-  }
-  // mkstemp makes the file private; give it the permissions of an ordinary new file.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  file_ = fdopen(fd, "wb");
-  if (file_ == nullptr) {
-    close(fd);
-    Fail("cannot write");
-  }
-}
-
-AtomicFile::~AtomicFile() {
-  if (file_ != nullptr) std::fclose(file_);
-  if (!temporary_.empty()) std::remove(temporary_.c_str());
-}
-
-void AtomicFile::Fail(const std::string& what) {
-  throw OutputError(path_ + ": " + what + ": " + std::strerror(errno));
-}
-
-void AtomicFile::Write(std::string_view data) {
-  if (std::fwrite(data.data(), 1, data.size(), file_) != data.size()) Fail("cannot write");
-}
-
-void AtomicFile::Commit() {
-  std::FILE* file = file_;
-  file_ = nullptr;
-  if (std::fflush(file) != 0) {
-    std::fclose(file);
-    Fail("cannot write");
-  }
-  if (std::fclose(file) != 0) Fail("cannot write");
-  if (std::rename(temporary_.c_str(), path_.c_str()) != 0) Fail("cannot replace");
-  temporary_.clear();
-}
-
-}  // namespace cli
+}  // namespace sweep
