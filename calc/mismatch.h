@@ -31,10 +31,11 @@ enum class EvaluationStep : int {
 
 namespace detail {
 // The evaluation itself. `reference_impedance(context)` is the caller's conversion; it is only
-// borrowed for the length of the call.
+// borrowed for the length of the call. It runs unchecked first and checked only when a flag was
+// raised; `force_checked` runs the checked evaluation alone (to compare the two in tests).
 MismatchResult EvaluateMismatch(double (*reference_impedance)(void* context), void* context,
                                 double magnitude1, double angle_deg1, double magnitude2,
-                                double angle_deg2);
+                                double angle_deg2, bool force_checked = false);
 }  // namespace detail
 
 // Computes the mismatch factor, both losses and both impedances from two reflection
