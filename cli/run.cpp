@@ -367,10 +367,16 @@ Sweep:
   --source FILE:PP    S_pp of port p of a Touchstone file (version 1 or 2.0,
                       .s1p to .sNp), for example amp.s2p:22 for S22; from
                       port 10 on, both indices are written (1212 for S1212)
-  --load FILE:PP      likewise for the load, for example filter.s2p:11
+  --load FILE:PP      likewise for the load, for example filter.s2p:11; FILE
+                      may be a pipe, a FIFO or /dev/stdin (each file is read
+                      once)
+  --source-ports N, --load-ports N
+                      the number of ports of version 1 data whose name does
+                      not end in .sNp (a pipe, for example)
   --csv OUT.csv       write the table to OUT.csv, "-" for standard output; the
                       table goes to standard output when neither --csv nor
-                      --plot is given
+                      --plot is given. A symbolic link is followed to its
+                      file; a FIFO or a device is written directly
   --plot OUT.svg      draw the mismatch loss, its range at any phase, and the
                       return loss against frequency
 
@@ -386,19 +392,26 @@ Sweep:
     ML_min_dB, ML_max_dB                 mismatch loss at any phase
     warning                              why a point could not be computed
   "inf" is an unbounded loss: ML when no power reaches the load, RL for a
-  perfect match. An empty field is a figure that is not defined.
+  perfect match. An empty field is a figure that is not defined; zero is
+  written 0, whatever its sign.
 
   When the reference impedances of the two ports differ, ΓL is brought to the
-  source's reference impedance through its impedance. When the frequency grids
-  differ, the frequencies both files have are used; when they have none in
-  common, the source's frequencies inside the load's range are used, with ΓL
-  interpolated linearly in its real and imaginary parts. Both are said on
-  standard error. Frequency ranges that do not overlap are an error.
+  source's reference impedance through its impedance. Files with the same
+  frequencies are paired point by point (two frequencies are the same when
+  they differ by less than a thousandth of either grid's step there). When the
+  grids differ, the sweep covers the whole band both files cover, on the grid
+  of the file with more points in it, and the other file is interpolated
+  linearly in its real and imaginary parts. Both are said on standard error,
+  and so is a phase that turns by more than 45° between the neighbouring
+  points interpolated. Bands that do not overlap are an error.
 
-  Both files are read through once and checked before anything is written, so
-  a fault in either (with its file, line and what was expected) leaves no
-  table and no plot. OUT.csv and OUT.svg appear in full or not at all: each is
-  written beside its target and renamed over it when complete.
+  Each file is read once. A fault in either (with its file, line and what was
+  expected) leaves OUT.csv and OUT.svg as they were: each is written beside
+  its target, flushed to the disk and renamed over it when complete, and the
+  temporary file is removed when the program is interrupted. A table on
+  standard output may have been begun. An output that is one of the input
+  files, or both outputs naming one file, is refused before anything is
+  written.
 
   A point that cannot be computed (for example |ΓL| = 1 at 0°, an open circuit
   whose impedance is infinite) keeps its row: frequency and reflection
@@ -413,7 +426,7 @@ Exit status:
   2  the command line cannot be used
   3  a file cannot be read or written, or the two files do not fit together;
      no table or plot file is left incomplete, and standard error says what,
-     if anything, was written
+     if anything, was written (a table on standard output may be incomplete)
 )HELP";
 }
 
