@@ -21,7 +21,7 @@ class SweepError : public std::runtime_error {
 
 // S_pp of port `port` of a Touchstone file. `ports` gives the number of ports of version 1 data
 // whose name does not end in .sNp (0: from the name); `ports_hint` says how a user gives it.
-struct PortSpec {
+struct FilePort {
   std::string path;
   int port = 1;
   int ports = 0;
@@ -76,7 +76,7 @@ struct SweepSummary {
 //
 // Raises touchstone::ReadError for a file that cannot be read and SweepError when the two cannot
 // be used together. Memory stays constant whatever the files' length.
-SweepSummary RunSweep(const PortSpec& source, const PortSpec& load,
+SweepSummary RunSweep(const FilePort& source, const FilePort& load,
                       const std::function<void(const std::string&)>& note,
                       const std::function<void(const SweepRow&)>& sink);
 
