@@ -7,7 +7,7 @@
 #include <string>
 
 #include "bench/touchstone_data.h"
-#include "cli/touchstone.h"
+#include "touchstone/touchstone.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "bench/touchstone_data.h"
-#include "cli/touchstone.h"
+#include "touchstone/touchstone.h"
 
 namespace {
 
@@ -40,8 +40,8 @@ int Read(const std::string& name, int port, const char* path) {
     }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("points %lld, from %.17g Hz to %.17g Hz, last S%d%d %.17g %+.17g j\n", points,
-                first.frequency_hz, sample.frequency_hz, port, port, sample.re, sample.im);
+    std::printf("points %lld, from %.17g Hz to %.17g Hz, last S%d%d as written %.17g %.17g\n",
+                points, first.frequency_hz, sample.frequency_hz, port, port, sample.a, sample.b);
     std::printf("peak RSS %ld KiB\n", usage.ru_maxrss);
     return 0;
   } catch (const touchstone::ReadError& e) {

@@ -28,6 +28,12 @@ enum class EvaluationStep : int {
   kImpedanceQuotient = 8,     // Z = N / Q: |N|, Q.Real, Q.Imag, Z0
 };
 
+// How the evaluation is checked. Fast runs each part (the losses, an impedance) unchecked, tests
+// the floating-point flags once at its end, and repeats the part with every step checked when a
+// flag was raised or a step would fail; EveryStep checks every step at once. Both give the same
+// bits and the same errors: Fast only saves the flag tests of a part that succeeds.
+enum class Checking { kFast, kEveryStep };
+
 // The first half of the evaluation: the mismatch factor and both losses, with the two reflection
 // coefficients in both forms for the impedances.
 struct Losses {
@@ -40,12 +46,13 @@ struct Losses {
 
 // Computes M, ML and RL from two reflection coefficients given as magnitude and angle in
 // degrees. Raises platform::Error on the first failure.
-Losses EvaluateLosses(double magnitude1, double angle_deg1, double magnitude2, double angle_deg2);
+Losses EvaluateLosses(double magnitude1, double angle_deg1, double magnitude2, double angle_deg2,
+                      Checking checking = Checking::kFast);
 
 // Z0 (1 + G) / (1 - G) for one reflection coefficient of EvaluateLosses, naming `quantity` in
 // the error it raises.
 ComplexValue EvaluateImpedance(const ComplexValue& reflection, double reference_impedance,
-                               platform::Quantity quantity);
+                               platform::Quantity quantity, Checking checking = Checking::kFast);
 
 // The whole evaluation: the losses first, then Z0 from `reference_impedance`, then both
 // impedances. The order of the steps is fixed: it decides the rounding of every result and which
@@ -58,16 +65,17 @@ ComplexValue EvaluateImpedance(const ComplexValue& reflection, double reference_
 template <typename ReferenceImpedance>
 requires std::is_invocable_r_v<double, ReferenceImpedance&> MismatchResult
 EvaluateMismatch(ReferenceImpedance&& reference_impedance, double magnitude1, double angle_deg1,
-                 double magnitude2, double angle_deg2) {
-  const Losses losses = EvaluateLosses(magnitude1, angle_deg1, magnitude2, angle_deg2);
+                 double magnitude2, double angle_deg2, Checking checking = Checking::kFast) {
+  const Losses losses = EvaluateLosses(magnitude1, angle_deg1, magnitude2, angle_deg2, checking);
   const double z0 = reference_impedance();
   MismatchResult result;
   result.MismatchFactor = losses.MismatchFactor;
   result.MismatchLossDb = losses.MismatchLossDb;
   result.ReturnLossDb = losses.ReturnLossDb;
   result.Impedance1 =
-      EvaluateImpedance(losses.Reflection1, z0, platform::Quantity::SourceImpedance);
-  result.Impedance2 = EvaluateImpedance(losses.Reflection2, z0, platform::Quantity::LoadImpedance);
+      EvaluateImpedance(losses.Reflection1, z0, platform::Quantity::SourceImpedance, checking);
+  result.Impedance2 =
+      EvaluateImpedance(losses.Reflection2, z0, platform::Quantity::LoadImpedance, checking);
   return result;
 }
 

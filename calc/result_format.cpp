@@ -307,7 +307,9 @@ std::string JsonValue(const Figure& f) {
 void AppendCsvField(std::string& out, const Figure& f) {
   switch (f.kind) {
     case Figure::kNumber:
-      platform::AppendShortest(out, f.value);
+      // Zero without its sign: "-0" reads as a value of its own to some programs and says
+      // nothing that "0" does not.
+      platform::AppendShortest(out, f.value == 0.0 ? 0.0 : f.value);
       break;
     case Figure::kInfinite:
       out += f.negative() ? "-inf" : "inf";

@@ -32,7 +32,9 @@ void ReadCoefficient(const std::string& option, const std::string& value,
   const std::size_t colon = value.rfind(':');
   if (colon != std::string::npos && colon > 0) {
     if (const std::optional<int> port = PortOf(value.substr(colon + 1))) {
-      file = FileSpec{value.substr(0, colon), *port};
+      file =
+          FileSpec{value.substr(0, colon), *port, 0,
+                   "or give it with " + option + "-ports N (for example " + option + "-ports 2)"};
       return;
     }
   }
@@ -49,6 +51,7 @@ void ReadCoefficient(const std::string& option, const std::string& value,
 
 Options ParseOptions(const std::vector<std::string>& args) {
   Options o;
+  int source_ports = 0, load_ports = 0;
   std::vector<std::string> seen;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string name = args[i];
@@ -63,8 +66,9 @@ Options ParseOptions(const std::vector<std::string>& args) {
       return o;
     }
     const bool flag = name == "--version" || name == "--json";
+    const bool ports = name == "--source-ports" || name == "--load-ports";
     const bool takes_value = name == "--z0" || name == "--source" || name == "--load" ||
-                             name == "--csv" || name == "--plot";
+                             name == "--csv" || name == "--plot" || ports;
     if (!flag && !takes_value) {
       if (name.rfind("-", 0) == 0) throw UsageError("unknown option \"" + name + "\"");
       throw UsageError("unexpected argument \"" + name + "\"");
@@ -88,6 +92,14 @@ Options ParseOptions(const std::vector<std::string>& args) {
       ReadCoefficient(name, *value, o.source_point, o.source_file);
     } else if (name == "--load") {
       ReadCoefficient(name, *value, o.load_point, o.load_file);
+    } else if (ports) {
+      int count = 0;
+      const auto [stop, error] =
+          std::from_chars(value->data(), value->data() + value->size(), count);
+      if (error != std::errc{} || stop != value->data() + value->size() || count < 1) {
+        throw UsageError(name + " \"" + *value + "\": expected a number of ports, 1 or more");
+      }
+      (name == "--source-ports" ? source_ports : load_ports) = count;
     } else if (value->empty()) {
       throw UsageError(name + " needs a file name");
     } else {
@@ -102,7 +114,14 @@ Options ParseOptions(const std::vector<std::string>& args) {
   if (o.source_file.has_value() != o.load_file.has_value()) {
     throw UsageError("--source and --load must both be MAG@ANGLE or both be FILE:PP");
   }
+  if ((source_ports > 0 && !o.source_file) || (load_ports > 0 && !o.load_file)) {
+    throw UsageError(
+        std::string(source_ports > 0 && !o.source_file ? "--source-ports" : "--load-ports") +
+        " is for a Touchstone file (FILE:PP)");
+  }
   if (o.sweep()) {
+    o.source_file->ports = source_ports;
+    o.load_file->ports = load_ports;
     if (o.z0)
       throw UsageError(
           "--z0 is for a single point; a sweep uses the source file's "

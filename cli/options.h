@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "sweep/sweep.h"
+
 namespace cli {
 
 // A command line that cannot be used; what() says what is wrong.
@@ -19,11 +21,9 @@ struct PointSpec {
   std::string angle;
 };
 
-// S_pp of port `port` of a Touchstone file: "FILE:PP".
-struct FileSpec {
-  std::string path;
-  int port = 1;
-};
+// S_pp of port `port` of a Touchstone file: "FILE:PP", with the number of ports of version 1
+// data from --source-ports or --load-ports when the name does not end in .sNp.
+using FileSpec = sweep::FilePort;
 
 struct Options {
   bool help = false;

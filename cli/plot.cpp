@@ -12,8 +12,8 @@
 #include <memory>
 #include <vector>
 
-#include "cli/csv.h"
 #include "cli/plot_data.h"
+#include "platform/atomic_file.h"
 
 namespace cli {
 
@@ -24,6 +24,10 @@ constexpr int kHeight = 680;
 constexpr double kTopLimitDb = 100.0;  // the top of a decibel axis: higher values are clipped
 // The height of the band at the top of a panel where unbounded values are drawn.
 constexpr double kInfinityBand = 30.0;
+constexpr long long kMaxTicks = 100;
+// The least span of the frequency axis, relative to its frequencies: points closer than this are
+// drawn as one.
+constexpr double kMinRelativeSpan = 1e-6;
 
 const QColor kLossColour(0x1f, 0x4e, 0x99);
 const QColor kBandColour(0x1f, 0x4e, 0x99, 0x38);
@@ -197,7 +201,11 @@ class Painter {
     InfinityBand();
     p_.setFont(Font(12));
     // Horizontal lines and the decibel labels.
-    for (double v = y.lo; v <= y.hi + step * 1e-6; v += step) {
+    // Ticks by index: a step too small to move a value on would never end the loop.
+    const long long first_tick = std::llround(y.lo / step);
+    const long long last_tick = std::llround(y.hi / step);
+    for (long long n = first_tick; n <= last_tick && n - first_tick <= kMaxTicks; ++n) {
+      const double v = static_cast<double>(n) * step;
       const double py = Y(y, v);
       p_.setPen(QPen(kGrid, 1));
       p_.drawLine(QPointF(r_.left(), py), QPointF(r_.right(), py));
@@ -225,7 +233,10 @@ class Painter {
     } else {
       const double fstep = NiceStep(x_.hi - x_.lo, 8);
       const Prefix prefix = PrefixFor(std::max(std::fabs(x_.lo), std::fabs(x_.hi)));
-      for (double f = std::ceil(x_.lo / fstep) * fstep; f <= x_.hi + fstep * 1e-6; f += fstep) {
+      const double first_tick = std::ceil(x_.lo / fstep);
+      const double last_tick = std::floor(x_.hi / fstep + 1e-6);
+      for (double n = first_tick; n <= last_tick && n - first_tick <= kMaxTicks; ++n) {
+        const double f = n * fstep;
         p_.setPen(QPen(kGrid, 1));
         p_.drawLine(QPointF(X(f), r_.top()), QPointF(X(f), r_.bottom()));
         ticks.emplace_back(f, Decimal(f / prefix.hz, fstep / prefix.hz));
@@ -251,15 +262,40 @@ class Painter {
     p_.restore();
   }
 
-  // Legend entries at the top right of the panel: a line, or a filled box for a band.
-  void Legend(const std::vector<std::tuple<QString, QColor, bool>>& entries) {
+  // Legend entries in the corner of the panel where they cover the fewest points of the curves
+  // (the top right when several are free): a line, or a filled box for a band.
+  void Legend(const std::vector<std::tuple<QString, QColor, bool>>& entries,
+              const std::vector<PlotPoint>& points, const Axis& y_axis,
+              const std::vector<double PlotPoint::*>& fields) {
     p_.setFont(Font(12));
     const QFontMetricsF fm(p_.font());
     double width = 0;
     for (const auto& e : entries) width = std::max(width, fm.horizontalAdvance(std::get<0>(e)));
     const double line_height = fm.height() + 4;
-    const QRectF box(r_.right() - width - 52, data_.top() + 8, width + 44,
-                     line_height * static_cast<double>(entries.size()) + 8);
+    const QSizeF size(width + 44, line_height * static_cast<double>(entries.size()) + 8);
+    const QRectF corners[] = {
+        QRectF(QPointF(r_.right() - size.width() - 8, data_.top() + 8), size),
+        QRectF(QPointF(r_.left() + 8, data_.top() + 8), size),
+        QRectF(QPointF(r_.right() - size.width() - 8, r_.bottom() - size.height() - 8), size),
+        QRectF(QPointF(r_.left() + 8, r_.bottom() - size.height() - 8), size),
+    };
+    QRectF box = corners[0];
+    long long fewest = -1;
+    for (const QRectF& corner : corners) {
+      // A little margin, so that a curve does not run along the legend's edge.
+      const QRectF area = corner.adjusted(-4, -4, 4, 4);
+      long long covered = 0;
+      for (const PlotPoint& pt : points) {
+        for (const auto field : fields) {
+          const double v = pt.*field;
+          if (!std::isnan(v) && area.contains(QPointF(X(pt.frequency_hz), Y(y_axis, v)))) ++covered;
+        }
+      }
+      if (fewest < 0 || covered < fewest) {
+        fewest = covered;
+        box = corner;
+      }
+    }
     p_.setPen(QPen(kGrid, 1));
     p_.setBrush(QColor(255, 255, 255, 230));
     p_.drawRect(box);
@@ -315,17 +351,22 @@ void EnsureApplication() {
 void Draw(QPainter& p, const PlotData& data) {
   const std::vector<PlotPoint> points = data.Points();
   Axis x{data.first_hz(), data.last_hz(), data.log_axis()};
-  if (!(x.hi > x.lo)) {  // a single frequency: a little room on either side
-    const double room = x.lo != 0.0 ? std::fabs(x.lo) * 0.01 : 1.0;
-    x.lo -= room;
-    x.hi += room;
+  const double least_span =
+      std::max(kMinRelativeSpan * std::max(std::fabs(x.lo), std::fabs(x.hi)), 1e-3);
+  if (!(x.hi - x.lo >= least_span)) {
+    // A single frequency, or a span too small to draw: room on either side of the middle.
+    const double middle = x.lo / 2 + x.hi / 2;
+    const double room = x.hi > x.lo ? least_span / 2 : std::max(std::fabs(middle) * 0.01, 1.0);
+    x = Axis{middle - room, middle + room, false};
   }
 
   p.setRenderHint(QPainter::Antialiasing);
   p.fillRect(QRect(0, 0, kWidth, kHeight), Qt::white);
   p.setPen(Qt::black);
   p.setFont(Font(16, true));
-  const QString title = QString::fromStdString(data.title());
+  // A title too long for the picture loses its middle, so that both files stay named.
+  const QString title = p.fontMetrics().elidedText(QString::fromStdString(data.title()),
+                                                   Qt::ElideMiddle, kWidth - 24);
   p.drawText(QRectF(0, 12, kWidth, 24), Qt::AlignHCenter | Qt::AlignVCenter, title);
 
   const double left = 86, right = kWidth - 24;
@@ -348,14 +389,16 @@ void Draw(QPainter& p, const PlotData& data) {
   top.Curve(points, loss_axis, &PlotPoint::ml_db, kLossColour);
   top.Clip(false);
   top.Legend({{QStringLiteral("ML"), kLossColour, false},
-              {QStringLiteral("ML at any phase (range)"), kBandColour, true}});
+              {QStringLiteral("ML at any phase (range)"), kBandColour, true}},
+             points, loss_axis, {&PlotPoint::ml_db, &PlotPoint::ml_min_db, &PlotPoint::ml_max_db});
 
   Painter bottom(p, x, bottom_panel, AnyUnbounded(ret));
   bottom.Grid(return_axis, return_step, QStringLiteral("Return loss (dB)"), true);
   bottom.Clip(true);
   bottom.Curve(points, return_axis, &PlotPoint::rl_db, kReturnColour);
   bottom.Clip(false);
-  bottom.Legend({{QStringLiteral("RL"), kReturnColour, false}});
+  bottom.Legend({{QStringLiteral("RL"), kReturnColour, false}}, points, return_axis,
+                {&PlotPoint::rl_db});
 
   p.setPen(kFrame);
   p.setFont(Font(13));
@@ -388,11 +431,11 @@ void WritePlotSvg(const PlotData& data, const std::string& path) {
         QStringLiteral("Mismatch loss, its range at any phase, and return loss "
                        "against frequency, drawn by voranth-calc"));
     QPainter painter;
-    if (!painter.begin(&svg)) throw OutputError(path + ": cannot draw the plot");
+    if (!painter.begin(&svg)) throw platform::OutputError(path + ": cannot draw the plot");
     Draw(painter, data);
     painter.end();
   }
-  AtomicFile file(path);
+  platform::AtomicFile file(path);
   file.Write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   file.Commit();
 }

@@ -12,7 +12,7 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-PlotPoint PointOf(const SweepRow& row) {
+PlotPoint PointOf(const sweep::SweepRow& row) {
   PlotPoint p;
   p.frequency_hz = row.frequency_hz;
   if (!row.computed) {
@@ -37,51 +37,47 @@ double High(double a, double b) {
 
 }  // namespace
 
-PlotData::PlotData(const SweepPlan& plan, std::string title)
-    : title_(std::move(title)), first_hz_(plan.first_hz), last_hz_(plan.last_hz) {
-  log_axis_ = first_hz_ > 0.0 && last_hz_ >= 100.0 * first_hz_;
-  reduce_ = plan.rows > 2 * kSlivers && last_hz_ > first_hz_;
-  if (reduce_) {
-    slivers_.resize(kSlivers);
-  } else {
-    all_.reserve(static_cast<std::size_t>(plan.rows));
-  }
+PlotData::PlotData(std::string title) : title_(std::move(title)) {
+  slivers_.reserve(2 * kSlivers);
 }
 
-double PlotData::Position(double hz) const {
-  if (log_axis_) return std::log(hz / first_hz_) / std::log(last_hz_ / first_hz_);
-  return (hz - first_hz_) / (last_hz_ - first_hz_);
+void PlotData::Merge(Sliver& into, const Sliver& next) {
+  into.count += next.count;
+  into.low.ml_db = Low(into.low.ml_db, next.low.ml_db);
+  into.low.rl_db = Low(into.low.rl_db, next.low.rl_db);
+  into.high.ml_db = High(into.high.ml_db, next.high.ml_db);
+  into.high.rl_db = High(into.high.rl_db, next.high.rl_db);
+  // The band covers every phase range in the sliver.
+  into.low.ml_min_db = into.high.ml_min_db = Low(into.low.ml_min_db, next.low.ml_min_db);
+  into.low.ml_max_db = into.high.ml_max_db = High(into.high.ml_max_db, next.high.ml_max_db);
+  into.last_hz = next.last_hz;
 }
 
-void PlotData::Add(const SweepRow& row) {
+void PlotData::Add(const sweep::SweepRow& row) {
   const PlotPoint p = PointOf(row);
-  if (!reduce_) {
-    all_.push_back(p);
+  if (slivers_.empty()) first_hz_ = p.frequency_hz;
+  last_hz_ = p.frequency_hz;
+  const Sliver one{1, p, p, p, p.frequency_hz};
+  if (!slivers_.empty() && slivers_.back().count < rows_per_sliver_) {
+    Merge(slivers_.back(), one);
     return;
   }
-  const double position = Position(p.frequency_hz);
-  const int index = std::clamp(
-      static_cast<int>(std::isfinite(position) ? position * kSlivers : 0.0), 0, kSlivers - 1);
-  Sliver& s = slivers_[static_cast<std::size_t>(index)];
-  if (s.count++ == 0) {
-    s.first = s.low = s.high = p;
-  } else {
-    s.low.ml_db = Low(s.low.ml_db, p.ml_db);
-    s.low.rl_db = Low(s.low.rl_db, p.rl_db);
-    s.high.ml_db = High(s.high.ml_db, p.ml_db);
-    s.high.rl_db = High(s.high.rl_db, p.rl_db);
-    // The band covers every phase range in the sliver.
-    s.low.ml_min_db = s.high.ml_min_db = Low(s.low.ml_min_db, p.ml_min_db);
-    s.low.ml_max_db = s.high.ml_max_db = High(s.high.ml_max_db, p.ml_max_db);
+  if (slivers_.size() == 2 * kSlivers) {
+    // Full: every two slivers become one, twice as wide.
+    for (std::size_t i = 0; i < kSlivers; ++i) {
+      Sliver merged = slivers_[2 * i];
+      Merge(merged, slivers_[2 * i + 1]);
+      slivers_[i] = merged;
+    }
+    slivers_.resize(kSlivers);
+    rows_per_sliver_ *= 2;
   }
-  s.last_hz = p.frequency_hz;
+  slivers_.push_back(one);
 }
 
 std::vector<PlotPoint> PlotData::Points() const {
-  if (!reduce_) return all_;
   std::vector<PlotPoint> points;
   for (const Sliver& s : slivers_) {
-    if (s.count == 0) continue;
     if (s.count == 1) {
       points.push_back(s.first);
       continue;

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/sweep.h"
+#include "sweep/sweep.h"
 
 namespace cli {
 
@@ -18,19 +18,21 @@ struct PlotPoint {
 };
 
 // The points to plot, gathered row by row in bounded memory: a sweep of more points than a
-// picture can show is reduced to the least and greatest value of each curve per sliver of the
-// frequency axis, which keeps every peak and notch.
+// picture can show is reduced to the least and greatest value of each curve per sliver of
+// neighbouring rows, which keeps every peak and notch. The slivers widen as rows come, so the
+// length of the sweep need not be known in advance.
 class PlotData {
  public:
   static constexpr int kSlivers = 4000;
 
-  PlotData(const SweepPlan& plan, std::string title);
-  void Add(const SweepRow& row);
+  explicit PlotData(std::string title);
+  void Add(const sweep::SweepRow& row);
   // The points, in order of frequency (after the last Add).
   std::vector<PlotPoint> Points() const;
 
   const std::string& title() const { return title_; }
-  bool log_axis() const { return log_axis_; }  // a frequency span of two decades or more
+  // A frequency span of two decades or more.
+  bool log_axis() const { return first_hz_ > 0.0 && last_hz_ >= 100.0 * first_hz_; }
   double first_hz() const { return first_hz_; }
   double last_hz() const { return last_hz_; }
 
@@ -40,14 +42,12 @@ class PlotData {
     PlotPoint first, low, high;
     double last_hz = 0.0;
   };
-  double Position(double hz) const;  // 0 at the first frequency, 1 at the last
+  static void Merge(Sliver& into, const Sliver& next);
 
   std::string title_;
-  bool log_axis_ = false;
   double first_hz_ = 0.0, last_hz_ = 0.0;
-  bool reduce_ = false;
-  std::vector<PlotPoint> all_;   // when every point is kept
-  std::vector<Sliver> slivers_;  // otherwise
+  long long rows_per_sliver_ = 1;
+  std::vector<Sliver> slivers_;  // at most 2 kSlivers
 };
 
 }  // namespace cli

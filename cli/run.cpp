@@ -8,12 +8,14 @@
 
 #include "calc/result_format.h"
 #include "calc/warning_text.h"
-#include "cli/csv.h"
 #include "cli/options.h"
 #include "cli/plot_data.h"
-#include "cli/sweep.h"
-#include "cli/touchstone.h"
+#include "platform/atomic_file.h"
 #include "platform/errors.h"
+#include "platform/number_format.h"
+#include "sweep/csv.h"
+#include "sweep/sweep.h"
+#include "touchstone/touchstone.h"
 
 #ifndef VORANTH_VERSION
 #define VORANTH_VERSION "unknown"
@@ -22,6 +24,8 @@
 namespace cli {
 
 namespace {
+
+using platform::Shortest;
 
 constexpr std::string_view kProgram = "voranth-calc";
 // Failing points listed one by one on standard error; the rest are counted.
@@ -137,10 +141,34 @@ std::string PortName(const FileSpec& f) {
   return std::filesystem::path(f.path).filename().string() + " S" + p + p;
 }
 
+// An output that would overwrite an input, or the other output: what is wrong, or nothing.
+std::optional<std::string> Clash(const Options& o) {
+  std::vector<std::pair<std::string, std::string>> outputs;  // path, what it is for
+  if (o.csv && *o.csv != "-") outputs.emplace_back(*o.csv, "--csv");
+  if (o.plot) outputs.emplace_back(*o.plot, "--plot");
+  for (const auto& [path, option] : outputs) {
+    for (const FileSpec* input : {&*o.source_file, &*o.load_file}) {
+      if (platform::SameFile(path, input->path)) {
+        return option + " " + path + " is the same file as the input " + input->path +
+               ": the output would destroy it";
+      }
+    }
+  }
+  if (outputs.size() == 2 && platform::SameFile(outputs[0].first, outputs[1].first)) {
+    return "--csv and --plot name the same file " + outputs[0].first +
+           ": the plot would replace the table";
+  }
+  return std::nullopt;
+}
+
 int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWriter& plot) {
   if (o.plot && !plot) {
     err << kProgram << ": --plot is not available in this build (it was built without Qt)\n";
     return kUsage;
+  }
+  if (const std::optional<std::string> clash = Clash(o)) {
+    err << kProgram << ": " << *clash << "\n" << kProgram << ": nothing was written\n";
+    return kFileError;
   }
   const FileSpec& source = *o.source_file;
   const FileSpec& load = *o.load_file;
@@ -148,15 +176,10 @@ int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWrit
   bool stdout_started = false;
   bool csv_done = false;
   try {
-    const SweepPlan plan = PlanSweep(source, load);
-    for (const std::string& note : PlanNotes(plan, source, load)) {
-      err << kProgram << ": " << note << '\n';
-    }
-
     // The table goes to a file, to standard output, or nowhere when only a plot was asked for.
-    std::unique_ptr<AtomicFile> file;
+    std::unique_ptr<platform::AtomicFile> file;
     const bool to_stdout = o.csv ? *o.csv == "-" : !o.plot;
-    if (o.csv && !to_stdout) file = std::make_unique<AtomicFile>(*o.csv);
+    if (o.csv && !to_stdout) file = std::make_unique<platform::AtomicFile>(*o.csv);
     const bool table = file || to_stdout;
     std::string buffer;
     const auto flush = [&] {
@@ -168,23 +191,24 @@ int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWrit
       }
       buffer.clear();
     };
-    if (table) buffer = CsvHeader();
+    if (table) buffer = sweep::CsvHeader();
 
     std::optional<PlotData> data;
-    if (o.plot) {
-      data.emplace(plan, "Mismatch of " + PortName(source) + " and " + PortName(load));
-    }
+    if (o.plot) data.emplace("Mismatch of " + PortName(source) + " and " + PortName(load));
     long long failures = 0;
-    RunSweep(source, load, plan, [&](const SweepRow& row) {
-      if (table) {
-        AppendCsvRow(buffer, row);
-        if (buffer.size() >= kWriteChunk) flush();
-      }
-      if (data) data->Add(row);
-      if (!row.computed && failures++ < kListedFailures) {
-        err << kProgram << ": at " << Shortest(row.frequency_hz) << " Hz: " << row.warning << '\n';
-      }
-    });
+    const sweep::SweepSummary summary = sweep::RunSweep(
+        source, load, [&](const std::string& note) { err << kProgram << ": " << note << '\n'; },
+        [&](const sweep::SweepRow& row) {
+          if (table) {
+            sweep::AppendCsvRow(buffer, row);
+            if (buffer.size() >= kWriteChunk) flush();
+          }
+          if (data) data->Add(row);
+          if (!row.computed && failures++ < kListedFailures) {
+            err << kProgram << ": at " << Shortest(row.frequency_hz) << " Hz: " << row.warning
+                << '\n';
+          }
+        });
     if (table) flush();
     if (file) file->Commit();
     csv_done = file != nullptr;
@@ -193,8 +217,17 @@ int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWrit
       return kFileError;
     }
     if (data) plot(*data, *o.plot);
+    if (summary.steep_steps > 0) {
+      const FileSpec& spread = summary.source_interpolated ? source : load;
+      err << kProgram << ": warning: the phase of " << PortName(spread)
+          << " turns by more than 45\u00b0 between " << summary.steep_steps
+          << (summary.steep_steps == 1 ? " pair" : " pairs")
+          << " of neighbouring points used for interpolation (the first from "
+          << Shortest(summary.steep_from_hz) << " to " << Shortest(summary.steep_to_hz)
+          << " Hz): the interpolated values there are unreliable\n";
+    }
     if (failures > 0) {
-      err << kProgram << ": " << failures << " of " << plan.rows
+      err << kProgram << ": " << failures << " of " << summary.rows
           << " frequency points could not be computed; their rows keep the frequency and the "
              "reflection coefficients, leave the results empty and give the reason in the "
              "column \"warning\"\n";
@@ -203,9 +236,9 @@ int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWrit
     return kSuccess;
   } catch (const touchstone::ReadError& e) {
     err << kProgram << ": " << e.what() << '\n';
-  } catch (const SweepError& e) {
+  } catch (const sweep::SweepError& e) {
     err << kProgram << ": " << e.what() << '\n';
-  } catch (const OutputError& e) {
+  } catch (const platform::OutputError& e) {
     err << kProgram << ": " << e.what() << '\n';
   }
   if (stdout_started) {
@@ -332,10 +365,16 @@ Sweep:
   --source FILE:PP    S_pp of port p of a Touchstone file (version 1 or 2.0,
                       .s1p to .sNp), for example amp.s2p:22 for S22; from
                       port 10 on, both indices are written (1212 for S1212)
-  --load FILE:PP      likewise for the load, for example filter.s2p:11
+  --load FILE:PP      likewise for the load, for example filter.s2p:11; FILE
+                      may be a pipe, a FIFO or /dev/stdin (each file is read
+                      once)
+  --source-ports N, --load-ports N
+                      the number of ports of version 1 data whose name does
+                      not end in .sNp (a pipe, for example)
   --csv OUT.csv       write the table to OUT.csv, "-" for standard output; the
                       table goes to standard output when neither --csv nor
-                      --plot is given
+                      --plot is given. A symbolic link is followed to its
+                      file; a FIFO or a device is written directly
   --plot OUT.svg      draw the mismatch loss, its range at any phase, and the
                       return loss against frequency; unbounded losses go to a
                       band at the top of their panel, marked ∞
@@ -352,19 +391,26 @@ Sweep:
     ML_min_dB, ML_max_dB                 mismatch loss at any phase
     warning                              why a point could not be computed
   "inf" is an unbounded loss: ML when no power reaches the load, RL for a
-  perfect match. An empty field is a figure that is not defined.
+  perfect match. An empty field is a figure that is not defined; zero is
+  written 0, whatever its sign.
 
   When the reference impedances of the two ports differ, ΓL is brought to the
-  source's reference impedance through its impedance. When the frequency grids
-  differ, the frequencies both files have are used; when they have none in
-  common, the source's frequencies inside the load's range are used, with ΓL
-  interpolated linearly in its real and imaginary parts. Both are said on
-  standard error. Frequency ranges that do not overlap are an error.
+  source's reference impedance through its impedance. Files with the same
+  frequencies are paired point by point (two frequencies are the same when
+  they differ by less than a thousandth of either grid's step there). When the
+  grids differ, the sweep covers the whole band both files cover, on the grid
+  of the file with more points in it, and the other file is interpolated
+  linearly in its real and imaginary parts. Both are said on standard error,
+  and so is a phase that turns by more than 45° between the neighbouring
+  points interpolated. Bands that do not overlap are an error.
 
-  Both files are read through once and checked before anything is written, so
-  a fault in either (with its file, line and what was expected) leaves no
-  table and no plot. OUT.csv and OUT.svg appear in full or not at all: each is
-  written beside its target and renamed over it when complete.
+  Each file is read once. A fault in either (with its file, line and what was
+  expected) leaves OUT.csv and OUT.svg as they were: each is written beside
+  its target, flushed to the disk and renamed over it when complete, and the
+  temporary file is removed when the program is interrupted. A table on
+  standard output may have been begun. An output that is one of the input
+  files, or both outputs naming one file, is refused before anything is
+  written.
 
   A point that cannot be computed (for example |ΓL| = 1 at 0°, an open circuit
   whose impedance is infinite) keeps its row: frequency and reflection
@@ -379,7 +425,7 @@ Exit status:
   2  the command line cannot be used
   3  a file cannot be read or written, or the two files do not fit together;
      no table or plot file is left incomplete, and standard error says what,
-     if anything, was written
+     if anything, was written (a table on standard output may be incomplete)
 )HELP";
 }
 

@@ -4,10 +4,6 @@
 
 namespace platform {
 
-void ClearFpFlags() noexcept {
-  std::feclearexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
-}
-
 void RaiseFpError(int raised, Quantity quantity) {
   if (raised & FE_INVALID) RaiseComputationError(ErrorKind::InvalidOperation, quantity);
   if (raised & FE_DIVBYZERO) RaiseComputationError(ErrorKind::DivisionByZero, quantity);

@@ -37,7 +37,21 @@ inline double Settle(double x) noexcept {
   return x;
 }
 
-void ClearFpFlags() noexcept;
+// Clears the flags for invalid operation, division by zero and overflow, in the SSE and the x87
+// units alike. On x86-64 the registers are only written when a flag is set: feclearexcept
+// reloads the whole x87 environment, which costs more than an evaluation's arithmetic.
+inline void ClearFpFlags() noexcept {
+  constexpr int kFlags = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
+#if defined(__x86_64__)
+  const unsigned csr = _mm_getcsr();
+  if (csr & kFlags) _mm_setcsr(csr & ~static_cast<unsigned>(kFlags));
+  unsigned short status = 0;
+  asm volatile("fnstsw %0" : "=am"(status));
+  if (status & kFlags) std::feclearexcept(kFlags);
+#else
+  std::feclearexcept(kFlags);
+#endif
+}
 
 // The set flags among FE_INVALID, FE_DIVBYZERO and FE_OVERFLOW.
 inline int RaisedFpFlags() noexcept {

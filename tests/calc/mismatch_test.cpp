@@ -8,6 +8,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "calc/warning_text.h"
 #include "platform/errors.h"
@@ -275,3 +276,94 @@ TEST(EvaluateMismatch, FlagsLeftByTheConversionAreNotMistakenForFailures) {
 }
 
 }  // namespace
+
+// The evaluation runs unchecked and falls back to the checked steps only when a flag is raised:
+// both must give the same bits and the same errors (kind, quantity, step and its values), and
+// convert the reference impedance as often. Edge values of every kind, in all combinations, and
+// random inputs over many scales.
+TEST(EvaluateMismatch, FastPathMatchesTheCheckedSteps) {
+  const double edges[] = {0.0,      -0.0,    1.0,    -1.0,  0.5,    1.0 + 0x1p-52, 1e-162, 1.6e-162,
+                          1e-200,   1e154,   1e155,  1e300, -1e300, 180.0,         -90.0,  45.0,
+                          0x1p1000, 1.7e308, 5e-324, 3.0,   -0.3,   360.0};
+  std::vector<double> values(std::begin(edges), std::end(edges));
+  std::uint64_t state = 0x9E3779B97F4A7C15u;
+  const auto next = [&state] {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return state;
+  };
+  struct Outcome {
+    bool ok = false;
+    calc::MismatchResult r;
+    std::optional<platform::Error> error;
+    int conversions = 0;
+  };
+  const auto run = [](double z0, double m1, double a1, double m2, double a2, bool checked) {
+    Outcome o;
+    auto convert = [&o, z0] {
+      ++o.conversions;
+      return z0;
+    };
+    try {
+      o.r = calc::EvaluateMismatch(convert, m1, a1, m2, a2,
+                                   checked ? calc::Checking::kEveryStep : calc::Checking::kFast);
+      o.ok = true;
+    } catch (const platform::Error& e) {
+      o.error = e;
+    }
+    return o;
+  };
+  const auto bits = [](double x) { return std::bit_cast<std::uint64_t>(x); };
+  const auto same_value = [&](const calc::ComplexValue& a, const calc::ComplexValue& b) {
+    return bits(a.Magnitude) == bits(b.Magnitude) && bits(a.Angle) == bits(b.Angle) &&
+           bits(a.Real) == bits(b.Real) && bits(a.Imag) == bits(b.Imag);
+  };
+  long long compared = 0, failures = 0;
+  const auto compare = [&](double z0, double m1, double a1, double m2, double a2) {
+    const Outcome fast = run(z0, m1, a1, m2, a2, false);
+    const Outcome checked = run(z0, m1, a1, m2, a2, true);
+    ++compared;
+    const std::string where = std::to_string(z0) + " " + std::to_string(m1) + "@" +
+                              std::to_string(a1) + " " + std::to_string(m2) + "@" +
+                              std::to_string(a2);
+    ASSERT_EQ(fast.ok, checked.ok) << where;
+    ASSERT_EQ(fast.conversions, checked.conversions) << where;
+    if (!fast.ok) {
+      ++failures;
+      ASSERT_EQ(fast.error->kind(), checked.error->kind()) << where;
+      ASSERT_EQ(fast.error->quantity(), checked.error->quantity()) << where;
+      ASSERT_EQ(fast.error->step(), checked.error->step()) << where;
+      for (int i = 0; i < 4; ++i) {
+        ASSERT_EQ(bits(fast.error->values()[i]), bits(checked.error->values()[i])) << where;
+      }
+      return;
+    }
+    ASSERT_EQ(bits(fast.r.MismatchFactor), bits(checked.r.MismatchFactor)) << where;
+    ASSERT_EQ(bits(fast.r.MismatchLossDb), bits(checked.r.MismatchLossDb)) << where;
+    ASSERT_EQ(bits(fast.r.ReturnLossDb), bits(checked.r.ReturnLossDb)) << where;
+    ASSERT_TRUE(same_value(fast.r.Impedance1, checked.r.Impedance1)) << where;
+    ASSERT_TRUE(same_value(fast.r.Impedance2, checked.r.Impedance2)) << where;
+  };
+  for (const double m1 : values) {
+    for (const double a1 : {0.0, 30.0, 180.0, -90.0, 1e300}) {
+      for (const double m2 : values) {
+        for (const double a2 : {0.0, -30.0, 180.0, 90.0}) {
+          for (const double z0 : {50.0, 0.0, -1e308}) compare(z0, m1, a1, m2, a2);
+        }
+      }
+    }
+  }
+  for (int i = 0; i < 200000; ++i) {
+    // Magnitudes and angles over many scales, often near 1 and with signs.
+    const auto random = [&](int max_exponent) {
+      const double unit = static_cast<double>(next() >> 11) * 0x1p-53;
+      const int exponent =
+          static_cast<int>(next() % static_cast<std::uint64_t>(max_exponent)) - max_exponent / 2;
+      return (next() & 1 ? -1.0 : 1.0) * std::ldexp(unit, exponent);
+    };
+    compare(random(40), random(6), random(16), random(6), random(16));
+  }
+  EXPECT_GT(failures, 100);  // the comparison covered failures, not only results
+  EXPECT_GT(compared - failures, 100000);
+}

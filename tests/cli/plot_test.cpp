@@ -52,4 +52,23 @@ TEST(Plot, UnboundedLossesGoToABandMarkedInfinity) {
   }
 }
 
+// Two points a ten-millionth of a hertz apart draw (the ticks once never advanced there), and a
+// title too long for the picture keeps both of its ends.
+TEST(Plot, DrawsATinySpanAndElidesALongTitle) {
+  cli_test::ScratchDir dir;
+  const std::string name(120, 'a');
+  const std::string source =
+      dir.Write(name + ".s1p", "# Hz S MA R 50\n1000000000 0.5 0\n1000000000.0000001 0.5 1\n");
+  const std::string load = dir.Write(
+      "load-" + name + ".s1p", "# Hz S MA R 50\n1000000000 0.2 0\n1000000000.0000001 0.2 1\n");
+  const cli_test::Outcome r = cli_test::RunCli(
+      {"--source", source + ":11", "--load", load + ":11", "--plot", dir.File("p.svg")},
+      cli::WritePlotSvg);
+  EXPECT_EQ(r.status, cli::kSuccess) << r.err;
+  const std::string svg = dir.Read("p.svg");
+  EXPECT_NE(svg.find("Mismatch of aaaa"), std::string::npos);
+  EXPECT_NE(svg.find("\u2026"), std::string::npos);         // the middle left out
+  EXPECT_NE(svg.find("aaaa.s1p S11<"), std::string::npos);  // the end kept
+}
+
 }  // namespace

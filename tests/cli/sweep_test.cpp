@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "calc/mismatch.h"
-#include "cli/csv.h"
 #include "cli/run.h"
 #include "cli_test_support.h"
+#include "platform/number_format.h"
 
 namespace {
 
@@ -38,6 +41,7 @@ std::string Field(const std::string& line, std::size_t i) {
 
 enum Column {
   kFrequency = 0,
+  kSourceMagnitude = 1,
   kLoadMagnitude = 3,
   kLoadAngle = 4,
   kM = 5,
@@ -70,39 +74,131 @@ TEST_F(Sweep, SameGridGivesTheCalculationAtEveryFrequency) {
   EXPECT_EQ(lines[1].rfind("1e+09,0.5,30,0.3,-45,", 0), 0u);
   const calc::MismatchResult expected =
       calc::EvaluateMismatch([] { return 50.0; }, 0.5, 30, 0.3, -45);
-  EXPECT_EQ(Field(lines[1], kM), cli::Shortest(expected.MismatchFactor));
-  EXPECT_EQ(Field(lines[1], kML), cli::Shortest(expected.MismatchLossDb));
-  EXPECT_EQ(Field(lines[1], 11), cli::Shortest(expected.Impedance2.Imag));
+  EXPECT_EQ(Field(lines[1], kM), platform::Shortest(expected.MismatchFactor));
+  EXPECT_EQ(Field(lines[1], kML), platform::Shortest(expected.MismatchLossDb));
+  EXPECT_EQ(Field(lines[1], 11), platform::Shortest(expected.Impedance2.Imag));
   EXPECT_NE(Field(lines[1], kMLmin), "");
 }
 
-TEST_F(Sweep, DifferentGridsUseTheCommonPoints) {
-  const cli_test::Outcome r = Sweep2("# GHz S MA R 50\n1 0.3 -45\n1.5 0.2 0\n3 0.1 45\n4 0 0\n");
-  EXPECT_EQ(r.status, cli::kSuccess);
-  const std::vector<std::string> lines = Lines(r.out);
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(Field(lines[1], kFrequency), "1e+09");
-  EXPECT_EQ(Field(lines[2], kFrequency), "3e+09");
-  EXPECT_NE(r.err.find("grids differ"), std::string::npos) << r.err;
+// Two frequency grids: the rows that come out, their frequencies and the reflection
+// coefficients used (NaN: not checked), and what standard error says.
+struct Grids {
+  const char* what;
+  const char* source;  // the text of a .s1p
+  const char* load;
+  int status;
+  std::vector<std::string> frequencies;  // of the rows
+  std::vector<double> source_magnitudes, load_magnitudes;
+  const char* err;  // a part of standard error; "" for none at all
+};
+
+constexpr double kAny = NAN;
+
+const Grids kGrids[] = {
+    {"the same grid in other units is paired point by point",
+     "# GHz S MA R 50\n1 0.5 30\n2 0.4 20\n3 0.3 10\n",
+     "# MHz S MA R 50\n1000 0.3 -45\n2000 0.2 0\n3000 0.1 45\n",
+     cli::kSuccess,
+     {"1e+09", "2e+09", "3e+09"},
+     {0.5, 0.4, 0.3},
+     {0.3, 0.2, 0.1},
+     ""},
+    {"half-hertz steps at 1 GHz: each point keeps its own partner",
+     "# Hz S MA R 50\n1000000000 0.5 0\n1000000000.5 0.5 0\n1000000001 0.5 0\n",
+     "# GHz S MA R 50\n1 0.1 0\n1.0000000005 0.2 0\n1.000000001 0.3 0\n",
+     cli::kSuccess,
+     {"1e+09", "1000000000.5", "1000000001"},
+     {},
+     {0.1, 0.2, 0.3},
+     ""},
+    {"6.25 Hz steps at 10 GHz, written with rounding in the last digit",
+     "# Hz S MA R 50\n10000000000 0.5 0\n10000000006.25 0.5 0\n10000000012.5 0.5 0\n",
+     "# Hz S MA R 50\n10000000000.000002 0.1 0\n10000000006.249998 0.2 0\n"
+     "10000000012.5 0.3 0\n",
+     cli::kSuccess,
+     {"1e+10", "10000000006.25", "10000000012.5"},
+     {},
+     {0.1, 0.2, 0.3},
+     ""},
+    {"overlapping bands: the whole overlap, on the denser grid, the other interpolated",
+     "# GHz S RI R 50\n1 0.1 0\n2 0.2 0\n3 0.3 0\n4 0.4 0\n",
+     "# GHz S RI R 50\n2.5 0.1 0\n3 0.2 0\n3.5 0.3 0\n4 0.4 0\n5 0.5 0\n",
+     cli::kSuccess,
+     {"2.5e+09", "3e+09", "3.5e+09", "4e+09"},
+     {0.25, 0.3, 0.35, 0.4},
+     {0.1, 0.2, 0.3, 0.4},
+     "at the 4 frequencies of"},
+    {"a load band inside the source's, with no source point in it",
+     "# GHz S RI R 50\n1 0.1 0\n5 0.5 0\n",
+     "# GHz S RI R 50\n2 0.3 0\n3 0.2 0\n4 0.1 0\n",
+     cli::kSuccess,
+     {"2e+09", "3e+09", "4e+09"},
+     {0.2, 0.3, 0.4},
+     {0.3, 0.2, 0.1},
+     "\u0393S interpolated"},
+    {"the same grid after a first point of its own",
+     "# GHz S MA R 50\n0.5 0.9 0\n1 0.5 0\n2 0.4 0\n",
+     "# GHz S MA R 50\n1 0.3 0\n2 0.2 0\n",
+     cli::kSuccess,
+     {"1e+09", "2e+09"},
+     {0.5, 0.4},
+     {0.3, 0.2},
+     "grids differ"},
+    {"bands that do not overlap",
+     "# GHz S MA R 50\n1 0.5 0\n3 0.5 0\n",
+     "# GHz S MA R 50\n5 0.3 -45\n6 0.2 0\n",
+     cli::kFileError,
+     {},
+     {},
+     {},
+     "do not overlap"},
+    {"a phase that turns by more than 45 degrees between the points interpolated",
+     "# GHz S MA R 50\n1 0.5 0\n2 0.5 0\n3 0.5 0\n",
+     "# GHz S MA R 50\n0.5 0.3 0\n3.5 0.3 90\n",
+     cli::kSuccess,
+     {"1e+09", "2e+09", "3e+09"},
+     {0.5, 0.5, 0.5},
+     {kAny, kAny, kAny},
+     "unreliable"},
+};
+
+void PrintTo(const Grids& c, std::ostream* out) {
+  *out << c.what;
 }
 
-TEST_F(Sweep, NoCommonPointInterpolatesTheLoad) {
-  const cli_test::Outcome r = Sweep2("# GHz S RI R 50\n0.5 0.1 0\n1.5 0.3 0.2\n2.5 0.1 -0.2\n");
-  EXPECT_EQ(r.status, cli::kSuccess);
-  EXPECT_NE(r.err.find("interpolated"), std::string::npos) << r.err;
-  const std::vector<std::string> lines = Lines(r.out);
-  ASSERT_EQ(lines.size(), 3u);  // 1 and 2 GHz; 3 GHz lies outside the load's range
-  EXPECT_DOUBLE_EQ(std::stod(Field(lines[1], kLoadMagnitude)), std::hypot(0.2, 0.1));
-  EXPECT_NEAR(std::stod(Field(lines[2], kLoadAngle)), 0.0, 1e-13);  // (0.2, 0) at 2 GHz
+class GridCases : public testing::TestWithParam<Grids> {};
+
+TEST_P(GridCases, PairOrInterpolateOverTheWholeOverlap) {
+  const Grids& c = GetParam();
+  ScratchDir dir;
+  const std::string out = dir.File("out.csv");
+  const cli_test::Outcome r = RunCli({"--source", dir.Write("s.s1p", c.source) + ":11", "--load",
+                                      dir.Write("l.s1p", c.load) + ":11", "--csv", out});
+  EXPECT_EQ(r.status, c.status) << r.err;
+  if (*c.err == '\0') {
+    EXPECT_EQ(r.err, "");
+  } else {
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+  }
+  if (c.status == cli::kFileError) {
+    EXPECT_EQ(dir.Names().size(), 2u);  // the two inputs only
+    return;
+  }
+  const std::vector<std::string> lines = Lines(dir.Read("out.csv"));
+  ASSERT_EQ(lines.size(), c.frequencies.size() + 1);
+  for (std::size_t i = 0; i < c.frequencies.size(); ++i) {
+    const std::string& row = lines[i + 1];
+    EXPECT_EQ(Field(row, kFrequency), c.frequencies[i]) << row;
+    if (i < c.source_magnitudes.size()) {
+      EXPECT_NEAR(std::stod(Field(row, kSourceMagnitude)), c.source_magnitudes[i], 1e-15) << row;
+    }
+    if (i < c.load_magnitudes.size() && !std::isnan(c.load_magnitudes[i])) {
+      EXPECT_NEAR(std::stod(Field(row, kLoadMagnitude)), c.load_magnitudes[i], 1e-15) << row;
+    }
+  }
 }
 
-TEST_F(Sweep, NoOverlapIsAnErrorAndWritesNothing) {
-  const cli_test::Outcome r =
-      Sweep2("# GHz S MA R 50\n5 0.3 -45\n6 0.2 0\n", {"--csv", dir_.File("out.csv")});
-  EXPECT_EQ(r.status, cli::kFileError);
-  EXPECT_NE(r.err.find("do not overlap"), std::string::npos) << r.err;
-  EXPECT_EQ(dir_.Names().size(), 2u);  // the two inputs only
-}
+INSTANTIATE_TEST_SUITE_P(Sweep, GridCases, testing::ValuesIn(kGrids));
 
 TEST_F(Sweep, DifferentReferencesBringTheLoadToTheSourcesReference) {
   const cli_test::Outcome r = Sweep2("# GHz S MA R 75\n1 0.2 0\n2 0.2 0\n3 0.2 0\n");
@@ -139,10 +235,10 @@ TEST_F(Sweep, UnboundedLossesAreInf) {
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(Field(lines[1], kM), "0");
   EXPECT_EQ(Field(lines[1], kML), "inf");
-  EXPECT_EQ(Field(lines[1], kML + 1), "-0");
+  EXPECT_EQ(Field(lines[1], kML + 1), "0");
   EXPECT_EQ(Field(lines[1], kMLmin), "inf");
   EXPECT_EQ(Field(lines[2], kM), "1");
-  EXPECT_EQ(Field(lines[2], kML), "-0");
+  EXPECT_EQ(Field(lines[2], kML), "0");
   EXPECT_EQ(Field(lines[2], kML + 1), "inf");
 }
 
@@ -161,6 +257,31 @@ TEST_F(Sweep, BadInputNeverLeavesAPartialTable) {
   EXPECT_EQ(missing.status, cli::kFileError);
   EXPECT_NE(missing.err.find(dir_.File("none.s2p")), std::string::npos);
   EXPECT_EQ(missing.out, "");
+}
+
+// A zero of either sign is written "0": "-0" reads as a value of its own to some programs.
+TEST_F(Sweep, TheTableWritesNoNegativeZero) {
+  const cli_test::Outcome r = Sweep2("# GHz S MA R 50\n1 0 -0\n2 -0 -0\n3 0 0\n");
+  EXPECT_EQ(r.status, cli::kSuccess) << r.err;
+  for (const std::string& line : Lines(r.out)) {
+    for (const std::string& field : Split(line, ',')) EXPECT_NE(field, "-0") << line;
+  }
+}
+
+// A FIFO can be read only once: the sweep still pairs its points, also on another grid than the
+// load's (which keeps the rest of both files aside until both are read).
+TEST_F(Sweep, ReadsAFifoOnce) {
+  const std::string fifo = dir_.File("pipe.s1p");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::thread writer([&] { std::ofstream(fifo, std::ios::binary) << kSource; });
+  const cli_test::Outcome r = RunCli(
+      {"--source", fifo + ":11", "--load",
+       dir_.Write("l.s1p", "# GHz S RI R 50\n0.5 0.1 0\n1 0.2 0\n2.5 0.3 0\n3 0.4 0\n") + ":11"});
+  writer.join();
+  EXPECT_EQ(r.status, cli::kSuccess) << r.err;
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 4u);  // 1, 2 and 3 GHz
+  EXPECT_DOUBLE_EQ(std::stod(Field(lines[2], kLoadMagnitude)), 0.2 + (0.3 - 0.2) * (1 / 1.5));
 }
 
 }  // namespace

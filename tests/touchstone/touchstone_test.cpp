@@ -1,4 +1,4 @@
-#include "cli/touchstone.h"
+#include "touchstone/touchstone.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -17,8 +17,8 @@ using touchstone::ReadError;
 using touchstone::ReflectionReader;
 using touchstone::Sample;
 
-// A frequency point as the file writes S_pp: re and im for RI, magnitude (10^(dB/20) for DB)
-// and angle for MA and DB.
+// A frequency point as the file writes S_pp: re and im for RI, magnitude (in dB for DB) and angle
+// for MA and DB.
 struct Point {
   double hz, a, b;
 };
@@ -69,9 +69,9 @@ const Good kGood[] = {
      "\xEF\xBB\xBF" "1 0.5 30\n1.00001E+0 +0.25 -45E0\n",
      1, 1, 50, false, {{1e9, 0.5, 30}, {1000010000, 0.25, -45}}},
     {"v1 2-port DB, kHz, S22, noise data after", "c.s2p", kTwoPortDb,
-     2, 2, 50, false, {{1e3, 0.501187233627272, 4}, {2e3, 0.01, 8}}},
+     2, 2, 50, false, {{1e3, -6, 4}, {2e3, -40, 8}}},
     {"v1 2-port DB, S11", "c.s2p", kTwoPortDb,
-     1, 2, 50, false, {{1e3, 0.316227766016838, 1}, {2e3, 0.281838293126445, 5}}},
+     1, 2, 50, false, {{1e3, -10, 1}, {2e3, -11, 5}}},
     {"v1 3-port MA, MHz: one row of the matrix per line", "d.s3p",
      "# MHz S MA R 50\n"
      "1 .11 1 .12 2 .13 3\n .21 4 .22 5 .23 6\n .31 7 .32 8 .33 9\n"
@@ -97,9 +97,14 @@ const Good kGood[] = {
      "[Version] 2.0\n# Hz S DB R 50\n[Number of Ports] 3\n[Number of Frequencies] 2\n"
      "[Matrix Format] Lower\n[Network Data]\n"
      "10 -1 1 -2 2 -20 22\n-3 3 -4 4 -5 5 20 -1 1 -2 2 -40 44\n-3 3 -4 4\n-5 5\n[End]\n",
-     2, 3, 50, false, {{10, 0.1, 22}, {20, 0.01, 44}}},
+     2, 3, 50, false, {{10, -20, 22}, {20, -40, 44}}},
     {"v2 3-port upper MA, S22, noise data after", "i.ts", kUpper, 2, 3, 60, false, {{5e6, .22, 4}}},
     {"v2 3-port upper MA, S33", "i.ts", kUpper, 3, 3, 70, false, {{5e6, .33, 6}}},
+    {"v1 CR line ends; too small for a double: zero of its sign", "j.s1p",
+     "# MHz S RI R 50\r1 1e-400 -1e-400\r\r2 -0.5e-99999 0\r",
+     1, 1, 50, true, {{1e6, 0, -0.0}, {2e6, -0.0, 0}}},
+    {"v1 exponent at the end of its range, unit added", "k.s1p",
+     "# MHz S MA R 50\n0e9223372036854775807 0.5 0\n", 1, 1, 50, false, {{0, 0.5, 0}}},
 };
 // clang-format on
 
@@ -120,21 +125,16 @@ TEST_P(GoodFiles, GiveSppOfEachPoint) {
   std::filesystem::remove_all(dir);  // the open file stays readable
   EXPECT_EQ(reader.port_count(), c.ports);
   EXPECT_EQ(reader.reference_ohms(), c.ohms);
+  EXPECT_EQ(reader.format() == touchstone::Format::kRealImaginary, c.ri);
   Sample s;
   for (const Point& p : c.points) {
     ASSERT_TRUE(reader.Next(s));
     EXPECT_EQ(s.frequency_hz, p.hz);
-    // The pair as written, and the other one derived from it.
-    const double a = c.ri ? s.re : s.magnitude, b = c.ri ? s.im : s.angle_deg;
-    EXPECT_NEAR(a, p.a, 1e-14);
-    EXPECT_EQ(b, p.b);
-    const double radians = s.angle_deg * std::acos(-1.0) / 180;
-    EXPECT_NEAR(s.re, s.magnitude * std::cos(radians), 1e-13);
-    EXPECT_NEAR(s.im, s.magnitude * std::sin(radians), 1e-13);
-    if (c.ri) {
-      EXPECT_GT(s.angle_deg, -180);
-      EXPECT_LE(s.angle_deg, 180);
-    }
+    // The pair as written, to the bit.
+    EXPECT_EQ(s.a, p.a);
+    EXPECT_EQ(s.b, p.b);
+    EXPECT_EQ(std::signbit(s.a), std::signbit(p.a));
+    EXPECT_EQ(std::signbit(s.b), std::signbit(p.b));
   }
   EXPECT_FALSE(reader.Next(s));
   EXPECT_FALSE(reader.Next(s));
@@ -172,7 +172,10 @@ const Bad kBad[] = {
     {"decibels too large", "a.s1p", "# DB\n1 1e6 0\n", 1, 2, "out of range"},
     {"negative frequency", "a.s1p", "-1 0.5 0\n", 1, 1, "negative frequency"},
     {"decreasing frequencies", "a.s1p", "2 .5 0\n! x\n1 .5 0\n", 1, 3, "decreasing frequencies"},
-    {"repeated frequency", "a.s1p", "2 .5 0\n2 .5 0\n", 1, 2, "repeated frequency"},
+    {"repeated frequency", "a.s1p", "2 .5 0\n2 .5 0\n", 1, 2, "repeated frequency 2 GHz"},
+    {"frequencies quoted with their unit", "a.s1p", "# MHz\n300 .5 0\n200 .5 0\n", 1, 3,
+     "200 MHz after 300 MHz"},
+    {"UTF-16", "a.s1p", "\xFF\xFE!", 1, 1, "UTF-16"},
     {"2-port decreasing, not noise", "a.s2p", "2 1 0 1 0 1 0 1 0\n1 1 0 1 0 1 0 1 0\n", 1, 2,
      "decreasing"},
     {"2-port noise-like line going up", "a.s2p", "2 1 0 1 0 1 0 1 0\n3 1 0 1 0\n", 1, 2,
@@ -272,16 +275,24 @@ INSTANTIATE_TEST_SUITE_P(Touchstone, BadFiles, testing::ValuesIn(kBad));
 // Lines that cross the reading blocks, and one longer than a block, are read whole; a line too
 // long to hold is an error, not an unbounded allocation.
 TEST(Touchstone, LongStreamsAndLongLines) {
-  std::string text = "# Hz S RI\n!" + std::string(200000, 'x') + "\n";
-  for (int i = 1; i <= 20000; ++i) text += std::to_string(i) + " 0.25 -0.5\n";
-  std::istringstream in(text);
-  ReflectionReader reader(in, "long.s1p", 1);
   Sample s;
-  int points = 0;
-  while (reader.Next(s)) ++points;
-  EXPECT_EQ(points, 20000);
-  EXPECT_EQ(s.frequency_hz, 20000);
-  EXPECT_EQ(s.im, -0.5);
+  for (const std::string end : {"\n", "\r\n", "\r"}) {
+    std::string text = "# Hz S RI" + end + "!" + std::string(200000, 'x') + end;
+    for (int i = 1; i <= 20000; ++i) text += std::to_string(i) + " 0.25 -0.5" + end;
+    text += "1 x" + end;  // an error, to check the count of lines across the blocks
+    std::istringstream in(text);
+    ReflectionReader reader(in, "long.s1p", 1);
+    int points = 0;
+    try {
+      while (reader.Next(s)) ++points;
+      ADD_FAILURE() << "no error";
+    } catch (const ReadError& e) {
+      EXPECT_EQ(e.line(), 20003);
+    }
+    EXPECT_EQ(points, 20000);
+    EXPECT_EQ(s.frequency_hz, 20000);
+    EXPECT_EQ(s.b, -0.5);
+  }
 
   std::istringstream endless("1 0.5 0\n!" + std::string(3 << 20, 'x'));
   try {

@@ -1,4 +1,4 @@
-#include "cli/touchstone.h"
+#include "touchstone/touchstone.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,9 +11,6 @@
 #include <string_view>
 #include <system_error>
 #include <vector>
-
-#include "calc/complex_value.h"
-#include "platform/number_format.h"
 
 namespace touchstone {
 
@@ -75,6 +72,45 @@ std::string Quote(std::string_view text) {
 
 enum class Parsed { kNumber, kNotANumber, kOutOfRange };
 
+// Decimal exponents beyond which a number is out of any double's range: clamping an exponent
+// there keeps the sums below from overflowing and changes no outcome.
+constexpr std::int64_t kExponentLimit = 100000;
+
+// The decimal exponent of the first significant digit of a plain decimal number ("0.05e3" gives
+// 1); `text` has been read as a number already and is not zero.
+std::int64_t LeadingExponent(std::string_view text) {
+  std::size_t i = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  std::int64_t integer_digits = 0, fraction_zeros = 0;
+  bool significant = false;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    significant = significant || text[i] != '0';
+    if (significant) ++integer_digits;
+  }
+  if (i < text.size() && text[i] == '.') {
+    for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+      if (integer_digits == 0 && !significant) {
+        if (text[i] == '0') {
+          ++fraction_zeros;
+        } else {
+          significant = true;
+        }
+      }
+    }
+  }
+  std::int64_t exponent = 0;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+      exponent = std::min(exponent * 10 + (text[i] - '0'), kExponentLimit);
+    }
+    if (negative) exponent = -exponent;
+  }
+  return exponent + (integer_digits > 0 ? integer_digits - 1 : -(fraction_zeros + 1));
+}
+
 // A plain decimal number in the C locale: optional sign, digits with an optional point, optional
 // exponent. Not inf, nan or hexadecimal.
 Parsed ParseNumber(std::string_view text, double& value) {
@@ -89,9 +125,60 @@ Parsed ParseNumber(std::string_view text, double& value) {
     return Parsed::kNotANumber;
   }
   const auto [stop, error] = std::from_chars(p, end, value);
+  if (error == std::errc::result_out_of_range && stop == end) {
+    // Too small for a double reads as zero of its sign, as the boxes of the window read it.
+    if (LeadingExponent(text) < 0) {
+      value = digits != p ? -0.0 : 0.0;
+      return Parsed::kNumber;
+    }
+    return Parsed::kOutOfRange;
+  }
   if (error == std::errc::result_out_of_range) return Parsed::kOutOfRange;
   if (error != std::errc{} || stop != end) return Parsed::kNotANumber;
   return Parsed::kNumber;
+}
+
+// Whether `text` is certainly a number that ParseNumber reads (a plain decimal within the range
+// of a double), found without reading its value; false when unsure.
+bool PlainNumberInRange(std::string_view text) {
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  if (i < n && text[i] == '+') ++i;
+  if (i < n && text[i] == '-') {
+    if (i > 0) return false;  // "+-"
+    ++i;
+  }
+  const auto digit = [&](std::size_t k) { return k < n && text[k] >= '0' && text[k] <= '9'; };
+  std::size_t digits = 0, integer_digits = 0;
+  bool leading = true;  // no significant digit yet
+  std::int64_t fraction_zeros = 0;
+  for (; digit(i); ++i, ++digits) {
+    if (text[i] != '0') leading = false;
+    if (!leading) ++integer_digits;
+  }
+  if (i < n && text[i] == '.') {
+    for (++i; digit(i); ++i, ++digits) {
+      if (leading && text[i] == '0') ++fraction_zeros;
+      if (text[i] != '0') leading = false;
+    }
+  }
+  if (digits == 0) return false;
+  std::int64_t exponent = 0;
+  if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    const bool negative = i < n && text[i] == '-';
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+    if (!digit(i)) return false;
+    for (; digit(i); ++i) {
+      exponent = std::min(exponent * 10 + (text[i] - '0'), kExponentLimit);
+    }
+    if (negative) exponent = -exponent;
+  }
+  if (i != n) return false;
+  if (leading) return true;  // zero
+  const std::int64_t lead =
+      exponent + (integer_digits > 0 ? integer_digits - 1 : -(fraction_zeros + 1));
+  return lead < 300;  // far from overflowing; a number too small reads as zero
 }
 
 // A frequency written in the file's unit, in hertz: the unit's power of ten is added to the
@@ -102,7 +189,7 @@ double FrequencyInHz(std::string_view field, double value, int unit_exponent) {
   if (unit_exponent == 0) return value;
   const std::size_t e = field.find_first_of("eE");
   const std::string_view mantissa = field.substr(0, e);
-  long exponent = 0;
+  std::int64_t exponent = 0;
   if (e != std::string_view::npos) {
     std::string_view digits = field.substr(e + 1);
     if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
@@ -111,6 +198,7 @@ double FrequencyInHz(std::string_view field, double value, int unit_exponent) {
     if (error != std::errc{} || stop != digits.data() + digits.size()) {
       return value * std::pow(10.0, unit_exponent);
     }
+    exponent = std::clamp(exponent, -kExponentLimit, kExponentLimit);
   }
   std::string text(mantissa.substr(!mantissa.empty() && mantissa.front() == '+' ? 1 : 0));
   text += 'e';
@@ -131,12 +219,23 @@ std::optional<long> ParseCount(std::string_view text) {
   return value;
 }
 
-// Angle of re + j im in degrees, in (-180, 180]. Degrees and radians are converted with the
-// program's pi, so that the calculator turns this angle back into the same direction.
-double DegreesOf(double re, double im) {
-  const double degrees = std::atan2(im, re) * 180.0 / calc::kPi;
-  // Beyond +-180 only by rounding: the negative real axis.
-  return degrees > 180.0 || degrees <= -180.0 ? 180.0 : degrees;
+// The shortest text that reads back to the same double, for messages.
+std::string Shortest(double value) {
+  char text[32];
+  const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+  return error == std::errc{} ? std::string(text, end) : std::string("?");
+}
+
+// Whether the complex number that a pair of the file stands for is finite in either form: its
+// magnitude, and its real and imaginary parts.
+bool Computable(double a, double b, Format format) {
+  if (format == Format::kRealImaginary) return std::isfinite(std::hypot(a, b));
+  constexpr double kPi = 3.14159265358979;
+  const double magnitude = format == Format::kMagnitudeAngle ? a : std::pow(10.0, a / 20.0);
+  const double radians = b * kPi / 180.0;
+  return std::isfinite(magnitude) && std::isfinite(radians) &&
+         std::isfinite(magnitude * std::cos(radians)) &&
+         std::isfinite(magnitude * std::sin(radians));
 }
 
 constexpr long kMaxPorts = 100000;
@@ -191,7 +290,12 @@ ReadError::ReadError(std::string file, long line, const std::string& message)
 
 class ReflectionReader::Impl {
  public:
-  Impl(const std::string& path, int port) : name_(path), port_(port), buffer_(kBlock) {
+  Impl(const std::string& path, int port, int ports, std::string hint)
+      : name_(path),
+        port_(port),
+        given_ports_(ports),
+        ports_hint_(std::move(hint)),
+        buffer_(kBlock) {
     file_ = std::make_unique<std::ifstream>();
     errno = 0;
     file_->open(path, std::ios::binary);
@@ -201,8 +305,13 @@ class ReflectionReader::Impl {
     in_ = file_.get();
     ReadHeader();
   }
-  Impl(std::istream& in, std::string name, int port)
-      : name_(std::move(name)), port_(port), in_(&in), buffer_(kBlock) {
+  Impl(std::istream& in, std::string name, int port, int ports, std::string hint)
+      : name_(std::move(name)),
+        port_(port),
+        given_ports_(ports),
+        ports_hint_(std::move(hint)),
+        in_(&in),
+        buffer_(kBlock) {
     ReadHeader();
   }
 
@@ -211,6 +320,7 @@ class ReflectionReader::Impl {
     return port_reference_ ? *port_reference_ : option_reference_;
   }
   const std::string& name() const noexcept { return name_; }
+  Format format() const noexcept { return format_; }
 
   bool Next(Sample& sample) {
     if (error_) throw *error_;
@@ -219,7 +329,6 @@ class ReflectionReader::Impl {
   }
 
  private:
-  enum class Format { kRealImaginary, kMagnitudeAngle, kDecibelAngle };
   enum class Matrix { kFull, kLower, kUpper };
 
   [[noreturn]] void Fail(long line, const std::string& message) {
@@ -229,15 +338,26 @@ class ReflectionReader::Impl {
   [[noreturn]] void Fail(const std::string& message) { Fail(line_number_, message); }
 
   // The next line without its line end, valid until the next call; nothing at the end.
+  // A line ends in LF, CR LF or CR alone (as old exports end their lines).
   std::optional<std::string_view> ReadLine() {
     for (;;) {
       const char* start = buffer_.data() + begin_;
       const std::size_t size = end_ - begin_;
-      if (const void* newline = std::memchr(start, '\n', size)) {
-        const std::size_t length = static_cast<const char*>(newline) - start;
-        begin_ += length + 1;
+      const void* newline = std::memchr(start, '\n', size);
+      const std::size_t scanned = newline ? static_cast<const char*>(newline) - start : size;
+      if (const void* cr = std::memchr(start, '\r', scanned)) {
+        const std::size_t length = static_cast<const char*>(cr) - start;
+        // A CR at the end of what was read may be the first half of CR LF.
+        if (length + 1 < size || at_end_) {
+          begin_ += length + 1;
+          if (length + 1 < size && start[length + 1] == '\n') ++begin_;
+          ++line_number_;
+          return std::string_view(start, length);
+        }
+      } else if (newline) {
+        begin_ += scanned + 1;
         ++line_number_;
-        return std::string_view(start, length);
+        return std::string_view(start, scanned);
       }
       if (at_end_) {
         if (size == 0) return std::nullopt;
@@ -282,10 +402,23 @@ class ReflectionReader::Impl {
     Fail("non-numeric field " + Quote(field) + ": expected a number");
   }
 
+  // Checks a number that is not needed as Number() would, without reading its value.
+  void Check(std::string_view field) {
+    if (!PlainNumberInRange(field)) Number(field);
+  }
+
   void ReadHeader() {
     while (auto line = ReadLine()) {
       // A byte-order mark, as some Windows programs write, is not part of the first line.
       if (line_number_ == 1 && line->substr(0, 3) == "\xEF\xBB\xBF") line->remove_prefix(3);
+      // UTF-16: its byte-order mark, or an ASCII character with a zero byte before or after it.
+      const auto ascii = [](char c) { return c >= ' ' && c <= '~'; };
+      if (line_number_ == 1 && line->size() >= 2 &&
+          (line->substr(0, 2) == "\xFF\xFE" || line->substr(0, 2) == "\xFE\xFF" ||
+           ((*line)[0] == '\0' && ascii((*line)[1])) ||
+           (ascii((*line)[0]) && (*line)[1] == '\0'))) {
+        Fail("the file is UTF-16 text: expected ASCII or UTF-8; save it again in one of these");
+      }
       const std::string_view text = Significant(*line);
       if (text.empty()) continue;
       if (version_ == 0) {
@@ -338,6 +471,7 @@ class ReflectionReader::Impl {
         const char prefix = Lower(field.front());
         unit_exponent_ = prefix == 'g' ? 9 : prefix == 'm' ? 6 : prefix == 'k' ? 3 : 0;
         unit_hz_ = std::pow(10.0, unit_exponent_);
+        unit_name_ = prefix == 'g' ? "GHz" : prefix == 'm' ? "MHz" : prefix == 'k' ? "kHz" : "Hz";
       } else if (EqualsNoCase(field, "s")) {
         once(parameter, "parameter types");
       } else if (EqualsNoCase(field, "y") || EqualsNoCase(field, "z") || EqualsNoCase(field, "h") ||
@@ -464,8 +598,9 @@ class ReflectionReader::Impl {
     }
   }
 
-  // The number of ports of a version 1 file, from the extension .sNp of its name.
+  // The number of ports of a version 1 file: as given, or from the extension .sNp of its name.
   long PortsFromName() {
+    if (given_ports_ > 0) return given_ports_;
     const std::size_t slash = name_.find_last_of("/\\");
     const std::size_t dot = name_.rfind('.');
     if (dot != std::string::npos && (slash == std::string::npos || dot > slash) &&
@@ -475,8 +610,10 @@ class ReflectionReader::Impl {
         return *n;
       }
     }
-    Fail(0,
-         "a version 1 file needs a name ending in .sNp (.s1p, .s2p, ...) for its number of ports");
+    std::string message =
+        "version 1 data needs its number of ports: from a name ending in .sNp (.s1p, .s2p, ...)";
+    if (!ports_hint_.empty()) message += ", " + ports_hint_;
+    Fail(0, message);
   }
 
   void SetPortCount(long ports, long line) {
@@ -543,13 +680,16 @@ class ReflectionReader::Impl {
   }
 
   void CheckFrequency(double frequency, std::string_view field, long line) {
-    if (frequency < 0) Fail(line, "negative frequency " + Quote(field));
-    if (!std::isfinite(frequency * unit_hz_)) Fail(line, "frequency out of range: " + Quote(field));
+    const std::string unit = std::string(" ") + unit_name_;
+    if (frequency < 0) Fail(line, "negative frequency " + Quote(field) + unit);
+    if (!std::isfinite(frequency * unit_hz_)) {
+      Fail(line, "frequency out of range: " + Quote(field) + unit);
+    }
     if (frequencies_read_ > 0 && frequency <= last_frequency_) {
       std::string message = frequency == last_frequency_
-                                ? "repeated frequency " + platform::Shortest(frequency)
-                                : "decreasing frequencies: " + platform::Shortest(frequency) +
-                                      " after " + platform::Shortest(last_frequency_);
+                                ? "repeated frequency " + Shortest(frequency) + unit
+                                : "decreasing frequencies: " + Shortest(frequency) + unit +
+                                      " after " + Shortest(last_frequency_) + unit;
       message += "; frequencies must increase";
       if (version_ == 2) message += " (or the point before has a number too many or too few)";
       Fail(line, message);
@@ -585,7 +725,15 @@ class ReflectionReader::Impl {
       double values[9];
       int count = 0;
       for (std::string_view field; !(field = NextField(text)).empty(); ++count) {
-        if (count < expected) values[count] = Number(field);
+        if (count < expected) {
+          // Only the frequency and S_pp are needed; the other numbers are only checked.
+          const std::int64_t at = position + count;
+          if ((j == 0 && count == 0) || at == target_ || at == target_ + 1) {
+            values[count] = Number(field);
+          } else {
+            Check(field);
+          }
+        }
         if (j == 0 && count == 0) frequency_field = field;
       }
       if (j == 0 && ports_ == 2 && count == 5 && frequencies_read_ > 0 &&
@@ -638,6 +786,11 @@ class ReflectionReader::Impl {
         done_ = true;
         return false;
       }
+      if (position != 0 && position != target_ && position != target_ + 1) {
+        Check(field);  // not needed, only checked
+        ++position;
+        continue;
+      }
       const double value = Number(field);
       if (position == 0) {
         if (frequencies_read_ == frequencies_expected_) {
@@ -660,20 +813,9 @@ class ReflectionReader::Impl {
 
   void Fill(Sample& sample, double frequency_hz, double a, double b, long line) {
     sample.frequency_hz = frequency_hz;
-    if (format_ == Format::kRealImaginary) {
-      sample.re = a;
-      sample.im = b;
-      sample.magnitude = std::hypot(a, b);
-      sample.angle_deg = DegreesOf(a, b);
-    } else {
-      sample.magnitude = format_ == Format::kMagnitudeAngle ? a : std::pow(10.0, a / 20.0);
-      sample.angle_deg = b;
-      const double radians = b * calc::kPi / 180.0;
-      sample.re = sample.magnitude * std::cos(radians);
-      sample.im = sample.magnitude * std::sin(radians);
-    }
-    if (!std::isfinite(sample.re) || !std::isfinite(sample.im) ||
-        !std::isfinite(sample.magnitude) || !std::isfinite(sample.angle_deg)) {
+    sample.a = a;
+    sample.b = b;
+    if (!Computable(a, b, format_)) {
       const std::string p = std::to_string(port_);
       Fail(line, "S" + p + (port_ < 10 ? "" : ",") + p +
                      " out of range: its magnitude or angle is too large to compute with");
@@ -682,6 +824,8 @@ class ReflectionReader::Impl {
 
   std::string name_;
   int port_;
+  int given_ports_;
+  std::string ports_hint_;
   std::unique_ptr<std::ifstream> file_;
   std::istream* in_ = nullptr;
 
@@ -696,6 +840,7 @@ class ReflectionReader::Impl {
   int ports_ = 0;
   double unit_hz_ = 1e9;
   int unit_exponent_ = 9;
+  const char* unit_name_ = "GHz";
   Format format_ = Format::kMagnitudeAngle;
   double option_reference_ = 50.0;
   std::optional<double> port_reference_;  // from the [Reference] list
@@ -725,10 +870,12 @@ class ReflectionReader::Impl {
   std::optional<ReadError> error_;
 };
 
-ReflectionReader::ReflectionReader(const std::string& path, int port)
-    : impl_(std::make_unique<Impl>(path, port)) {}
-ReflectionReader::ReflectionReader(std::istream& in, std::string name, int port)
-    : impl_(std::make_unique<Impl>(in, std::move(name), port)) {}
+ReflectionReader::ReflectionReader(const std::string& path, int port, int ports,
+                                   const std::string& ports_hint)
+    : impl_(std::make_unique<Impl>(path, port, ports, ports_hint)) {}
+ReflectionReader::ReflectionReader(std::istream& in, std::string name, int port, int ports,
+                                   const std::string& ports_hint)
+    : impl_(std::make_unique<Impl>(in, std::move(name), port, ports, ports_hint)) {}
 ReflectionReader::ReflectionReader(ReflectionReader&&) noexcept = default;
 ReflectionReader& ReflectionReader::operator=(ReflectionReader&&) noexcept = default;
 ReflectionReader::~ReflectionReader() = default;
@@ -738,6 +885,9 @@ int ReflectionReader::port_count() const noexcept {
 }
 double ReflectionReader::reference_ohms() const noexcept {
   return impl_->reference_ohms();
+}
+Format ReflectionReader::format() const noexcept {
+  return impl_->format();
 }
 const std::string& ReflectionReader::name() const noexcept {
   return impl_->name();

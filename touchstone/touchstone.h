@@ -15,7 +15,9 @@
 //   required before [Network Data] and the count of frequencies is checked. [Reference] may span
 //   lines; [Matrix Format] Full, Lower or Upper; the data may wrap anywhere (numbers are counted,
 //   not lines); [Noise Data] or [End] ends the network data.
-// Frequencies must increase strictly. Lines longer than 1 MiB are an error.
+// Frequencies must increase strictly. Lines end in LF, CR LF or CR alone. A number too small for a
+// double reads as zero of its sign. Lines longer than 1 MiB are an error, and so is a file in
+// UTF-16.
 
 #include <istream>
 #include <memory>
@@ -40,27 +42,36 @@ class ReadError : public std::runtime_error {
   std::string message_;
 };
 
+// How the file writes each complex number: real and imaginary part (RI), magnitude and angle in
+// degrees (MA), or magnitude in dB and angle in degrees (DB).
+enum class Format { kRealImaginary, kMagnitudeAngle, kDecibelAngle };
+
 // One frequency point of the reflection coefficient S_pp of the chosen port, against that
-// port's reference impedance in the file. All four numbers are filled, whichever format (RI, MA,
-// DB) the file uses: magnitude/angle_deg are taken as written for MA (and 10^(dB/20) for DB);
-// re/im for RI; the other pair is derived (angle in degrees, in (-180, 180]).
+// port's reference impedance in the file: the two numbers as the file writes them, in the file's
+// format (ReflectionReader::format()). They are finite, and so is the complex number they stand
+// for in either form. The frequency is in hertz.
 struct Sample {
   double frequency_hz = 0;
-  double re = 0, im = 0;
-  double magnitude = 0, angle_deg = 0;
+  double a = 0, b = 0;
 };
 
 // Streams S_pp of one port of a Touchstone file (version 1 or 2.0), one frequency point at a
 // time, in constant memory (a file of several GB is never held in memory).
 class ReflectionReader {
  public:
-  // Opens the file and reads its header up to the first data line. `port` is 1-based.
+  // Opens the file and reads its header up to the first data line. `port` is 1-based. The file
+  // is read once, front to back, so a pipe or a FIFO does as well as a file.
+  // Version 1 data takes its number of ports from `ports` when it is above 0, else from the
+  // extension .sNp of the name; when neither tells, the error ends with `ports_hint` (for
+  // example "or give it with --ports N").
   // Throws ReadError: missing or unreadable file, unknown option line, parameter type other than
   // S, port the file does not have, bad keyword, no network data, ...
-  ReflectionReader(const std::string& path, int port);
+  ReflectionReader(const std::string& path, int port, int ports = 0,
+                   const std::string& ports_hint = {});
   // The same over an already open stream; `name` names it in messages and, for version 1 data,
   // its extension (.sNp) gives the number of ports.
-  ReflectionReader(std::istream& in, std::string name, int port);
+  ReflectionReader(std::istream& in, std::string name, int port, int ports = 0,
+                   const std::string& ports_hint = {});
 
   ReflectionReader(ReflectionReader&&) noexcept;
   ReflectionReader& operator=(ReflectionReader&&) noexcept;
@@ -68,6 +79,7 @@ class ReflectionReader {
 
   int port_count() const noexcept;
   double reference_ohms() const noexcept;  // reference impedance of the chosen port
+  Format format() const noexcept;
   const std::string& name() const noexcept;
 
   // Reads the next frequency point into `sample`; false at the end of the network data.

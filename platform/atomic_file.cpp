@@ -1,0 +1,212 @@
+#include "platform/atomic_file.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+
+namespace platform {
+
+namespace {
+
+// Temporary files to remove when a signal ends the process. A handler may only call
+// async-signal-safe functions: it reads these slots and calls unlink.
+constexpr std::size_t kSlots = 16;
+std::array<std::atomic<char*>, kSlots> g_temporaries{};
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+extern "C" void RemoveTemporariesAndDie(int signal_number) {
+  for (auto& slot : g_temporaries) {
+    if (char* path = slot.load()) unlink(path);
+  }
+  ::signal(signal_number, SIG_DFL);
+  ::raise(signal_number);
+}
+
+// Installs the handler for the signals that still have their default action.
+void InstallHandlers() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    for (const int s : kSignals) {
+      struct sigaction current {};
+      if (sigaction(s, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) continue;
+      struct sigaction action {};
+      action.sa_handler = RemoveTemporariesAndDie;
+      sigemptyset(&action.sa_mask);
+      sigaction(s, &action, nullptr);
+    }
+  });
+}
+
+bool Register(const std::string& path) {
+  char* copy = strdup(path.c_str());
+  if (copy == nullptr) return false;
+  for (auto& slot : g_temporaries) {
+    char* expected = nullptr;
+    if (slot.compare_exchange_strong(expected, copy)) return true;
+  }
+  std::free(copy);
+  return false;
+}
+
+void Unregister(const std::string& path) {
+  for (auto& slot : g_temporaries) {
+    char* held = slot.load();
+    if (held != nullptr && path == held && slot.compare_exchange_strong(held, nullptr)) {
+      std::free(held);
+      return;
+    }
+  }
+}
+
+// The signals above held back while a temporary file is made and registered.
+class SignalsHeld {
+ public:
+  SignalsHeld() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int s : kSignals) sigaddset(&set, s);
+    sigprocmask(SIG_BLOCK, &set, &previous_);
+  }
+  ~SignalsHeld() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+
+ private:
+  sigset_t previous_;
+};
+
+// The file that `path` names after following symbolic links (which may end at a file not yet
+// made).
+std::string FollowLinks(const std::string& path) {
+  namespace fs = std::filesystem;
+  fs::path at = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return at.string();
+    std::error_code error;
+    const fs::path target = fs::read_symlink(at, error);
+    if (error) return at.string();
+    at = target.is_absolute() ? target : at.parent_path() / target;
+  }
+  return at.string();
+}
+
+}  // namespace
+
+AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
+  target_ = FollowLinks(path_);
+  struct stat st {};
+  const bool exists = stat(target_.c_str(), &st) == 0;
+  if (exists && S_ISDIR(st.st_mode)) {
+    errno = EISDIR;
+    Fail("cannot write");
+  }
+  if (exists && (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode))) {
+    // A pipe or a device takes the data as it comes; there is nothing to rename over it.
+    direct_ = true;
+    const int fd = open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) Fail("cannot write");
+    file_ = fdopen(fd, "wb");
+    if (file_ == nullptr) {
+      close(fd);
+      Fail("cannot write");
+    }
+    temporary_ = target_;
+    return;
+  }
+  if (exists && !S_ISREG(st.st_mode)) {
+    throw OutputError(path_ +
+                      ": cannot write: neither a regular file, a FIFO nor a character "
+                      "device");
+  }
+  InstallHandlers();
+  int fd = -1;
+  {
+    const SignalsHeld held;
+    temporary_ = target_ + ".XXXXXX";
+    fd = mkstemp(temporary_.data());
+    if (fd >= 0) registered_ = Register(temporary_);
+  }
+  if (fd < 0) {
+    const std::string reason = std::strerror(errno);
+    temporary_.clear();
+    throw OutputError(path_ + ": cannot create a file beside it: " + reason);
+  }
+  // mkstemp makes the file private: give it the permissions of the file it replaces, or those
+  // of an ordinary new file.
+  mode_t mode = 0;
+  if (exists) {
+    mode = st.st_mode & 07777;
+  } else {
+    const mode_t mask = umask(0);
+    umask(mask);
+    mode = 0666 & ~mask;
+  }
+  fchmod(fd, mode);
+  file_ = fdopen(fd, "wb");
+  if (file_ == nullptr) {
+    close(fd);
+    Fail("cannot write");
+  }
+}
+
+AtomicFile::~AtomicFile() {
+  if (file_ != nullptr) std::fclose(file_);
+  if (!direct_ && !temporary_.empty()) std::remove(temporary_.c_str());
+  if (registered_) Unregister(temporary_);
+}
+
+void AtomicFile::Fail(const std::string& what) {
+  throw OutputError(path_ + ": " + what + ": " + std::strerror(errno));
+}
+
+void AtomicFile::Write(std::string_view data) {
+  if (std::fwrite(data.data(), 1, data.size(), file_) != data.size()) Fail("cannot write");
+}
+
+void AtomicFile::Commit() {
+  std::FILE* file = file_;
+  file_ = nullptr;
+  // On the disk before the rename, so that a power cut leaves the old file or the new one.
+  if (std::fflush(file) != 0 || (!direct_ && fsync(fileno(file)) != 0)) {
+    const int cause = errno;
+    std::fclose(file);
+    errno = cause;
+    Fail("cannot write");
+  }
+  if (std::fclose(file) != 0) Fail("cannot write");
+  if (direct_) return;
+  if (std::rename(temporary_.c_str(), target_.c_str()) != 0) Fail("cannot replace");
+  if (registered_) Unregister(temporary_);
+  registered_ = false;
+  temporary_.clear();
+  // The rename itself reaches the disk with the directory.
+  const std::string directory = std::filesystem::path(target_).parent_path().string();
+  const int dir = open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY);
+  if (dir >= 0) {
+    fsync(dir);
+    close(dir);
+  }
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa {
+  }, sb{};
+  if (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0) {
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  }
+  std::error_code ea, eb;
+  const auto ca = std::filesystem::weakly_canonical(FollowLinks(a), ea);
+  const auto cb = std::filesystem::weakly_canonical(FollowLinks(b), eb);
+  return !ea && !eb && ca == cb;
+}
+
+}  // namespace platform

@@ -1,0 +1,393 @@
+#include "sweep/sweep.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <utility>
+
+#include "calc/complex_value.h"
+#include "calc/warning_text.h"
+#include "platform/errors.h"
+#include "platform/number_format.h"
+
+namespace sweep {
+
+namespace {
+
+using platform::Shortest;
+using touchstone::Format;
+using touchstone::ReflectionReader;
+using touchstone::Sample;
+
+constexpr double kDegreesPerRadian = 57.295779513082320876798154814105;
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+// Interpolation between points whose phase turns further than this is unreliable.
+constexpr double kSteepTurnDeg = 45.0;
+
+// Angle of re + j im in degrees, in (-180, 180]. Degrees and radians are converted with the
+// program's pi, so that the calculator turns this angle back into the same direction.
+double DegreesOf(double re, double im) {
+  const double degrees = std::atan2(im, re) * 180.0 / calc::kPi;
+  // Beyond +-180 only by rounding: the negative real axis.
+  return degrees > 180.0 || degrees <= -180.0 ? 180.0 : degrees;
+}
+
+// Where a file's points are read from: the file itself, or what was kept of it.
+class SampleSource {
+ public:
+  virtual ~SampleSource() = default;
+  virtual bool Next(Sample& sample) = 0;
+};
+
+class ReaderSource : public SampleSource {
+ public:
+  explicit ReaderSource(const FilePort& file_port)
+      : reader_(file_port.path, file_port.port, file_port.ports, file_port.ports_hint) {}
+  bool Next(Sample& sample) override { return reader_.Next(sample); }
+  const ReflectionReader& reader() const { return reader_; }
+
+ private:
+  ReflectionReader reader_;
+};
+
+// Samples kept in an unnamed temporary file, in order of frequency, so that a file that cannot
+// be read twice (a pipe) is still read once.
+class Spool : public SampleSource {
+ public:
+  explicit Spool(std::string name) : name_(std::move(name)), file_(std::tmpfile()) {
+    if (file_ == nullptr) Fail();
+  }
+  ~Spool() override { std::fclose(file_); }
+  Spool(const Spool&) = delete;
+  Spool& operator=(const Spool&) = delete;
+
+  void Write(const Sample& s) {
+    const double record[3] = {s.frequency_hz, s.a, s.b};
+    if (std::fwrite(record, sizeof record, 1, file_) != 1) Fail();
+    ++count_;
+  }
+  // Ends writing; reading starts at the first sample.
+  void Rewind() {
+    if (std::fflush(file_) != 0 || std::fseek(file_, 0, SEEK_SET) != 0) Fail();
+  }
+  bool Next(Sample& s) override {
+    double record[3];
+    if (std::fread(record, sizeof record, 1, file_) != 1) {
+      if (std::ferror(file_)) Fail();
+      return false;
+    }
+    s = Sample{record[0], record[1], record[2]};
+    return true;
+  }
+  long long count() const { return count_; }
+  // How many samples lie below `hz` (or at it too, when `inclusive`), by bisection.
+  long long CountBelow(double hz, bool inclusive) const {
+    long long low = 0, high = count_;
+    while (low < high) {
+      const long long middle = low + (high - low) / 2;
+      double f = 0;
+      const off_t at = static_cast<off_t>(middle) * static_cast<off_t>(3 * sizeof(double));
+      if (pread(fileno(file_), &f, sizeof f, at) != static_cast<ssize_t>(sizeof f)) Fail();
+      if (f < hz || (inclusive && f == hz)) {
+        low = middle + 1;
+      } else {
+        high = middle;
+      }
+    }
+    return low;
+  }
+
+ private:
+  [[noreturn]] void Fail() const {
+    throw SweepError(
+        name_ + ": cannot keep the rest of the file in a temporary file: " + std::strerror(errno));
+  }
+  std::string name_;
+  std::FILE* file_;
+  long long count_ = 0;
+};
+
+// A window of three neighbouring samples of a file: the one before, the current one and the
+// next one, which tell the steps of its grid around the current one.
+class Cursor {
+ public:
+  explicit Cursor(SampleSource& source) : source_(&source) {
+    has_cur_ = source_->Next(cur_);
+    has_next_ = has_cur_ && source_->Next(next_);
+  }
+  bool has() const { return has_cur_; }
+  bool has_prev() const { return has_prev_; }
+  bool has_next() const { return has_next_; }
+  const Sample& cur() const { return cur_; }
+  const Sample& prev() const { return prev_; }
+  const Sample& next() const { return next_; }
+  void Advance() {
+    prev_ = cur_;
+    has_prev_ = has_cur_;
+    cur_ = next_;
+    has_cur_ = has_next_;
+    has_next_ = has_cur_ && source_->Next(next_);
+  }
+  // The smaller step of the grid next to the current sample.
+  double Step() const {
+    double step = kInfinity;
+    if (has_prev_) step = cur_.frequency_hz - prev_.frequency_hz;
+    if (has_next_) step = std::min(step, next_.frequency_hz - cur_.frequency_hz);
+    return step;
+  }
+  // Reads the rest of the file into `spool`, starting with the sample before the current one
+  // (when `with_prev`).
+  void SpoolRest(Spool& spool, bool with_prev) {
+    if (with_prev && has_prev_) spool.Write(prev_);
+    for (; has_cur_; Advance()) spool.Write(cur_);
+  }
+
+ private:
+  SampleSource* source_;
+  Sample prev_, cur_, next_;
+  bool has_prev_ = false, has_cur_ = false, has_next_ = false;
+};
+
+// Two frequencies are one point when equal, or closer than a thousandth of the smaller step of
+// either grid next to them (and than 1e-9 of their size): far below half a step, so that a point
+// of one file pairs with at most one point of the other.
+bool SameFrequency(double a, double b, double step_a, double step_b) {
+  if (a == b) return true;
+  const double tolerance =
+      std::min(1e-9 * std::max(std::fabs(a), std::fabs(b)), 1e-3 * std::min(step_a, step_b));
+  return std::fabs(a - b) <= tolerance;
+}
+
+struct Complex {
+  double re, im;
+};
+
+// Γ against r_from brought to r_to through its impedance Z = r_from (1 + Γ)/(1 − Γ):
+// Γ' = (r_from (1 + Γ) − r_to (1 − Γ)) / (r_from (1 + Γ) + r_to (1 − Γ)), which keeps Γ = 1.
+Complex Renormalise(Complex g, double r_from, double r_to) {
+  const Complex a{r_from * (1.0 + g.re), r_from * g.im};
+  const Complex b{r_to * (1.0 - g.re), -r_to * g.im};
+  const Complex n{a.re - b.re, a.im - b.im};
+  const Complex d{a.re + b.re, a.im + b.im};
+  const double dd = d.re * d.re + d.im * d.im;
+  return {(n.re * d.re + n.im * d.im) / dd, (n.im * d.re - n.re * d.im) / dd};
+}
+
+Reflection Polar(Complex g) {
+  return {g.re, g.im, std::hypot(g.re, g.im), std::atan2(g.im, g.re) * kDegreesPerRadian};
+}
+
+// The pairing of the two files and what is needed to build a row.
+class RowMaker {
+ public:
+  RowMaker(Format source_format, Format load_format, double source_ohms, double load_ohms)
+      : source_format_(source_format),
+        load_format_(load_format),
+        source_ohms_(source_ohms),
+        load_ohms_(load_ohms) {}
+
+  Reflection Source(const Sample& s) const { return ReflectionOf(s, source_format_); }
+  Reflection Load(const Sample& s) const { return ReflectionOf(s, load_format_); }
+
+  // `load_as_written`: ΓL is the file's own point, not interpolated.
+  SweepRow Make(double frequency_hz, const Reflection& source, const Reflection& load,
+                bool load_as_written) const {
+    SweepRow row;
+    row.frequency_hz = frequency_hz;
+    row.source_magnitude = source.magnitude;
+    row.source_angle_deg = source.angle_deg;
+    if (load_as_written && source_ohms_ == load_ohms_) {
+      // As written in the file, the same numbers one would type into the window.
+      row.load_magnitude = load.magnitude;
+      row.load_angle_deg = load.angle_deg;
+    } else {
+      Complex g{load.re, load.im};
+      if (source_ohms_ != load_ohms_) g = Renormalise(g, load_ohms_, source_ohms_);
+      const Reflection used = Polar(g);
+      row.load_magnitude = used.magnitude;
+      row.load_angle_deg = used.angle_deg;
+    }
+    for (const double x :
+         {row.source_magnitude, row.source_angle_deg, row.load_magnitude, row.load_angle_deg}) {
+      if (!std::isfinite(x)) {
+        row.warning = "the reflection coefficients at this frequency are not finite numbers";
+        return row;
+      }
+    }
+    const double z0 = source_ohms_;
+    try {
+      row.result =
+          calc::EvaluateMismatch([z0] { return z0; }, row.source_magnitude, row.source_angle_deg,
+                                 row.load_magnitude, row.load_angle_deg);
+    } catch (const platform::Error& error) {
+      row.warning = calc::WarningText(error);
+      return row;
+    }
+    row.computed = true;
+    row.figures = calc::ComputeMismatchFigures(row.source_magnitude, row.load_magnitude,
+                                               row.result.MismatchFactor);
+    return row;
+  }
+
+ private:
+  Format source_format_, load_format_;
+  double source_ohms_, load_ohms_;
+};
+
+Complex Interpolate(const Reflection& a, double fa, const Reflection& b, double fb, double f) {
+  const double t = (f - fa) / (fb - fa);
+  return {a.re + t * (b.re - a.re), a.im + t * (b.im - a.im)};
+}
+
+// How far the phase turns from a to b, in degrees, in [0, 180].
+double Turn(const Reflection& a, const Reflection& b) {
+  return std::fabs(std::remainder(b.angle_deg - a.angle_deg, 360.0));
+}
+
+}  // namespace
+
+Reflection ReflectionOf(const Sample& sample, Format format) {
+  Reflection r;
+  if (format == Format::kRealImaginary) {
+    r.re = sample.a;
+    r.im = sample.b;
+    r.magnitude = std::hypot(sample.a, sample.b);
+    r.angle_deg = DegreesOf(sample.a, sample.b);
+  } else {
+    r.magnitude = format == Format::kMagnitudeAngle ? sample.a : std::pow(10.0, sample.a / 20.0);
+    r.angle_deg = sample.b;
+    const double radians = sample.b * calc::kPi / 180.0;
+    r.re = r.magnitude * std::cos(radians);
+    r.im = r.magnitude * std::sin(radians);
+  }
+  return r;
+}
+
+SweepSummary RunSweep(const FilePort& source_port, const FilePort& load_port,
+                      const std::function<void(const std::string&)>& note,
+                      const std::function<void(const SweepRow&)>& sink) {
+  ReaderSource source_file(source_port);
+  ReaderSource load_file(load_port);
+  const double source_ohms = source_file.reader().reference_ohms();
+  const double load_ohms = load_file.reader().reference_ohms();
+  if (source_ohms != load_ohms) {
+    note("the reference impedances differ (" + source_port.path + ": " + Shortest(source_ohms) +
+         " \u03a9, " + load_port.path + ": " + Shortest(load_ohms) +
+         " \u03a9): \u0393L is brought to " + Shortest(source_ohms) +
+         " \u03a9 through its impedance, and ZS and ZL are given against " + Shortest(source_ohms) +
+         " \u03a9");
+  }
+  const RowMaker maker(source_file.reader().format(), load_file.reader().format(), source_ohms,
+                       load_ohms);
+  SweepSummary summary;
+
+  // While both files have the same frequencies, each pair of points is a row at once: one pass.
+  Cursor s(source_file), l(load_file);
+  if (!s.has() || !l.has()) {
+    throw SweepError((s.has() ? load_port.path : source_port.path) +
+                     ": the file holds no frequency points");
+  }
+  const double source_first = s.cur().frequency_hz, load_first = l.cur().frequency_hz;
+  double done_source_hz = -kInfinity, done_load_hz = -kInfinity;
+  while (s.has() && l.has() &&
+         SameFrequency(s.cur().frequency_hz, l.cur().frequency_hz, s.Step(), l.Step())) {
+    sink(maker.Make(s.cur().frequency_hz, maker.Source(s.cur()), maker.Load(l.cur()), true));
+    ++summary.rows;
+    done_source_hz = s.cur().frequency_hz;
+    done_load_hz = l.cur().frequency_hz;
+    s.Advance();
+    l.Advance();
+  }
+  if (!s.has() && !l.has()) return summary;  // the same grid throughout
+
+  // The grids part: keep the rest of both files, from the last pair on, then compute over the
+  // band both cover on the denser grid there.
+  Spool source_rest(source_port.path), load_rest(load_port.path);
+  s.SpoolRest(source_rest, summary.rows > 0);
+  l.SpoolRest(load_rest, summary.rows > 0);
+  source_rest.Rewind();
+  load_rest.Rewind();
+  const double source_last = s.prev().frequency_hz, load_last = l.prev().frequency_hz;
+  const double low = std::max(source_first, load_first), high = std::min(source_last, load_last);
+  const auto in_band = [&](const Spool& spool) {
+    return spool.CountBelow(high, true) - spool.CountBelow(low, false);
+  };
+  const long long source_in_band = in_band(source_rest), load_in_band = in_band(load_rest);
+  const bool on_load_grid = load_in_band > source_in_band;
+  const std::string counts =
+      " (" + source_port.path + " has " +
+      std::to_string(summary.rows + source_rest.count() - (summary.rows > 0 ? 1 : 0)) + ", " +
+      load_port.path + " has " +
+      std::to_string(summary.rows + load_rest.count() - (summary.rows > 0 ? 1 : 0)) + ")";
+  if (low <= high) {
+    const std::string& grid = on_load_grid ? load_port.path : source_port.path;
+    note("the frequency grids differ" + counts + ": computing from " + Shortest(low) + " to " +
+         Shortest(high) + " Hz, the band both cover, at the " +
+         std::to_string(summary.rows + (on_load_grid ? load_in_band : source_in_band) -
+                        (summary.rows > 0 ? 1 : 0)) +
+         " frequencies of " + grid + " there, with " + (on_load_grid ? "\u0393S" : "\u0393L") +
+         " interpolated linearly in its real and imaginary parts where " +
+         (on_load_grid ? source_port.path : load_port.path) + " has no point of its own");
+  }
+
+  summary.source_interpolated = on_load_grid;
+  Cursor p(on_load_grid ? static_cast<SampleSource&>(load_rest) : source_rest);
+  Cursor o(on_load_grid ? static_cast<SampleSource&>(source_rest) : load_rest);
+  const double done_hz = on_load_grid ? done_load_hz : done_source_hz;
+  double steep_counted_hz = -kInfinity;
+  const auto row = [&](double f, const Reflection& primary, const Reflection& other, bool direct) {
+    if (on_load_grid) {
+      sink(maker.Make(f, other, primary, true));
+    } else {
+      sink(maker.Make(f, primary, other, direct));
+    }
+    ++summary.rows;
+  };
+  for (; p.has(); p.Advance()) {
+    const Sample& here = p.cur();
+    const double f = here.frequency_hz;
+    if (f <= done_hz) continue;  // paired already
+    while (o.has_next() && o.next().frequency_hz <= f) o.Advance();
+    if (!o.has()) break;
+    const Reflection primary = on_load_grid ? maker.Load(here) : maker.Source(here);
+    const auto other_of = [&](const Sample& x) {
+      return on_load_grid ? maker.Source(x) : maker.Load(x);
+    };
+    const double o_next_step =
+        o.has_next() ? o.next().frequency_hz - o.cur().frequency_hz : kInfinity;
+    if (SameFrequency(f, o.cur().frequency_hz, p.Step(), o.Step())) {
+      // A direct pair takes the source's frequency, whichever grid leads.
+      row(on_load_grid ? o.cur().frequency_hz : f, primary, other_of(o.cur()), true);
+    } else if (o.has_next() && SameFrequency(f, o.next().frequency_hz, p.Step(), o_next_step)) {
+      row(on_load_grid ? o.next().frequency_hz : f, primary, other_of(o.next()), true);
+    } else if (o.has_next() && o.cur().frequency_hz < f && f < o.next().frequency_hz) {
+      const Reflection before = other_of(o.cur()), after = other_of(o.next());
+      if (Turn(before, after) > kSteepTurnDeg && o.cur().frequency_hz != steep_counted_hz) {
+        if (summary.steep_steps++ == 0) {
+          summary.steep_from_hz = o.cur().frequency_hz;
+          summary.steep_to_hz = o.next().frequency_hz;
+        }
+        steep_counted_hz = o.cur().frequency_hz;
+      }
+      const Reflection between =
+          Polar(Interpolate(before, o.cur().frequency_hz, after, o.next().frequency_hz, f));
+      row(f, primary, between, false);
+      ++summary.interpolated;
+    }
+  }
+  if (summary.rows == 0) {
+    throw SweepError("the frequency bands do not overlap: " + source_port.path + " covers " +
+                     Shortest(source_first) + " to " + Shortest(source_last) + " Hz, " +
+                     load_port.path + " covers " + Shortest(load_first) + " to " +
+                     Shortest(load_last) + " Hz");
+  }
+  return summary;
+}
+
+}  // namespace sweep

@@ -1,0 +1,83 @@
+#pragma once
+
+// A sweep: the calculation at every frequency of two Touchstone files, S_pp of one port of each,
+// ΓS from the source file and ΓL from the load file. Plain C++, without Qt.
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+#include "calc/figures.h"
+#include "calc/mismatch.h"
+#include "touchstone/touchstone.h"
+
+namespace sweep {
+
+// Two files that cannot be used together (no common frequency band, no data); what() says why.
+class SweepError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// S_pp of port `port` of a Touchstone file. `ports` gives the number of ports of version 1 data
+// whose name does not end in .sNp (0: from the name); `ports_hint` says how a user gives it.
+struct FilePort {
+  std::string path;
+  int port = 1;
+  int ports = 0;
+  std::string ports_hint;
+};
+
+// A reflection coefficient in both forms, the angle in degrees.
+struct Reflection {
+  double re = 0.0, im = 0.0;
+  double magnitude = 0.0, angle_deg = 0.0;
+};
+
+// The reflection coefficient that a sample of the file stands for: the pair as written (MA; the
+// magnitude 10^(dB/20) for DB; RI), the other form derived, the angle in (-180, 180].
+Reflection ReflectionOf(const touchstone::Sample& sample, touchstone::Format format);
+
+// One frequency point of the result.
+struct SweepRow {
+  double frequency_hz = 0.0;
+  // ΓS and ΓL as used: as written where the file has the frequency, otherwise interpolated; ΓL
+  // brought to the source's reference impedance when the two differ. Angles in degrees.
+  double source_magnitude = 0.0, source_angle_deg = 0.0;
+  double load_magnitude = 0.0, load_angle_deg = 0.0;
+  bool computed = false;  // false: the evaluation failed, `warning` says why
+  std::string warning;
+  calc::MismatchResult result;    // when computed; impedances against the source's reference
+  calc::MismatchFigures figures;  // when computed
+};
+
+// What the sweep did, for its closing notes.
+struct SweepSummary {
+  long long rows = 0;
+  long long interpolated = 0;  // rows where one file's value was interpolated
+  // Neighbouring points of an interpolated file whose phase turns by more than 45°: how many
+  // pairs, and the first.
+  long long steep_steps = 0;
+  double steep_from_hz = 0.0, steep_to_hz = 0.0;
+  bool source_interpolated = false;  // which file was interpolated, when one was
+};
+
+// Reads both files once, front to back, and hands each row of the result to `sink` in order of
+// frequency; `note` receives what the user should know about the pairing (different reference
+// impedances, different grids), each before the first row it concerns.
+//
+// Where both files have the same frequencies they are paired point by point. Otherwise the sweep
+// covers the band that both files cover, on the grid of the file with more points in it, and the
+// other file is interpolated linearly in its real and imaginary parts (where it has the same
+// frequency, its own point is used). Two frequencies are the same when equal, or closer than a
+// thousandth of the smaller neighbouring step of either file (and than 1e-9 of their size).
+// Rows of two files on different grids come only after both files have been read to the end
+// (what remains of them is kept in temporary files meanwhile, not in memory).
+//
+// Raises touchstone::ReadError for a file that cannot be read and SweepError when the two cannot
+// be used together. Memory stays constant whatever the files' length.
+SweepSummary RunSweep(const FilePort& source, const FilePort& load,
+                      const std::function<void(const std::string&)>& note,
+                      const std::function<void(const SweepRow&)>& sink);
+
+}  // namespace sweep
