@@ -47,6 +47,46 @@ void ReadCoefficient(const std::string& option, const std::string& value,
                    "coefficient S_pp of port p of a Touchstone file (for example amp.s2p:22)");
 }
 
+// "S11 S21 S12 S22", each MAG@ANGLE, for a single point; otherwise a 2-port file, "FILE:12" as
+// it is or "FILE:21" turned round.
+void ReadThrough(const std::string& value, Options& o) {
+  std::vector<std::string> fields;
+  for (std::size_t i = 0; i < value.size();) {
+    while (i < value.size() && (value[i] == ' ' || value[i] == '\t')) ++i;
+    std::size_t j = i;
+    while (j < value.size() && value[j] != ' ' && value[j] != '\t') ++j;
+    if (j > i) fields.push_back(value.substr(i, j - i));
+    i = j;
+  }
+  if (fields.size() > 1) {
+    std::array<PointSpec, 4> s;
+    for (std::size_t k = 0; k < fields.size() && k < 4; ++k) {
+      const std::size_t at = fields[k].find('@');
+      if (at == std::string::npos)
+        fields.clear();
+      else
+        s[k] = PointSpec{fields[k].substr(0, at), fields[k].substr(at + 1)};
+    }
+    if (fields.size() != 4) {
+      throw UsageError("--through \"" + value +
+                       "\": expected S11 S21 S12 S22, each as MAG@ANGLE (for example \"0.05@10 "
+                       "0.9@-40 0.9@-40 0.05@170\"), or a 2-port Touchstone file");
+    }
+    o.through_point = s;
+    return;
+  }
+  if (fields.empty()) throw UsageError("--through needs a 2-port file or four S-parameters");
+  sweep::ThroughSpec spec{value, false};
+  if (const std::size_t colon = value.rfind(':'); colon != std::string::npos && colon > 0) {
+    const std::string order = value.substr(colon + 1);
+    if (order == "12" || order == "21") {
+      spec.path = value.substr(0, colon);
+      spec.reversed = order == "21";
+    }
+  }
+  o.through_file = spec;
+}
+
 }  // namespace
 
 Options ParseOptions(const std::vector<std::string>& args) {
@@ -68,7 +108,8 @@ Options ParseOptions(const std::vector<std::string>& args) {
     const bool flag = name == "--version" || name == "--json";
     const bool ports = name == "--source-ports" || name == "--load-ports";
     const bool takes_value = name == "--z0" || name == "--source" || name == "--load" ||
-                             name == "--csv" || name == "--plot" || ports;
+                             name == "--csv" || name == "--plot" || name == "--smith" ||
+                             name == "--through" || ports;
     if (!flag && !takes_value) {
       if (name.rfind("-", 0) == 0) throw UsageError("unknown option \"" + name + "\"");
       throw UsageError("unexpected argument \"" + name + "\"");
@@ -92,6 +133,8 @@ Options ParseOptions(const std::vector<std::string>& args) {
       ReadCoefficient(name, *value, o.source_point, o.source_file);
     } else if (name == "--load") {
       ReadCoefficient(name, *value, o.load_point, o.load_file);
+    } else if (name == "--through") {
+      ReadThrough(*value, o);
     } else if (ports) {
       int count = 0;
       const auto [stop, error] =
@@ -103,7 +146,7 @@ Options ParseOptions(const std::vector<std::string>& args) {
     } else if (value->empty()) {
       throw UsageError(name + " needs a file name");
     } else {
-      (name == "--csv" ? o.csv : o.plot) = *value;
+      (name == "--csv" ? o.csv : name == "--plot" ? o.plot : o.smith) = *value;
     }
   }
   if (o.version) return o;
@@ -127,10 +170,21 @@ Options ParseOptions(const std::vector<std::string>& args) {
           "--z0 is for a single point; a sweep uses the source file's "
           "reference impedance");
     if (o.json) throw UsageError("--json is for a single point; a sweep writes CSV");
-  } else if (o.csv || o.plot) {
-    throw UsageError(std::string(o.csv ? "--csv" : "--plot") +
+    if (o.through_point) {
+      throw UsageError(
+          "--through with four S-parameters is for a single point; a sweep takes a 2-port "
+          "Touchstone file (--through FILE.s2p)");
+    }
+  } else if (o.csv || o.plot || o.smith) {
+    throw UsageError(std::string(o.csv    ? "--csv"
+                                 : o.plot ? "--plot"
+                                          : "--smith") +
                      " is for a sweep from "
                      "Touchstone files (--source FILE:PP --load FILE:PP)");
+  } else if (o.through_file) {
+    throw UsageError(
+        "--through with a file is for a sweep; a single point takes four S-parameters "
+        "(--through \"S11 S21 S12 S22\", each MAG@ANGLE)");
   }
   return o;
 }

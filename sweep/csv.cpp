@@ -1,5 +1,7 @@
 #include "sweep/csv.h"
 
+#include <cmath>
+
 #include "platform/number_format.h"
 #include "sweep/sweep.h"
 
@@ -30,11 +32,55 @@ void AppendQuoted(std::string& out, std::string_view text) {
   out += '"';
 }
 
+// A number that may be NaN (empty: not computed) or infinite.
+void AppendValue(std::string& out, double value) {
+  if (std::isnan(value)) return;
+  if (std::isinf(value)) {
+    out += value > 0 ? "inf" : "-inf";
+    return;
+  }
+  AppendShortest(out, value);
+}
+
+// The mismatch loss of a junction and its range: inf where no power reaches the load.
+void AppendPlane(std::string& out, const calc::PlaneMismatch& p) {
+  if (p.computed) {
+    if (p.result.MismatchFactor == 0.0) {
+      out += "inf";
+    } else {
+      AppendShortest(out, p.result.MismatchLossDb);
+    }
+  }
+  out += ',';
+  if (p.computed) AppendFigure(out, p.figures.loss_min_db);
+  out += ',';
+  if (p.computed) AppendFigure(out, p.figures.loss_max_db);
+  out += ',';
+}
+
+void AppendThrough(std::string& out, const calc::ThroughResult& t) {
+  for (const double x : {t.gamma_out_magnitude, t.gamma_out_angle_deg, t.gamma_in_magnitude,
+                         t.gamma_in_angle_deg, t.gain_db}) {
+    AppendValue(out, x);
+    out += ',';
+  }
+  AppendPlane(out, t.source_plane);
+  AppendPlane(out, t.load_plane);
+}
+
 }  // namespace
 
-std::string CsvHeader() {
-  return "frequency_hz,source_magnitude,source_angle_deg,load_magnitude,load_angle_deg,"
-         "M,ML_dB,RL_dB,ZS_re_ohm,ZS_im_ohm,ZL_re_ohm,ZL_im_ohm,ML_min_dB,ML_max_dB,warning\n";
+std::string CsvHeader(bool through) {
+  std::string header =
+      "frequency_hz,source_magnitude,source_angle_deg,load_magnitude,load_angle_deg,"
+      "M,ML_dB,RL_dB,ZS_re_ohm,ZS_im_ohm,ZL_re_ohm,ZL_im_ohm,ML_min_dB,ML_max_dB,";
+  if (through) {
+    header +=
+        "gamma_out_magnitude,gamma_out_angle_deg,gamma_in_magnitude,gamma_in_angle_deg,Gt_dB,"
+        "ML_source_plane_dB,ML_source_plane_min_dB,ML_source_plane_max_dB,"
+        "ML_load_plane_dB,ML_load_plane_min_dB,ML_load_plane_max_dB,";
+  }
+  return header + "warning\n";
 }
 
 void AppendCsvRow(std::string& out, const SweepRow& row) {
@@ -45,7 +91,8 @@ void AppendCsvRow(std::string& out, const SweepRow& row) {
   }
   if (!row.computed) {
     out += ",,,,,,,,,";
-    AppendQuoted(out, row.warning);
+    if (row.has_through) AppendThrough(out, row.through);
+    AppendQuoted(out, RowWarning(row));
     out += '\n';
     return;
   }
@@ -75,7 +122,10 @@ void AppendCsvRow(std::string& out, const SweepRow& row) {
   AppendFigure(out, row.figures.loss_min_db);
   out += ',';
   AppendFigure(out, row.figures.loss_max_db);
-  out += ",\n";
+  out += ',';
+  if (row.has_through) AppendThrough(out, row.through);
+  if (RowFailed(row)) AppendQuoted(out, RowWarning(row));
+  out += '\n';
 }
 
 }  // namespace sweep

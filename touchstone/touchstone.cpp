@@ -247,9 +247,10 @@ ReadError::ReadError(std::string file, long line, const std::string& message)
 
 class ReflectionReader::Impl {
  public:
-  Impl(const std::string& path, int port, int ports, std::string hint)
+  Impl(const std::string& path, int port, int ports, std::string hint, bool two_port = false)
       : name_(path),
         port_(port),
+        two_port_(two_port),
         given_ports_(ports),
         ports_hint_(std::move(hint)),
         buffer_(kBlock) {
@@ -262,9 +263,11 @@ class ReflectionReader::Impl {
     in_ = file_.get();
     ReadHeader();
   }
-  Impl(std::istream& in, std::string name, int port, int ports, std::string hint)
+  Impl(std::istream& in, std::string name, int port, int ports, std::string hint,
+       bool two_port = false)
       : name_(std::move(name)),
         port_(port),
+        two_port_(two_port),
         given_ports_(ports),
         ports_hint_(std::move(hint)),
         in_(&in),
@@ -273,8 +276,9 @@ class ReflectionReader::Impl {
   }
 
   int port_count() const noexcept { return ports_; }
-  double reference_ohms() const noexcept {
-    return port_reference_ ? *port_reference_ : option_reference_;
+  // The reference impedance of the chosen port (slot 0), or of port 1 or 2 of a two-port.
+  double reference_ohms(int slot = 0) const noexcept {
+    return listed_reference_[slot] ? *listed_reference_[slot] : option_reference_;
   }
   const std::string& name() const noexcept { return name_; }
   Format format() const noexcept { return format_; }
@@ -282,7 +286,18 @@ class ReflectionReader::Impl {
   bool Next(Sample& sample) {
     if (error_) throw *error_;
     if (done_) return false;
-    return version_ == 1 ? NextVersion1(sample) : NextVersion2(sample);
+    if (!(version_ == 1 ? NextVersion1() : NextVersion2())) return false;
+    sample = Sample{frequency_hz_, a_[0], b_[0]};
+    return true;
+  }
+
+  bool Next(TwoPortSample& sample) {
+    if (error_) throw *error_;
+    if (done_) return false;
+    if (!(version_ == 1 ? NextVersion1() : NextVersion2())) return false;
+    sample.frequency_hz = frequency_hz_;
+    for (int k = 0; k < 4; ++k) sample.s[k] = {a_[k], b_[k]};
+    return true;
   }
 
  private:
@@ -493,10 +508,12 @@ class ReflectionReader::Impl {
         SetPortCount(count(), line_number_);
         break;
       case kTwoPortDataOrder:
-        // S_pp is the first or last pair of a 2-port either way.
+        // S_pp is the first or last pair of a 2-port either way; all four need the order.
         if (!EqualsNoCase(argument, "12_21") && !EqualsNoCase(argument, "21_12")) {
           Fail("expected 12_21 or 21_12 after " + shown);
         }
+        order_seen_ = true;
+        order_12_21_ = EqualsNoCase(argument, "12_21");
         break;
       case kNumberOfFrequencies:
         frequencies_expected_ = count();
@@ -542,7 +559,10 @@ class ReflectionReader::Impl {
         Fail("[Reference] lists more than " + std::to_string(ports_) + " reference impedances");
       }
       const double ohms = Number(field);
-      if (++reference_index_ == port_) port_reference_ = ohms;
+      ++reference_index_;
+      if (two_port() ? reference_index_ <= 2 : reference_index_ == port_) {
+        listed_reference_[two_port() ? reference_index_ - 1 : 0] = ohms;
+      }
       --references_left_;
     }
   }
@@ -559,6 +579,7 @@ class ReflectionReader::Impl {
         return *n;
       }
     }
+    if (two_port_) return 2;  // a name that does not tell: the two-port asked for
     std::string message =
         "version 1 data needs its number of ports: from a name ending in .sNp (.s1p, .s2p, ...)";
     if (!ports_hint_.empty()) message += ", " + ports_hint_;
@@ -570,7 +591,11 @@ class ReflectionReader::Impl {
       Fail(line, "more than " + std::to_string(kMaxPorts) + " ports are not supported");
     }
     ports_ = static_cast<int>(ports);
-    if (port_ < 1 || port_ > ports_) {
+    if (two_port() && ports_ != 2) {
+      Fail(line, "a two-port is needed here, and the file has " + std::to_string(ports_) +
+                     (ports_ == 1 ? " port" : " ports"));
+    }
+    if (!two_port() && (port_ < 1 || port_ > ports_)) {
       Fail(line, "port " + std::to_string(port_) + " does not exist: expected a port from 1 to " +
                      std::to_string(ports_));
     }
@@ -589,7 +614,25 @@ class ReflectionReader::Impl {
       index = (p - 1) * (n + 1) - (p - 1) * p / 2;
     }
     numbers_per_point_ = 1 + 2 * pairs;
-    target_ = 1 + 2 * index;
+    target_[0] = 1 + 2 * index;
+    if (two_port()) {
+      // S11 S21 S12 S22, as version 1 writes them; version 2 says its own order, and a lower or
+      // upper matrix holds S21 = S12 once.
+      if (version_ == 2 && matrix_ != Matrix::kFull) {
+        target_[1] = target_[2] = 3;
+        target_[3] = 5;
+      } else {
+        if (version_ == 2 && !order_seen_) {
+          Fail(
+              "expected [Two-Port Data Order] 12_21 or 21_12 before the data: the order of S21 "
+              "and S12 is needed");
+        }
+        const bool s12_first = version_ == 2 && order_12_21_;
+        target_[1] = s12_first ? 5 : 3;
+        target_[2] = s12_first ? 3 : 5;
+        target_[3] = 7;
+      }
+    }
     // Version 1 puts a 1- or 2-port point on one line, and otherwise each row of the matrix on
     // lines of at most four pairs.
     lines_per_row_ = n <= 2 ? 1 : (n + 3) / 4;
@@ -647,15 +690,14 @@ class ReflectionReader::Impl {
     ++frequencies_read_;
   }
 
-  bool NextVersion1(Sample& sample) {
+  bool NextVersion1() {
     const std::optional<std::string_view> first = NextDataLine();
     if (!first) {
       done_ = true;
       return false;
     }
-    double frequency_hz = 0, a = 0, b = 0;
+    double frequency_hz = 0;
     std::string_view frequency_field;
-    long target_line = 0;
     std::int64_t position = 0;  // numbers of the point read so far
     for (std::int64_t j = 0; j < lines_per_point_; ++j) {
       std::string_view text;
@@ -694,20 +736,21 @@ class ReflectionReader::Impl {
         CheckFrequency(values[0], frequency_field, data_line_);
         frequency_hz = FrequencyInHz(frequency_field, values[0], unit_exponent_);
       }
-      if (target_ >= position && target_ < position + count) {
-        a = values[target_ - position];
-        b = values[target_ - position + 1];
-        target_line = data_line_;
+      for (int k = 0; k < slots(); ++k) {
+        if (target_[k] >= position && target_[k] < position + count) {
+          a_[k] = values[target_[k] - position];
+          b_[k] = values[target_[k] - position + 1];
+          target_line_[k] = data_line_;
+        }
       }
       position += count;
     }
-    Fill(sample, frequency_hz, a, b, target_line);
+    Fill(frequency_hz);
     return true;
   }
 
-  bool NextVersion2(Sample& sample) {
-    double frequency_hz = 0, a = 0, b = 0;
-    long target_line = 0;
+  bool NextVersion2() {
+    double frequency_hz = 0;
     for (std::int64_t position = 0; position < numbers_per_point_;) {
       const std::string_view field = NextField(line_);
       if (field.empty()) {
@@ -735,31 +778,42 @@ class ReflectionReader::Impl {
         }
         CheckFrequency(value, field, data_line_);
         frequency_hz = FrequencyInHz(field, value, unit_exponent_);
-      } else if (position == target_) {
-        a = value;
-        target_line = data_line_;
-      } else if (position == target_ + 1) {
-        b = value;
+      } else {
+        for (int k = 0; k < slots(); ++k) {
+          if (position == target_[k]) {
+            a_[k] = value;
+            target_line_[k] = data_line_;
+          } else if (position == target_[k] + 1) {
+            b_[k] = value;
+          }
+        }
       }
       ++position;
     }
-    Fill(sample, frequency_hz, a, b, target_line);
+    Fill(frequency_hz);
     return true;
   }
 
-  void Fill(Sample& sample, double frequency_hz, double a, double b, long line) {
-    sample.frequency_hz = frequency_hz;
-    sample.a = a;
-    sample.b = b;
-    if (!Computable(a, b, format_)) {
-      const std::string p = std::to_string(port_);
-      Fail(line, "S" + p + (port_ < 10 ? "" : ",") + p +
-                     " out of range: its magnitude or angle is too large to compute with");
+  void Fill(double frequency_hz) {
+    frequency_hz_ = frequency_hz;
+    for (int k = 0; k < slots(); ++k) {
+      if (!Computable(a_[k], b_[k], format_)) {
+        static constexpr const char* kTwoPortNames[] = {"S11", "S21", "S12", "S22"};
+        const std::string p = std::to_string(port_);
+        Fail(target_line_[k],
+             (two_port() ? std::string(kTwoPortNames[k]) : "S" + p + (port_ < 10 ? "" : ",") + p) +
+                 " out of range: its magnitude or angle is too large to compute "
+                 "with");
+      }
     }
   }
 
+  bool two_port() const { return two_port_; }
+  int slots() const { return two_port() ? 4 : 1; }
+
   std::string name_;
   int port_;
+  bool two_port_;  // all four S-parameters of a 2-port, not S_pp of one port
   int given_ports_;
   std::string ports_hint_;
   std::unique_ptr<std::ifstream> file_;
@@ -779,7 +833,9 @@ class ReflectionReader::Impl {
   const char* unit_name_ = "GHz";
   Format format_ = Format::kMagnitudeAngle;
   double option_reference_ = 50.0;
-  std::optional<double> port_reference_;  // from the [Reference] list
+  // From the [Reference] list: of the chosen port, or of ports 1 and 2 of a two-port.
+  std::optional<double> listed_reference_[2];
+  bool order_seen_ = false, order_12_21_ = false;  // [Two-Port Data Order]
   bool option_seen_ = false;
   unsigned keywords_seen_ = 0;
   Matrix matrix_ = Matrix::kFull;
@@ -791,7 +847,8 @@ class ReflectionReader::Impl {
   // Layout of one frequency point: how many numbers, and where S_pp lies (the index of its first
   // number, after the frequency at index 0).
   std::int64_t numbers_per_point_ = 0;
-  std::int64_t target_ = 0;
+  // (of S11, S21, S12 and S22 for a two-port).
+  std::int64_t target_[4] = {};
   std::int64_t lines_per_row_ = 1, lines_per_point_ = 1;
 
   // Position in the data.
@@ -804,6 +861,10 @@ class ReflectionReader::Impl {
   std::int64_t frequencies_read_ = 0;
   double last_frequency_ = 0;
   std::optional<ReadError> error_;
+  // The point last read: its frequency, and the pairs at target_.
+  double frequency_hz_ = 0;
+  double a_[4] = {}, b_[4] = {};
+  long target_line_[4] = {};
 };
 
 ReflectionReader::ReflectionReader(const std::string& path, int port, int ports,
@@ -829,6 +890,29 @@ const std::string& ReflectionReader::name() const noexcept {
   return impl_->name();
 }
 bool ReflectionReader::Next(Sample& sample) {
+  return impl_->Next(sample);
+}
+
+TwoPortReader::TwoPortReader(const std::string& path, int ports, const std::string& ports_hint)
+    : impl_(std::make_unique<ReflectionReader::Impl>(path, 1, ports, ports_hint, true)) {}
+TwoPortReader::TwoPortReader(std::istream& in, std::string name, int ports,
+                             const std::string& ports_hint)
+    : impl_(std::make_unique<ReflectionReader::Impl>(in, std::move(name), 1, ports, ports_hint,
+                                                     true)) {}
+TwoPortReader::TwoPortReader(TwoPortReader&&) noexcept = default;
+TwoPortReader& TwoPortReader::operator=(TwoPortReader&&) noexcept = default;
+TwoPortReader::~TwoPortReader() = default;
+
+double TwoPortReader::reference_ohms(int port) const noexcept {
+  return impl_->reference_ohms(port == 2 ? 1 : 0);
+}
+Format TwoPortReader::format() const noexcept {
+  return impl_->format();
+}
+const std::string& TwoPortReader::name() const noexcept {
+  return impl_->name();
+}
+bool TwoPortReader::Next(TwoPortSample& sample) {
   return impl_->Next(sample);
 }
 

@@ -55,6 +55,16 @@ struct Sample {
   double a = 0, b = 0;
 };
 
+// One frequency point of a 2-port: S11, S21, S12 and S22 in this order, each pair as the file
+// writes it (see Sample), against the reference impedances of the file's two ports.
+struct TwoPortSample {
+  struct Pair {
+    double a = 0, b = 0;
+  };
+  double frequency_hz = 0;
+  Pair s[4];
+};
+
 // Streams S_pp of one port of a Touchstone file (version 1 or 2.0), one frequency point at a
 // time, in constant memory (a file of several GB is never held in memory).
 class ReflectionReader {
@@ -74,6 +84,7 @@ class ReflectionReader {
                    const std::string& ports_hint = {});
 
   ReflectionReader(ReflectionReader&&) noexcept;
+  class Impl;  // the reader itself, shared with TwoPortReader
   ReflectionReader& operator=(ReflectionReader&&) noexcept;
   ~ReflectionReader();
 
@@ -88,8 +99,29 @@ class ReflectionReader {
   bool Next(Sample& sample);
 
  private:
-  class Impl;
   std::unique_ptr<Impl> impl_;
+};
+
+// Streams all four S-parameters of a 2-port file, one frequency point at a time, in constant
+// memory, as ReflectionReader does for one of them. A file of another number of ports is an
+// error; so is a version 2 file with a full matrix and no [Two-Port Data Order].
+class TwoPortReader {
+ public:
+  TwoPortReader(const std::string& path, int ports = 0, const std::string& ports_hint = {});
+  TwoPortReader(std::istream& in, std::string name, int ports = 0,
+                const std::string& ports_hint = {});
+  TwoPortReader(TwoPortReader&&) noexcept;
+  TwoPortReader& operator=(TwoPortReader&&) noexcept;
+  ~TwoPortReader();
+
+  double reference_ohms(int port) const noexcept;  // of port 1 or 2
+  Format format() const noexcept;
+  const std::string& name() const noexcept;
+  // Reads the next frequency point; false at the end of the network data. Throws ReadError.
+  bool Next(TwoPortSample& sample);
+
+ private:
+  std::unique_ptr<ReflectionReader::Impl> impl_;
 };
 
 }  // namespace touchstone

@@ -222,6 +222,55 @@ TEST_F(Sweep, APointThatFailsKeepsItsRowAndSaysWhy) {
 }
 
 // A file that turns out bad leaves an earlier table untouched and no stray file behind.
+// A two-port between: an ideal through changes nothing at its planes, rows outside its band are
+// left out, its grid is interpolated, and a point where Γout cannot be computed keeps its row.
+TEST_F(Sweep, ATwoPortBetweenAddsItsColumns) {
+  // 1.5 GHz (between its points) is interpolated; 3 GHz lies beyond its band.
+  const std::string through = dir_.Write("t.s2p",
+                                         "# GHz S RI R 50\n"
+                                         "0.5 0 0 1 0 1 0 0 0\n"
+                                         "1 0 0 1 0 1 0 0 0\n"
+                                         "2.5 0 0 1 0 1 0 0 0\n");
+  const cli_test::Outcome r =
+      Sweep2("# GHz S MA R 50\n1 0.3 -45\n2 0.2 0\n3 0.1 45\n", {"--through", through});
+  EXPECT_EQ(r.status, cli::kSuccess) << r.err;
+  EXPECT_NE(r.err.find("interpolated"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("1 frequency of the sweep outside the band"), std::string::npos) << r.err;
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 3u);
+  const std::vector<std::string> header = Split(lines[0], ',');
+  ASSERT_EQ(header.size(), 26u);
+  EXPECT_EQ(header[18], "Gt_dB");
+  EXPECT_EQ(header[19], "ML_source_plane_dB");
+  EXPECT_EQ(header[25], "warning");
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    const std::vector<std::string> f = Split(lines[i], ',');
+    EXPECT_EQ(f[14], f[1]);  // |Γout| = |ΓS|
+    // The mismatch at either plane is the direct one, and Gt its negative.
+    EXPECT_NEAR(std::stod(f[19]), std::stod(f[kML]), 1e-12);
+    EXPECT_NEAR(std::stod(f[22]), std::stod(f[kML]), 1e-12);
+    EXPECT_NEAR(std::stod(f[18]), -std::stod(f[kML]), 1e-12);
+    EXPECT_EQ(f[25], "");
+  }
+
+  // S11 = 1 meets ΓS = 1: Γout has no value, and the row says so.
+  const std::string bad =
+      dir_.Write("bad.s2p", "# GHz S RI R 50\n1 1 0 0.5 0 0.5 0 0 0\n2 0 0 1 0 1 0 0 0\n");
+  const std::string source = dir_.Write("open.s1p", "# GHz S RI R 50\n1 1 0\n2 0.5 0\n");
+  const cli_test::Outcome o =
+      RunCli({"--source", source + ":11", "--load",
+              dir_.Write("l.s1p", "1 0.5 0\n2 0.5 0\n") + ":11", "--through", bad});
+  EXPECT_EQ(o.status, cli::kWarning);
+  EXPECT_NE(o.err.find("at 1e+09 Hz: "), std::string::npos) << o.err;
+  const std::vector<std::string> rows = Lines(o.out);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_NE(rows[1].find(",\"Division by zero while computing the source impedance"),
+            std::string::npos)
+      << rows[1];
+  EXPECT_NE(rows[1].find("\u0393out cannot be computed"), std::string::npos) << rows[1];
+  EXPECT_EQ(rows[2].back(), ',');
+}
+
 TEST_F(Sweep, BadInputNeverLeavesAPartialTable) {
   dir_.Write("out.csv", "old\n");
   const cli_test::Outcome r =
