@@ -24,7 +24,7 @@ struct PointSpec {
 
 // S_pp of port `port` of a Touchstone file: "FILE:PP", with the number of ports of version 1
 // data from --source-ports or --load-ports when the name does not end in .sNp.
-using FileSpec = sweep::PortSpec;
+using FileSpec = sweep::FilePort;
 
 struct Options {
   bool help = false;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "calc/calculate_texts.h"
+#include "calc/mismatch.h"
 #include "calc/result_lines.h"
 #include "calc/warning_text.h"
 #include "platform/errors.h"
@@ -166,6 +167,61 @@ void CheckWarning(const std::string& text) {
   }
 }
 
+// The evaluation's fast path (unchecked, flags tested at the end) against its checked steps: the
+// same bits, or the same error with the same step and values, and the same conversions of the
+// reference impedance.
+void CheckFastPath(const calc::InputTexts& texts) {
+  double x[calc::kInputCount] = {};
+  for (int i = calc::kMagnitude1; i <= calc::kAngle2; ++i) x[i] = platform::TextToNumber(texts[i]);
+  struct Outcome {
+    std::optional<calc::MismatchResult> result;
+    std::optional<platform::Error> error;
+    int conversions = 0;
+  };
+  const auto run = [&](bool checked) {
+    Outcome o;
+    auto z0 = [&] {
+      ++o.conversions;
+      return platform::TextToNumber(texts[calc::kReferenceImpedance]);
+    };
+    try {
+      o.result = calc::detail::EvaluateMismatch(
+          [](void* c) { return (*static_cast<decltype(z0)*>(c))(); }, &z0, x[calc::kMagnitude1],
+          x[calc::kAngle1], x[calc::kMagnitude2], x[calc::kAngle2], checked);
+    } catch (const platform::Error& e) {
+      o.error = e;
+    }
+    return o;
+  };
+  const Outcome fast = run(false), checked = run(true);
+  const auto bits = [](double v) { return std::bit_cast<std::uint64_t>(v); };
+  if (fast.conversions != checked.conversions) Fail("fast path converts Z0 otherwise");
+  if (fast.result.has_value() != checked.result.has_value()) Fail("fast path fails otherwise");
+  if (fast.error) {
+    const platform::Error &f = *fast.error, &c = *checked.error;
+    if (f.kind() != c.kind() || f.quantity() != c.quantity() || f.step() != c.step() ||
+        f.input() != c.input()) {
+      Fail("fast path raises another error", calc::WarningText(f));
+    }
+    for (int i = 0; i < 4; ++i) {
+      if (bits(f.values()[i]) != bits(c.values()[i])) Fail("fast path traces other values");
+    }
+    return;
+  }
+  const calc::MismatchResult &f = *fast.result, &c = *checked.result;
+  const double fv[] = {f.MismatchFactor,       f.MismatchLossDb,       f.ReturnLossDb,
+                       f.Impedance1.Magnitude, f.Impedance1.Angle,     f.Impedance1.Real,
+                       f.Impedance1.Imag,      f.Impedance2.Magnitude, f.Impedance2.Angle,
+                       f.Impedance2.Real,      f.Impedance2.Imag};
+  const double cv[] = {c.MismatchFactor,       c.MismatchLossDb,       c.ReturnLossDb,
+                       c.Impedance1.Magnitude, c.Impedance1.Angle,     c.Impedance1.Real,
+                       c.Impedance1.Imag,      c.Impedance2.Magnitude, c.Impedance2.Angle,
+                       c.Impedance2.Real,      c.Impedance2.Imag};
+  for (std::size_t i = 0; i < std::size(fv); ++i) {
+    if (bits(fv[i]) != bits(cv[i])) Fail("fast path gives other bits");
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -188,6 +244,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (conversion[i]) first_bad = i;
   }
 
+  if (first_bad < 0) CheckFastPath(texts);
   try {
     const calc::ResultTexts out = calc::CalculateTexts(texts);
     if (first_bad >= 0 || conversion[calc::kReferenceImpedance]) {

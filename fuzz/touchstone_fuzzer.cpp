@@ -32,8 +32,12 @@ class MemoryBuffer : public std::streambuf {
 };
 
 void CheckError(const touchstone::ReadError& e, const std::string& name, std::string_view text) {
+  // Lines end in LF, CR LF or CR.
   long lines = 0;
-  for (const char c : text) lines += c == '\n';
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' || text[i] == '\r') ++lines;
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+  }
   if (e.file() != name) Fail("error names another file", e.what());
   if (e.line() < 0 || e.line() > lines + 1)
     Fail("error on a line the file does not have", e.what());

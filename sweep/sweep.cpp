@@ -48,8 +48,8 @@ class SampleSource {
 
 class ReaderSource : public SampleSource {
  public:
-  explicit ReaderSource(const PortSpec& spec)
-      : reader_(spec.path, spec.port, spec.ports, spec.ports_hint) {}
+  explicit ReaderSource(const FilePort& file_port)
+      : reader_(file_port.path, file_port.port, file_port.ports, file_port.ports_hint) {}
   bool Next(Sample& sample) override { return reader_.Next(sample); }
   const ReflectionReader& reader() const { return reader_; }
 
@@ -417,16 +417,16 @@ Reflection ReflectionOf(const Sample& sample, Format format) {
 
 namespace {
 
-SweepSummary Sweep(const PortSpec& source_spec, const PortSpec& load_spec,
+SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
                    const ThroughSpec* through, const std::function<void(const std::string&)>& note,
                    const std::function<void(const SweepRow&)>& emit) {
-  ReaderSource source_file(source_spec);
-  ReaderSource load_file(load_spec);
+  ReaderSource source_file(source_port);
+  ReaderSource load_file(load_port);
   const double source_ohms = source_file.reader().reference_ohms();
   const double load_ohms = load_file.reader().reference_ohms();
   if (source_ohms != load_ohms) {
-    note("the reference impedances differ (" + source_spec.path + ": " + Shortest(source_ohms) +
-         " \u03a9, " + load_spec.path + ": " + Shortest(load_ohms) +
+    note("the reference impedances differ (" + source_port.path + ": " + Shortest(source_ohms) +
+         " \u03a9, " + load_port.path + ": " + Shortest(load_ohms) +
          " \u03a9): \u0393L is brought to " + Shortest(source_ohms) +
          " \u03a9 through its impedance, and ZS and ZL are given against " + Shortest(source_ohms) +
          " \u03a9");
@@ -486,7 +486,7 @@ SweepSummary Sweep(const PortSpec& source_spec, const PortSpec& load_spec,
   // While both files have the same frequencies, each pair of points is a row at once: one pass.
   Cursor s(source_file), l(load_file);
   if (!s.has() || !l.has()) {
-    throw SweepError((s.has() ? load_spec.path : source_spec.path) +
+    throw SweepError((s.has() ? load_port.path : source_port.path) +
                      ": the file holds no frequency points");
   }
   const double source_first = s.cur().frequency_hz, load_first = l.cur().frequency_hz;
@@ -504,7 +504,7 @@ SweepSummary Sweep(const PortSpec& source_spec, const PortSpec& load_spec,
 
   // The grids part: keep the rest of both files, from the last pair on, then compute over the
   // band both cover on the denser grid there.
-  Spool source_rest(source_spec.path), load_rest(load_spec.path);
+  Spool source_rest(source_port.path), load_rest(load_port.path);
   s.SpoolRest(source_rest, summary.rows > 0);
   l.SpoolRest(load_rest, summary.rows > 0);
   source_rest.Rewind();
@@ -517,19 +517,19 @@ SweepSummary Sweep(const PortSpec& source_spec, const PortSpec& load_spec,
   const long long source_in_band = in_band(source_rest), load_in_band = in_band(load_rest);
   const bool on_load_grid = load_in_band > source_in_band;
   const std::string counts =
-      " (" + source_spec.path + " has " +
+      " (" + source_port.path + " has " +
       std::to_string(summary.rows + source_rest.count() - (summary.rows > 0 ? 1 : 0)) + ", " +
-      load_spec.path + " has " +
+      load_port.path + " has " +
       std::to_string(summary.rows + load_rest.count() - (summary.rows > 0 ? 1 : 0)) + ")";
   if (low <= high) {
-    const std::string& grid = on_load_grid ? load_spec.path : source_spec.path;
+    const std::string& grid = on_load_grid ? load_port.path : source_port.path;
     note("the frequency grids differ" + counts + ": computing from " + Shortest(low) + " to " +
          Shortest(high) + " Hz, the band both cover, at the " +
          std::to_string(summary.rows + (on_load_grid ? load_in_band : source_in_band) -
                         (summary.rows > 0 ? 1 : 0)) +
          " frequencies of " + grid + " there, with " + (on_load_grid ? "\u0393S" : "\u0393L") +
          " interpolated linearly in its real and imaginary parts where " +
-         (on_load_grid ? source_spec.path : load_spec.path) + " has no point of its own");
+         (on_load_grid ? source_port.path : load_port.path) + " has no point of its own");
   }
 
   summary.source_interpolated = on_load_grid;
@@ -578,9 +578,9 @@ SweepSummary Sweep(const PortSpec& source_spec, const PortSpec& load_spec,
     }
   }
   if (summary.rows == 0) {
-    throw SweepError("the frequency bands do not overlap: " + source_spec.path + " covers " +
+    throw SweepError("the frequency bands do not overlap: " + source_port.path + " covers " +
                      Shortest(source_first) + " to " + Shortest(source_last) + " Hz, " +
-                     load_spec.path + " covers " + Shortest(load_first) + " to " +
+                     load_port.path + " covers " + Shortest(load_first) + " to " +
                      Shortest(load_last) + " Hz");
   }
   return finish(summary);
@@ -588,13 +588,13 @@ SweepSummary Sweep(const PortSpec& source_spec, const PortSpec& load_spec,
 
 }  // namespace
 
-SweepSummary RunSweep(const PortSpec& source, const PortSpec& load,
+SweepSummary RunSweep(const FilePort& source, const FilePort& load,
                       const std::function<void(const std::string&)>& note,
                       const std::function<void(const SweepRow&)>& sink) {
   return Sweep(source, load, nullptr, note, sink);
 }
 
-SweepSummary RunSweep(const PortSpec& source, const PortSpec& load, const ThroughSpec& through,
+SweepSummary RunSweep(const FilePort& source, const FilePort& load, const ThroughSpec& through,
                       const std::function<void(const std::string&)>& note,
                       const std::function<void(const SweepRow&)>& sink) {
   return Sweep(source, load, &through, note, sink);

@@ -22,7 +22,7 @@ class SweepError : public std::runtime_error {
 
 // S_pp of port `port` of a Touchstone file. `ports` gives the number of ports of version 1 data
 // whose name does not end in .sNp (0: from the name); `ports_hint` says how a user gives it.
-struct PortSpec {
+struct FilePort {
   std::string path;
   int port = 1;
   int ports = 0;
@@ -94,7 +94,7 @@ struct SweepSummary {
 //
 // Raises touchstone::ReadError for a file that cannot be read and SweepError when the two cannot
 // be used together. Memory stays constant whatever the files' length.
-SweepSummary RunSweep(const PortSpec& source, const PortSpec& load,
+SweepSummary RunSweep(const FilePort& source, const FilePort& load,
                       const std::function<void(const std::string&)>& note,
                       const std::function<void(const SweepRow&)>& sink);
 
@@ -103,7 +103,7 @@ SweepSummary RunSweep(const PortSpec& source, const PortSpec& load,
 // linearly in their real and imaginary parts between its neighbouring points; rows outside its
 // band are left out (and said in a note). Its reference impedances are renormalised to the
 // source's, which needs them positive. Raises SweepError when no row lies in its band.
-SweepSummary RunSweep(const PortSpec& source, const PortSpec& load, const ThroughSpec& through,
+SweepSummary RunSweep(const FilePort& source, const FilePort& load, const ThroughSpec& through,
                       const std::function<void(const std::string&)>& note,
                       const std::function<void(const SweepRow&)>& sink);
 

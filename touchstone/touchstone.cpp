@@ -138,6 +138,49 @@ Parsed ParseNumber(std::string_view text, double& value) {
   return Parsed::kNumber;
 }
 
+// Whether `text` is certainly a number that ParseNumber reads (a plain decimal within the range
+// of a double), found without reading its value; false when unsure.
+bool PlainNumberInRange(std::string_view text) {
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  if (i < n && text[i] == '+') ++i;
+  if (i < n && text[i] == '-') {
+    if (i > 0) return false;  // "+-"
+    ++i;
+  }
+  const auto digit = [&](std::size_t k) { return k < n && text[k] >= '0' && text[k] <= '9'; };
+  std::size_t digits = 0, integer_digits = 0;
+  bool leading = true;  // no significant digit yet
+  std::int64_t fraction_zeros = 0;
+  for (; digit(i); ++i, ++digits) {
+    if (text[i] != '0') leading = false;
+    if (!leading) ++integer_digits;
+  }
+  if (i < n && text[i] == '.') {
+    for (++i; digit(i); ++i, ++digits) {
+      if (leading && text[i] == '0') ++fraction_zeros;
+      if (text[i] != '0') leading = false;
+    }
+  }
+  if (digits == 0) return false;
+  std::int64_t exponent = 0;
+  if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    const bool negative = i < n && text[i] == '-';
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+    if (!digit(i)) return false;
+    for (; digit(i); ++i) {
+      exponent = std::min(exponent * 10 + (text[i] - '0'), kExponentLimit);
+    }
+    if (negative) exponent = -exponent;
+  }
+  if (i != n) return false;
+  if (leading) return true;  // zero
+  const std::int64_t lead =
+      exponent + (integer_digits > 0 ? integer_digits - 1 : -(fraction_zeros + 1));
+  return lead < 300;  // far from overflowing; a number too small reads as zero
+}
+
 // A frequency written in the file's unit, in hertz: the unit's power of ten is added to the
 // number's decimal exponent before the text is read, so that 1.00001 GHz is exactly the double
 // nearest to 1000010000 Hz, not 1.00001 times 1e9 with the rounding of both. `field` has been
@@ -374,13 +417,21 @@ class ReflectionReader::Impl {
     Fail("non-numeric field " + Quote(field) + ": expected a number");
   }
 
+  // Checks a number that is not needed as Number() would, without reading its value.
+  void Check(std::string_view field) {
+    if (!PlainNumberInRange(field)) Number(field);
+  }
+
   void ReadHeader() {
     while (auto line = ReadLine()) {
       // A byte-order mark, as some Windows programs write, is not part of the first line.
       if (line_number_ == 1 && line->substr(0, 3) == "\xEF\xBB\xBF") line->remove_prefix(3);
-      if (line_number_ == 1 &&
+      // UTF-16: its byte-order mark, or an ASCII character with a zero byte before or after it.
+      const auto ascii = [](char c) { return c >= ' ' && c <= '~'; };
+      if (line_number_ == 1 && line->size() >= 2 &&
           (line->substr(0, 2) == "\xFF\xFE" || line->substr(0, 2) == "\xFE\xFF" ||
-           std::memchr(line->data(), '\0', std::min<std::size_t>(line->size(), 256)))) {
+           ((*line)[0] == '\0' && ascii((*line)[1])) ||
+           (ascii((*line)[0]) && (*line)[1] == '\0'))) {
         Fail("the file is UTF-16 text: expected ASCII or UTF-8; save it again in one of these");
       }
       const std::string_view text = Significant(*line);
@@ -716,7 +767,15 @@ class ReflectionReader::Impl {
       double values[9];
       int count = 0;
       for (std::string_view field; !(field = NextField(text)).empty(); ++count) {
-        if (count < expected) values[count] = Number(field);
+        if (count < expected) {
+          // Only the frequency and the pairs read are needed; the other numbers are only checked.
+          const std::int64_t at = position + count;
+          if ((j == 0 && count == 0) || Wanted(at)) {
+            values[count] = Number(field);
+          } else {
+            Check(field);
+          }
+        }
         if (j == 0 && count == 0) frequency_field = field;
       }
       if (j == 0 && ports_ == 2 && count == 5 && frequencies_read_ > 0 &&
@@ -770,6 +829,11 @@ class ReflectionReader::Impl {
         done_ = true;
         return false;
       }
+      if (position != 0 && !Wanted(position)) {
+        Check(field);  // not needed, only checked
+        ++position;
+        continue;
+      }
       const double value = Number(field);
       if (position == 0) {
         if (frequencies_read_ == frequencies_expected_) {
@@ -809,6 +873,13 @@ class ReflectionReader::Impl {
   }
 
   bool two_port() const { return two_port_; }
+  // Whether the number at `position` of a frequency point is one of a pair that is read.
+  bool Wanted(std::int64_t position) const {
+    for (int k = 0; k < slots(); ++k) {
+      if (position == target_[k] || position == target_[k] + 1) return true;
+    }
+    return false;
+  }
   int slots() const { return two_port() ? 4 : 1; }
 
   std::string name_;

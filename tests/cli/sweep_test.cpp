@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "calc/mismatch.h"
@@ -285,6 +288,31 @@ TEST_F(Sweep, BadInputNeverLeavesAPartialTable) {
   EXPECT_EQ(missing.status, cli::kFileError);
   EXPECT_NE(missing.err.find(dir_.File("none.s2p")), std::string::npos);
   EXPECT_EQ(missing.out, "");
+}
+
+// A zero of either sign is written "0": "-0" reads as a value of its own to some programs.
+TEST_F(Sweep, TheTableWritesNoNegativeZero) {
+  const cli_test::Outcome r = Sweep2("# GHz S MA R 50\n1 0 -0\n2 -0 -0\n3 0 0\n");
+  EXPECT_EQ(r.status, cli::kSuccess) << r.err;
+  for (const std::string& line : Lines(r.out)) {
+    for (const std::string& field : Split(line, ',')) EXPECT_NE(field, "-0") << line;
+  }
+}
+
+// A FIFO can be read only once: the sweep still pairs its points, also on another grid than the
+// load's (which keeps the rest of both files aside until both are read).
+TEST_F(Sweep, ReadsAFifoOnce) {
+  const std::string fifo = dir_.File("pipe.s1p");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::thread writer([&] { std::ofstream(fifo, std::ios::binary) << kSource; });
+  const cli_test::Outcome r = RunCli(
+      {"--source", fifo + ":11", "--load",
+       dir_.Write("l.s1p", "# GHz S RI R 50\n0.5 0.1 0\n1 0.2 0\n2.5 0.3 0\n3 0.4 0\n") + ":11"});
+  writer.join();
+  EXPECT_EQ(r.status, cli::kSuccess) << r.err;
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 4u);  // 1, 2 and 3 GHz
+  EXPECT_DOUBLE_EQ(std::stod(Field(lines[2], kLoadMagnitude)), 0.2 + (0.3 - 0.2) * (1 / 1.5));
 }
 
 }  // namespace
