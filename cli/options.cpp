@@ -26,15 +26,33 @@ std::optional<int> PortOf(const std::string& digits) {
   return value;
 }
 
+// A port of mixed-mode data as the file names it: D or C and a pair of ports (D1,3), S and one
+// port (S2); or D or C with the first port of the pair alone (D1).
+bool IsModeName(const std::string& name) {
+  if (name.size() < 2 || std::string("DdCcSs").find(name[0]) == std::string::npos) return false;
+  int commas = 0;
+  for (std::size_t i = 1; i < name.size(); ++i) {
+    if (name[i] == ',' && i > 1 && i + 1 < name.size() && commas++ == 0) continue;
+    if (name[i] < '0' || name[i] > '9') return false;
+  }
+  return true;
+}
+
 // "FILE:PP" first, so that a file name may hold an '@'; then "MAG@ANGLE".
 void ReadCoefficient(const std::string& option, const std::string& value,
                      std::optional<PointSpec>& point, std::optional<FileSpec>& file) {
   const std::size_t colon = value.rfind(':');
   if (colon != std::string::npos && colon > 0) {
+    if (IsModeName(value.substr(colon + 1))) {
+      file = FileSpec{value.substr(0, colon), 1, 0,
+                      "or give it with " + option + "-ports N (for example " + option + "-ports 2)",
+                      value.substr(colon + 1)};
+      return;
+    }
     if (const std::optional<int> port = PortOf(value.substr(colon + 1))) {
-      file =
-          FileSpec{value.substr(0, colon), *port, 0,
-                   "or give it with " + option + "-ports N (for example " + option + "-ports 2)"};
+      file = FileSpec{value.substr(0, colon), *port, 0,
+                      "or give it with " + option + "-ports N (for example " + option + "-ports 2)",
+                      ""};
       return;
     }
   }
@@ -44,7 +62,8 @@ void ReadCoefficient(const std::string& option, const std::string& value,
   }
   throw UsageError(option + " \"" + value +
                    "\": expected MAG@ANGLE (for example 0.5@30) or FILE:PP, the reflection "
-                   "coefficient S_pp of port p of a Touchstone file (for example amp.s2p:22)");
+                   "coefficient S_pp of port p of a Touchstone file (for example amp.s2p:22), "
+                   "or FILE:D1,3 for a port of mixed-mode data");
 }
 
 // "S11 S21 S12 S22", each MAG@ANGLE, for a single point; otherwise a 2-port file, "FILE:12" as

@@ -260,10 +260,12 @@ int SinglePoint(const Options& o, std::ostream& out, std::ostream& err) {
   return kSuccess;
 }
 
-// "amp.s2p S22", for the plot's title.
+// "amp.s2p S22" (or "bal.s4p D1,3"), for the plot's title.
 std::string PortName(const FileSpec& f) {
+  const std::string name = std::filesystem::path(f.path).filename().string();
+  if (!f.mode.empty()) return name + " " + f.mode;
   const std::string p = std::to_string(f.port);
-  return std::filesystem::path(f.path).filename().string() + " S" + p + p;
+  return name + " S" + p + p;
 }
 
 // An output that would overwrite an input, or the other output: what is wrong, or nothing.

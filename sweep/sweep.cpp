@@ -49,7 +49,8 @@ class SampleSource {
 class ReaderSource : public SampleSource {
  public:
   explicit ReaderSource(const FilePort& file_port)
-      : reader_(file_port.path, file_port.port, file_port.ports, file_port.ports_hint) {}
+      : reader_(file_port.path, file_port.port, file_port.ports, file_port.ports_hint,
+                file_port.mode) {}
   bool Next(Sample& sample) override { return reader_.Next(sample); }
   const ReflectionReader& reader() const { return reader_; }
 

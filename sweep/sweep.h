@@ -27,6 +27,7 @@ struct FilePort {
   int port = 1;
   int ports = 0;
   std::string ports_hint;
+  std::string mode;  // a mixed-mode port by its name in the file (D1,3), instead of `port`
 };
 
 // A two-port between source and load: all four S-parameters of a 2-port Touchstone file, port 1

@@ -254,6 +254,9 @@ enum Keyword : unsigned {
   kNetworkData,
   kNoiseData,
   kEnd,
+  kBeginInformation,
+  kEndInformation,
+  kMixedModeOrder,
   kUnknown,
 };
 constexpr std::string_view kKeywordNames[] = {
@@ -267,6 +270,9 @@ constexpr std::string_view kKeywordNames[] = {
     "Network Data",
     "Noise Data",
     "End",
+    "Begin Information",
+    "End Information",
+    "Mixed-Mode Order",
 };
 
 std::string MoreNumbers(std::int64_t count) {
@@ -290,10 +296,12 @@ ReadError::ReadError(std::string file, long line, const std::string& message)
 
 class ReflectionReader::Impl {
  public:
-  Impl(const std::string& path, int port, int ports, std::string hint, bool two_port = false)
+  Impl(const std::string& path, int port, int ports, std::string hint, bool two_port = false,
+       std::string mode = {})
       : name_(path),
-        port_(port),
+        port_(mode.empty() ? port : 1),
         two_port_(two_port),
+        mode_(std::move(mode)),
         given_ports_(ports),
         ports_hint_(std::move(hint)),
         buffer_(kBlock) {
@@ -307,10 +315,11 @@ class ReflectionReader::Impl {
     ReadHeader();
   }
   Impl(std::istream& in, std::string name, int port, int ports, std::string hint,
-       bool two_port = false)
+       bool two_port = false, std::string mode = {})
       : name_(std::move(name)),
-        port_(port),
+        port_(mode.empty() ? port : 1),
         two_port_(two_port),
+        mode_(std::move(mode)),
         given_ports_(ports),
         ports_hint_(std::move(hint)),
         in_(&in),
@@ -320,8 +329,22 @@ class ReflectionReader::Impl {
 
   int port_count() const noexcept { return ports_; }
   // The reference impedance of the chosen port (slot 0), or of port 1 or 2 of a two-port.
+  // A mixed-mode port refers to the ports of its pair in series (differential) or in parallel
+  // (common).
   double reference_ohms(int slot = 0) const noexcept {
-    return listed_reference_[slot] ? *listed_reference_[slot] : option_reference_;
+    if (two_port_) return PortOhms(slot + 1);
+    if (mode_kind_ == 'D') return PortOhms(mode_ports_[0]) + PortOhms(mode_ports_[1]);
+    if (mode_kind_ == 'C') {
+      const double a = PortOhms(mode_ports_[0]), b = PortOhms(mode_ports_[1]);
+      return a * b / (a + b);
+    }
+    if (mode_kind_ == 'S') return PortOhms(mode_ports_[0]);
+    return PortOhms(port_);
+  }
+  double PortOhms(long port) const noexcept {
+    return port >= 1 && port <= static_cast<long>(references_.size())
+               ? references_[static_cast<std::size_t>(port - 1)]
+               : option_reference_;
   }
   const std::string& name() const noexcept { return name_; }
   Format format() const noexcept { return format_; }
@@ -436,15 +459,33 @@ class ReflectionReader::Impl {
       }
       const std::string_view text = Significant(*line);
       if (text.empty()) continue;
+      if (in_information_) {
+        // The information block is for people: skipped up to its end, whatever it holds.
+        const std::size_t close = text.find(']');
+        if (text.front() == '[' && close != std::string_view::npos &&
+            EqualsNoCase(Trim(text.substr(1, close - 1)), "End Information")) {
+          in_information_ = false;
+        }
+        continue;
+      }
+      if (modes_left_ > 0 && text.front() != '[' && text.front() != '#') {
+        ReadModes(text);
+        continue;
+      }
+      if (modes_left_ > 0) {
+        Fail("[Mixed-Mode Order] lists " + std::to_string(modes_.size()) + " ports: expected " +
+             std::to_string(ports_) + ", one per port");
+      }
       if (version_ == 0) {
         // The first line that is not a comment tells the version.
         if (text.front() == '[') {
           if (KeywordOf(text).first != kVersion) {
-            Fail("expected [Version] 2.0 as the first keyword of a version 2 file");
+            Fail("expected [Version] 2.0 or 2.1 as the first keyword of a version 2 file");
           }
         } else {
           version_ = 1;
           SetPortCount(PortsFromName(), 0);
+          ResolveMode();
         }
       }
       if (references_left_ > 0 && text.front() != '[' && text.front() != '#') {
@@ -504,6 +545,18 @@ class ReflectionReader::Impl {
         const std::string_view value = NextField(text);
         if (value.empty()) Fail("option line: expected a reference impedance after R");
         option_reference_ = Number(value);
+        // Version 2.1 may give one per port: "R 50 50 75 75".
+        for (std::string_view rest = text;;) {
+          const std::string_view more = NextField(rest);
+          double ohms = 0;
+          if (more.empty() || ParseNumber(more, ohms) != Parsed::kNumber) break;
+          if (!version_2_1_) {
+            Fail("option line: one reference impedance per port after R needs [Version] 2.1");
+          }
+          if (references_.empty()) references_.push_back(option_reference_);
+          references_.push_back(ohms);
+          text = rest;
+        }
       } else {
         Fail("unknown option line: " + Quote(field) +
              " is none of Hz, kHz, MHz, GHz, S, RI, MA, DB, R and its value");
@@ -519,11 +572,12 @@ class ReflectionReader::Impl {
     unsigned keyword = 0;
     while (keyword < kUnknown && !EqualsNoCase(name, kKeywordNames[keyword])) ++keyword;
     if (keyword == kUnknown) {
-      Fail("unknown keyword " + Quote(text.substr(0, close + 1)) + " (not a version 2.0 keyword)");
+      Fail("unknown keyword " + Quote(text.substr(0, close + 1)) +
+           " (not a keyword of version 2.0 or 2.1)");
     }
     if (version_ == 1) {
       Fail("unexpected keyword " + Quote(text.substr(0, close + 1)) +
-           ": a version 2 file begins with [Version] 2.0");
+           ": a version 2 file begins with [Version] 2.0 or 2.1");
     }
     return {static_cast<Keyword>(keyword), Trim(text.substr(close + 1))};
   }
@@ -549,10 +603,12 @@ class ReflectionReader::Impl {
     switch (keyword) {
       case kVersion: {
         double version = 0;
-        if (ParseNumber(argument, version) != Parsed::kNumber || version != 2.0) {
-          Fail("unsupported version " + Quote(argument) + ": expected [Version] 2.0");
+        if (ParseNumber(argument, version) != Parsed::kNumber ||
+            (version != 2.0 && version != 2.1)) {
+          Fail("unsupported version " + Quote(argument) + ": expected [Version] 2.0 or 2.1");
         }
         version_ = 2;
+        version_2_1_ = version == 2.1;
         break;
       }
       case kNumberOfPorts:
@@ -575,7 +631,18 @@ class ReflectionReader::Impl {
       case kReference:
         if (ports_ == 0) Fail("[Reference] must follow [Number of Ports]");
         references_left_ = ports_;
+        references_.clear();  // instead of the option line's
         ReadReferences(argument);
+        break;
+      case kBeginInformation:
+        in_information_ = true;
+        break;
+      case kEndInformation:
+        Fail("[End Information] without [Begin Information]");
+      case kMixedModeOrder:
+        if (ports_ == 0) Fail("[Mixed-Mode Order] must follow [Number of Ports]");
+        modes_left_ = ports_;
+        ReadModes(argument);
         break;
       case kMatrixFormat:
         if (EqualsNoCase(argument, "full")) {
@@ -593,6 +660,12 @@ class ReflectionReader::Impl {
         if (frequencies_expected_ == 0) {
           Fail("expected [Number of Frequencies] before [Network Data]");
         }
+        if (references_.size() > 1 && references_.size() != static_cast<std::size_t>(ports_)) {
+          Fail("the option line lists " + std::to_string(references_.size()) +
+               " reference impedances after R: expected one, or one per port (" +
+               std::to_string(ports_) + ")");
+        }
+        ResolveMode();
         in_network_data_ = true;
         break;
       case kNoiseData:
@@ -611,11 +684,86 @@ class ReflectionReader::Impl {
       }
       const double ohms = Number(field);
       ++reference_index_;
-      if (two_port() ? reference_index_ <= 2 : reference_index_ == port_) {
-        listed_reference_[two_port() ? reference_index_ - 1 : 0] = ohms;
-      }
+      references_.push_back(ohms);
       --references_left_;
     }
+  }
+
+  // The ports of a [Mixed-Mode Order]: D or C with the two ports of a pair (D1,3), or S with one.
+  void ReadModes(std::string_view names) {
+    for (std::string_view field; !(field = NextField(names)).empty();) {
+      if (modes_left_ == 0) {
+        Fail("[Mixed-Mode Order] lists more than " + std::to_string(ports_) + " ports");
+      }
+      const char kind = static_cast<char>(Lower(field.front()) - 'a' + 'A');
+      const std::size_t comma = field.find(',');
+      const std::optional<long> first = ParseCount(field.substr(1, comma - 1));
+      const std::optional<long> second =
+          comma == std::string_view::npos ? std::nullopt : ParseCount(field.substr(comma + 1));
+      const bool pair = kind == 'D' || kind == 'C';
+      if (!(pair || kind == 'S') || !first || *first > ports_ || pair != second.has_value() ||
+          (second && *second > ports_)) {
+        Fail("[Mixed-Mode Order]: " + Quote(field) +
+             " is not a port: expected D or C with the two ports of a pair (D1,3), or S with "
+             "one (S2), each from 1 to " +
+             std::to_string(ports_));
+      }
+      modes_.emplace_back(field);
+      --modes_left_;
+    }
+  }
+
+  // Which port of the matrix a mixed-mode name gives ("D1,3", or "D1" when only one pair of that
+  // mode starts at port 1); and a port number is refused where the ports are mixed-mode.
+  void ResolveMode() {
+    if (mode_.empty()) {
+      if (modes_.empty()) return;
+      Fail(two_port_ ? "the file holds mixed-mode data ([Mixed-Mode Order]): a two-port here "
+                       "must be single-ended"
+                     : "the file holds mixed-mode data: name the port as [Mixed-Mode Order] "
+                       "does (" +
+                           ModeList() + "), for example " + modes_.front());
+    }
+    if (modes_.empty()) {
+      Fail("port " + mode_ + " is a mixed-mode port, and the file has no [Mixed-Mode Order]: its " +
+           std::to_string(ports_) + (ports_ == 1 ? " port is" : " ports are") +
+           " single-ended, numbered from 1");
+    }
+    std::vector<std::size_t> found;
+    for (std::size_t i = 0; i < modes_.size(); ++i) {
+      const std::string_view m = modes_[i];
+      if (EqualsNoCase(m, mode_) ||
+          (mode_.find(',') == std::string::npos && m.size() > mode_.size() &&
+           EqualsNoCase(m.substr(0, mode_.size()), mode_) && m[mode_.size()] == ',')) {
+        found.push_back(i);
+      }
+    }
+    if (found.empty()) {
+      Fail("[Mixed-Mode Order] has no port " + mode_ + ": it lists " + ModeList());
+    }
+    if (found.size() > 1) {
+      std::string names;
+      for (const std::size_t i : found) names += (names.empty() ? "" : ", ") + modes_[i];
+      Fail(mode_ + " names several ports of [Mixed-Mode Order] (" + names +
+           "): give its pair, for example " + modes_[found.front()]);
+    }
+    const std::string& m = modes_[found.front()];
+    port_ = static_cast<int>(found.front() + 1);
+    mode_kind_ = static_cast<char>(Lower(m.front()) - 'a' + 'A');
+    const std::size_t comma = m.find(',');
+    mode_ports_[0] = *ParseCount(std::string_view(m).substr(1, comma - 1));
+    if (comma != std::string::npos)
+      mode_ports_[1] = *ParseCount(std::string_view(m).substr(comma + 1));
+    if (!std::isfinite(reference_ohms())) {
+      Fail("the reference impedance of " + m + " (of its ports together) is not a finite number");
+    }
+  }
+
+  std::string ModeList() const {
+    std::string list;
+    for (std::size_t i = 0; i < modes_.size() && i < 8; ++i) list += (i ? " " : "") + modes_[i];
+    if (modes_.size() > 8) list += " ...";
+    return list;
   }
 
   // The number of ports of a version 1 file: as given, or from the extension .sNp of its name.
@@ -646,7 +794,7 @@ class ReflectionReader::Impl {
       Fail(line, "a two-port is needed here, and the file has " + std::to_string(ports_) +
                      (ports_ == 1 ? " port" : " ports"));
     }
-    if (!two_port() && (port_ < 1 || port_ > ports_)) {
+    if (!two_port() && mode_.empty() && (port_ < 1 || port_ > ports_)) {
       Fail(line, "port " + std::to_string(port_) + " does not exist: expected a port from 1 to " +
                      std::to_string(ports_));
     }
@@ -884,7 +1032,8 @@ class ReflectionReader::Impl {
 
   std::string name_;
   int port_;
-  bool two_port_;  // all four S-parameters of a 2-port, not S_pp of one port
+  bool two_port_;     // all four S-parameters of a 2-port, not S_pp of one port
+  std::string mode_;  // a mixed-mode port by its name, instead of port_
   int given_ports_;
   std::string ports_hint_;
   std::unique_ptr<std::ifstream> file_;
@@ -904,8 +1053,17 @@ class ReflectionReader::Impl {
   const char* unit_name_ = "GHz";
   Format format_ = Format::kMagnitudeAngle;
   double option_reference_ = 50.0;
-  // From the [Reference] list: of the chosen port, or of ports 1 and 2 of a two-port.
-  std::optional<double> listed_reference_[2];
+  // One reference impedance per port, from [Reference] or a version 2.1 option line; empty
+  // when all ports have option_reference_.
+  std::vector<double> references_;
+  bool version_2_1_ = false;
+  bool in_information_ = false;  // within [Begin Information] ... [End Information]
+  // [Mixed-Mode Order]: its ports, and how many are still to come.
+  std::vector<std::string> modes_;
+  long modes_left_ = 0;
+  // The chosen mixed-mode port: D, C or S (0 for a port given by number) and its ports.
+  char mode_kind_ = 0;
+  long mode_ports_[2] = {};
   bool order_seen_ = false, order_12_21_ = false;  // [Two-Port Data Order]
   bool option_seen_ = false;
   unsigned keywords_seen_ = 0;
@@ -939,11 +1097,12 @@ class ReflectionReader::Impl {
 };
 
 ReflectionReader::ReflectionReader(const std::string& path, int port, int ports,
-                                   const std::string& ports_hint)
-    : impl_(std::make_unique<Impl>(path, port, ports, ports_hint)) {}
+                                   const std::string& ports_hint, const std::string& mixed_mode)
+    : impl_(std::make_unique<Impl>(path, port, ports, ports_hint, false, mixed_mode)) {}
 ReflectionReader::ReflectionReader(std::istream& in, std::string name, int port, int ports,
-                                   const std::string& ports_hint)
-    : impl_(std::make_unique<Impl>(in, std::move(name), port, ports, ports_hint)) {}
+                                   const std::string& ports_hint, const std::string& mixed_mode)
+    : impl_(std::make_unique<Impl>(in, std::move(name), port, ports, ports_hint, false,
+                                   mixed_mode)) {}
 ReflectionReader::ReflectionReader(ReflectionReader&&) noexcept = default;
 ReflectionReader& ReflectionReader::operator=(ReflectionReader&&) noexcept = default;
 ReflectionReader::~ReflectionReader() = default;

@@ -190,8 +190,7 @@ const Bad kBad[] = {
     {"v2 port beyond [Number of Ports]", "a.ts",
      "[Version] 2.0\n[Number of Ports] 2\n[Number of Frequencies] 1\n[Network Data]\n", 3, 2,
      "port 3"},
-    {"unknown keyword", "a.ts", "[Version] 2.0\n[Mixed-Mode Order] D1,2 C1,2\n", 1, 2,
-     "unknown keyword"},
+    {"unknown keyword", "a.ts", "[Version] 2.0\n[Frobnicate] 1\n", 1, 2, "unknown keyword"},
     {"repeated keyword", "a.ts", "[Version] 2.0\n[Number of Ports] 1\n[Number of Ports] 1\n", 1, 3,
      "repeated keyword"},
     {"bad matrix format", "a.ts", "[Version] 2.0\n[Matrix Format] Diagonal\n", 1, 2,
@@ -344,6 +343,76 @@ TEST(Touchstone, TwoPortGivesAllFourInOneOrder) {
         EXPECT_EQ(s.s[k].a, c.pairs[2 * k]);
         EXPECT_EQ(s.s[k].b, c.pairs[2 * k + 1]);
       }
+    } catch (const ReadError& e) {
+      EXPECT_NE(c.error[0], '\0') << e.what();
+      EXPECT_NE(e.message().find(c.error), std::string::npos) << e.what();
+    }
+  }
+}
+
+// Version 2.1 and the keywords of 2.0 that carry no network data: per-port references on the
+// option line, the information block, and mixed-mode ports chosen by their names in the file.
+TEST(Touchstone, Version21InformationAndMixedMode) {
+  // Four ports, one point: pair k holds k and 0, so S_pp is pair 5p − 4.
+  const std::string point =
+      "1 1 0 2 0 3 0 4 0 5 0 6 0 7 0 8 0 9 0 10 0 11 0 12 0 13 0 14 0 15 0 16 0\n";
+  const std::string four = "[Number of Ports] 4\n[Number of Frequencies] 1\n";
+  const std::string mixed = "[Version] 2.0\n# GHz S RI R 50\n" + four +
+                            "[Mixed-Mode Order] D1,3 D2,4\n C1,3 C2,4\n[Network Data]\n" + point;
+  struct Case {
+    const char* what;
+    std::string text;
+    int port;
+    const char* mode;
+    double ohms, a;
+    const char* error;  // a part of the message; "" for none
+  };
+  const Case cases[] = {
+      {"2.1: a reference per port on the option line",
+       "[Version] 2.1\n# GHz S RI R 50 50 75 75\n" + four + "[Network Data]\n" + point, 3, "", 75,
+       11, ""},
+      {"2.1: [Reference] replaces the option line's",
+       "[Version] 2.1\n# GHz S RI R 50 50 75 75\n" + four +
+           "[Reference] 10 20 30 40\n[Network Data]\n" + point,
+       4, "", 40, 16, ""},
+      {"the information block is skipped, whatever it holds",
+       "[Version] 2.0\n[Begin Information]\n[Manufacturer] x\n1 2 3\n[End Information]\n# Hz S "
+       "RI\n" +
+           four + "[Network Data]\n" + point,
+       2, "", 50, 6, ""},
+      {"mixed-mode: D1,3 by its name, against 50 + 50 ohms", mixed, 0, "D1,3", 100, 1, ""},
+      {"mixed-mode: C2 is C2,4, against 50 || 50 ohms", mixed, 0, "c2", 25, 16, ""},
+      {"2.0: a reference per port on the option line", "[Version] 2.0\n# GHz S RI R 50 50\n", 1, "",
+       0, 0, "needs [Version] 2.1"},
+      {"2.1: three references for four ports",
+       "[Version] 2.1\n# GHz S RI R 50 50 75\n" + four + "[Network Data]\n" + point, 1, "", 0, 0,
+       "lists 3 reference impedances after R: expected one, or one per port (4)"},
+      {"[End Information] alone", "[Version] 2.0\n[End Information]\n", 1, "", 0, 0,
+       "without [Begin Information]"},
+      {"a mixed-mode port of single-ended data",
+       "[Version] 2.0\n" + four + "[Network Data]\n" + point, 0, "D1,3", 0, 0,
+       "port D1,3 is a mixed-mode port, and the file has no [Mixed-Mode Order]: its 4 ports are "
+       "single-ended"},
+      {"a port number of mixed-mode data", mixed, 1, "", 0, 0,
+       "name the port as [Mixed-Mode Order] does (D1,3 D2,4 C1,3 C2,4), for example D1,3"},
+      {"a mixed-mode port the file lacks", mixed, 0, "D3", 0, 0,
+       "[Mixed-Mode Order] has no port D3: it lists D1,3 D2,4 C1,3 C2,4"},
+      {"a mode that is none", "[Version] 2.0\n" + four + "[Mixed-Mode Order] D1,3 X2 C1,3 C2,4\n",
+       0, "D1,3", 0, 0, "\"X2\" is not a port"},
+      {"a mixed-mode port of version 1 data", "1 0.5 0\n", 0, "S1", 0, 0,
+       "has no [Mixed-Mode Order]"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::istringstream in(c.text);
+    try {
+      ReflectionReader reader(in, "m.s4p", c.port, 0, {}, c.mode);
+      Sample s;
+      ASSERT_TRUE(reader.Next(s));
+      EXPECT_FALSE(reader.Next(s));
+      EXPECT_STREQ(c.error, "");
+      EXPECT_EQ(reader.reference_ohms(), c.ohms);
+      EXPECT_EQ(s.a, c.a);
     } catch (const ReadError& e) {
       EXPECT_NE(c.error[0], '\0') << e.what();
       EXPECT_NE(e.message().find(c.error), std::string::npos) << e.what();
