@@ -482,19 +482,28 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
 std::string HelpText() {
   return R"HELP(Usage:
-  voranth-calc [--z0 OHMS] --source MAG@ANGLE --load MAG@ANGLE [--json]
-  voranth-calc --source FILE:PP --load FILE:PP [--csv OUT.csv] [--plot OUT.svg]
+  voranth-calc [--z0 OHMS] --source MAG@ANGLE --load MAG@ANGLE
+               [--through "S11 S21 S12 S22"] [--json]
+  voranth-calc --source FILE:PP --load FILE:PP [--through TWOPORT.s2p[:21]]
+               [--csv OUT.csv] [--plot OUT.svg] [--smith OUT.svg]
   voranth-calc --help | --version
 
 Mismatch loss, return loss and impedances of a source-load junction, computed
 exactly as the Voranth window computes them: for one point, or at every
-frequency of a sweep read from two Touchstone files.
+frequency of a sweep read from two Touchstone files. With a two-port between
+source and load (an adapter, a cable, an attenuator): what each side sees
+through it, the transducer gain and the mismatch loss at both of its planes.
 
 Single point:
   --z0 OHMS           reference impedance Z0 in ohms (default 50)
   --source MAG@ANGLE  source reflection coefficient: magnitude, and angle in
                       degrees (for example 0.5@30)
   --load MAG@ANGLE    load reflection coefficient (for example 0.3@-45)
+  --through "S11 S21 S12 S22"
+                      a two-port between source and load, port 1 facing the
+                      source, each S-parameter as MAG@ANGLE (for example
+                      "0.05@10 0.9@-40 0.9@-40 0.05@170"); its lines follow
+                      the others (see Two-port below)
   --json              write JSON instead of labelled lines
 
   Numbers follow the rule of the window's boxes: a point or a comma as the
@@ -522,9 +531,14 @@ Single point:
   standard output.
 
 Sweep:
-  --source FILE:PP    S_pp of port p of a Touchstone file (version 1 or 2.0,
-                      .s1p to .sNp), for example amp.s2p:22 for S22; from
-                      port 10 on, both indices are written (1212 for S1212)
+  --source FILE:PP    S_pp of port p of a Touchstone file (version 1, 2.0 or
+                      2.1, .s1p to .sNp), for example amp.s2p:22 for S22; from
+                      port 10 on, both indices are written (1212 for S1212).
+                      A port of mixed-mode data is named as the file's
+                      [Mixed-Mode Order] names it: bal.s4p:D1,3 (or
+                      bal.s4p:D1 when only one differential pair starts at
+                      port 1); it refers to its two ports' reference
+                      impedances in series (D) or in parallel (C)
   --load FILE:PP      likewise for the load, for example filter.s2p:11; FILE
                       may be a pipe, a FIFO or /dev/stdin (each file is read
                       once)
@@ -532,11 +546,20 @@ Sweep:
                       the number of ports of version 1 data whose name does
                       not end in .sNp (a pipe, for example)
   --csv OUT.csv       write the table to OUT.csv, "-" for standard output; the
-                      table goes to standard output when neither --csv nor
-                      --plot is given. A symbolic link is followed to its
-                      file; a FIFO or a device is written directly
+                      table goes to standard output when none of --csv,
+                      --plot and --smith is given. A symbolic link is
+                      followed to its file; a FIFO or a device is written
+                      directly
   --plot OUT.svg      draw the mismatch loss, its range at any phase, and the
-                      return loss against frequency
+                      return loss against frequency (with --through: the
+                      mismatch loss at both planes, and the transducer gain)
+  --smith OUT.svg     draw ΓS, ΓL (and Γout with --through) over frequency on
+                      a Smith chart, normalised to the source's reference
+                      impedance, the first and last frequencies marked
+  --through TWOPORT.s2p[:21]
+                      a two-port between source and load: all four
+                      S-parameters of a 2-port file, port 1 facing the
+                      source; ":21" turns it round (see Two-port below)
 
   The table is CSV with a header row and one row per frequency, every number
   at full precision (the shortest text that reads back to the same value):
@@ -548,6 +571,14 @@ Sweep:
     ZS_re_ohm, ZS_im_ohm, ZL_re_ohm, ZL_im_ohm   impedances against the source's
                                          reference impedance
     ML_min_dB, ML_max_dB                 mismatch loss at any phase
+  with --through, before the warning:
+    gamma_out_magnitude, gamma_out_angle_deg, gamma_in_magnitude,
+    gamma_in_angle_deg                   Γout and Γin
+    Gt_dB                                transducer gain (-inf: no power)
+    ML_source_plane_dB, ML_source_plane_min_dB, ML_source_plane_max_dB,
+    ML_load_plane_dB, ML_load_plane_min_dB, ML_load_plane_max_dB
+                                         mismatch loss at each plane, with
+                                         its range at any phase
     warning                              why a point could not be computed
   "inf" is an unbounded loss: ML when no power reaches the load, RL for a
   perfect match. An empty field is a figure that is not defined; zero is
@@ -576,6 +607,21 @@ Sweep:
   coefficients, empty results, and the window's warning in the column
   "warning". The first ones are also listed on standard error, and the exit
   status is 1.
+
+Two-port:
+  With S11, S21, S12, S22 of a two-port between source and load (port 1
+  facing the source), against the source's reference impedance:
+    Γout = S22 + S12·S21·ΓS/(1 − S11·ΓS)   the source as the load sees it
+    Γin  = S11 + S12·S21·ΓL/(1 − S22·ΓL)   the load as the source sees it
+    Gt = |S21|²(1 − |ΓS|²)(1 − |ΓL|²)/|(1 − S11·ΓS)(1 − S22·ΓL)
+         − S12·S21·ΓS·ΓL|²                  transducer gain, in dB
+    ML at the source plane (ΓS with Γin) and at the load plane (Γout with ΓL),
+    each as the window computes it, with its range at any phase.
+  The results of ΓS and ΓL met directly keep their place. The two-port's
+  reference impedances are renormalised to the source's (they must be
+  positive); its file is read once, its S-parameters interpolated linearly
+  in their real and imaginary parts where it has no point of its own, and
+  frequencies outside its band are left out (standard error says so).
 
 Exit status:
   0  success
