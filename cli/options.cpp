@@ -95,15 +95,15 @@ void ReadThrough(const std::string& value, Options& o) {
     return;
   }
   if (fields.empty()) throw UsageError("--through needs a 2-port file or four S-parameters");
-  sweep::ThroughSpec spec{value, false};
+  sweep::ThroughFile through{value, false};
   if (const std::size_t colon = value.rfind(':'); colon != std::string::npos && colon > 0) {
     const std::string order = value.substr(colon + 1);
     if (order == "12" || order == "21") {
-      spec.path = value.substr(0, colon);
-      spec.reversed = order == "21";
+      through.path = value.substr(0, colon);
+      through.reversed = order == "21";
     }
   }
-  o.through_file = spec;
+  o.through_file = through;
 }
 
 }  // namespace

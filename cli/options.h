@@ -38,7 +38,7 @@ struct Options {
   std::optional<std::string> smith;  // SVG file
   // A two-port between source and load: a 2-port file for a sweep ("FILE", "FILE:12", or
   // "FILE:21" turned round), or S11 S21 S12 S22 as MAG@ANGLE for a single point.
-  std::optional<sweep::ThroughSpec> through_file;
+  std::optional<sweep::ThroughFile> through_file;
   std::optional<std::array<PointSpec, 4>> through_point;
 
   bool sweep() const { return source_file.has_value(); }

@@ -261,27 +261,27 @@ calc::Complex C(const Reflection& r) {
 // The through's points as they are read: each converted, turned round and renormalised.
 class ThroughTrack {
  public:
-  ThroughTrack(const ThroughSpec& spec, double to_ohms)
-      : spec_(spec), reader_(spec.path), to_ohms_(to_ohms) {
-    r1_ = reader_.reference_ohms(spec.reversed ? 2 : 1);
-    r2_ = reader_.reference_ohms(spec.reversed ? 1 : 2);
+  ThroughTrack(const ThroughFile& file, double to_ohms)
+      : file_(file), reader_(file.path), to_ohms_(to_ohms) {
+    r1_ = reader_.reference_ohms(file.reversed ? 2 : 1);
+    r2_ = reader_.reference_ohms(file.reversed ? 1 : 2);
     renormalise_ = r1_ != to_ohms_ || r2_ != to_ohms_;
     if (renormalise_ && !(r1_ > 0.0 && r2_ > 0.0 && to_ohms_ > 0.0 && std::isfinite(r1_) &&
                           std::isfinite(r2_) && std::isfinite(to_ohms_))) {
-      throw SweepError(spec.path + ": its reference impedances (" + Shortest(r1_) + " and " +
+      throw SweepError(file.path + ": its reference impedances (" + Shortest(r1_) + " and " +
                        Shortest(r2_) + " \u03a9) cannot be renormalised to the source's " +
                        Shortest(to_ohms_) + " \u03a9: all must be positive");
     }
     has_cur_ = Read(cur_);
     has_next_ = has_cur_ && Read(next_);
-    if (!has_cur_) throw SweepError(spec.path + ": the file holds no frequency points");
+    if (!has_cur_) throw SweepError(file.path + ": the file holds no frequency points");
     first_hz_ = cur_.hz;
   }
 
   // What the user should know before the first row.
   std::string RenormalisationNote() const {
     if (!renormalise_) return {};
-    return "the reference impedances of the two-port " + spec_.path + " (" + Shortest(r1_) +
+    return "the reference impedances of the two-port " + file_.path + " (" + Shortest(r1_) +
            " and " + Shortest(r2_) +
            " \u03a9) differ from the source's: its S-parameters are "
            "renormalised to " +
@@ -330,7 +330,7 @@ class ThroughTrack {
     }
     p.hz = sample.frequency_hz;
     // Turned round, port 2 faces the source: S11 and S22 change places, and so do S21 and S12.
-    p.s = spec_.reversed ? TwoPortS{c[3], c[2], c[1], c[0]} : TwoPortS{c[0], c[1], c[2], c[3]};
+    p.s = file_.reversed ? TwoPortS{c[3], c[2], c[1], c[0]} : TwoPortS{c[0], c[1], c[2], c[3]};
     if (renormalise_) p.s = RenormaliseTwoPort(p.s, r1_, r2_, to_ohms_);
     return true;
   }
@@ -346,7 +346,7 @@ class ThroughTrack {
     return SameFrequency(hz, point_hz, kInfinity, step);
   }
 
-  ThroughSpec spec_;
+  ThroughFile file_;
   touchstone::TwoPortReader reader_;
   double to_ohms_, r1_ = 0.0, r2_ = 0.0;
   bool renormalise_ = false;
@@ -419,7 +419,7 @@ Reflection ReflectionOf(const Sample& sample, Format format) {
 namespace {
 
 SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
-                   const ThroughSpec* through, const std::function<void(const std::string&)>& note,
+                   const ThroughFile* through, const std::function<void(const std::string&)>& note,
                    const std::function<void(const SweepRow&)>& emit) {
   ReaderSource source_file(source_port);
   ReaderSource load_file(load_port);
@@ -595,7 +595,7 @@ SweepSummary RunSweep(const FilePort& source, const FilePort& load,
   return Sweep(source, load, nullptr, note, sink);
 }
 
-SweepSummary RunSweep(const FilePort& source, const FilePort& load, const ThroughSpec& through,
+SweepSummary RunSweep(const FilePort& source, const FilePort& load, const ThroughFile& through,
                       const std::function<void(const std::string&)>& note,
                       const std::function<void(const SweepRow&)>& sink) {
   return Sweep(source, load, &through, note, sink);

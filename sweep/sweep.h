@@ -33,7 +33,7 @@ struct FilePort {
 // A two-port between source and load: all four S-parameters of a 2-port Touchstone file, port 1
 // facing the source and port 2 the load, or the other way round when `reversed`. Version 1 data
 // whose name does not tell its number of ports is taken as a 2-port.
-struct ThroughSpec {
+struct ThroughFile {
   std::string path;
   bool reversed = false;
 };
@@ -104,7 +104,7 @@ SweepSummary RunSweep(const FilePort& source, const FilePort& load,
 // linearly in their real and imaginary parts between its neighbouring points; rows outside its
 // band are left out (and said in a note). Its reference impedances are renormalised to the
 // source's, which needs them positive. Raises SweepError when no row lies in its band.
-SweepSummary RunSweep(const FilePort& source, const FilePort& load, const ThroughSpec& through,
+SweepSummary RunSweep(const FilePort& source, const FilePort& load, const ThroughFile& through,
                       const std::function<void(const std::string&)>& note,
                       const std::function<void(const SweepRow&)>& sink);
 
