@@ -620,7 +620,8 @@ Two-port:
   The results of ΓS and ΓL met directly keep their place. The two-port's
   reference impedances are renormalised to the source's (they must be
   positive); its file is read once, its S-parameters interpolated linearly
-  in their real and imaginary parts where it has no point of its own, and
+  in their real and imaginary parts where it has no point of its own (with
+  a warning where its S21 turns by more than 45° between its points), and
   frequencies outside its band are left out (standard error says so).
 
 Exit status:

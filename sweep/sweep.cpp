@@ -301,6 +301,19 @@ class ThroughTrack {
     if (hz < cur_.hz) return Where::kBelow;
     if (!has_next_) return Where::kAbove;
     interpolated = true;
+    // Between points whose transmission turns further than this, a straight line in the complex
+    // plane cuts the arc short: the interpolated loss is too high.
+    const auto turn = [](calc::Complex a, calc::Complex b) {
+      return std::fabs(std::remainder(calc::AngleDegrees(b) - calc::AngleDegrees(a), 360.0));
+    };
+    if (cur_.hz != steep_counted_hz_ && (turn(cur_.s.s21, next_.s.s21) > kSteepTurnDeg ||
+                                         turn(cur_.s.s12, next_.s.s12) > kSteepTurnDeg)) {
+      if (steep_steps_++ == 0) {
+        steep_from_hz_ = cur_.hz;
+        steep_to_hz_ = next_.hz;
+      }
+      steep_counted_hz_ = cur_.hz;
+    }
     const double t = (hz - cur_.hz) / (next_.hz - cur_.hz);
     const auto mix = [t](calc::Complex a, calc::Complex b) {
       return calc::Complex{a.re + t * (b.re - a.re), a.im + t * (b.im - a.im)};
@@ -308,6 +321,18 @@ class ThroughTrack {
     s = {mix(cur_.s.s11, next_.s.s11), mix(cur_.s.s21, next_.s.s21), mix(cur_.s.s12, next_.s.s12),
          mix(cur_.s.s22, next_.s.s22)};
     return Where::kInside;
+  }
+
+  // Neighbouring points used for interpolation whose transmission turns by more than 45°: how
+  // many pairs, and the first.
+  std::string SteepNote() const {
+    if (steep_steps_ == 0) return {};
+    return "warning: the phase of S21 of the two-port " + file_.path +
+           " turns by more than 45\u00b0 between " + std::to_string(steep_steps_) +
+           (steep_steps_ == 1 ? " pair" : " pairs") +
+           " of neighbouring points used for interpolation (the first from " +
+           Shortest(steep_from_hz_) + " to " + Shortest(steep_to_hz_) +
+           " Hz): the interpolated values there are unreliable";
   }
 
   // The band of the points read so far: all of it once At() has passed the end.
@@ -352,6 +377,8 @@ class ThroughTrack {
   bool renormalise_ = false;
   Point cur_, next_;
   bool has_cur_ = false, has_next_ = false;
+  long long steep_steps_ = 0;
+  double steep_from_hz_ = 0.0, steep_to_hz_ = 0.0, steep_counted_hz_ = -kInfinity;
   double first_hz_ = 0.0;
 };
 
@@ -475,6 +502,7 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
                        " to " + Shortest(track->last_hz()) +
                        " Hz, outside every frequency of the sweep");
     }
+    if (const std::string steep = track->SteepNote(); !steep.empty()) note(steep);
     if (outside > 0) {
       note(std::to_string(outside) + (outside == 1 ? " frequency" : " frequencies") +
            " of the sweep outside the band of the two-port " + through->path + " (" +

@@ -256,6 +256,15 @@ TEST_F(Sweep, ATwoPortBetweenAddsItsColumns) {
     EXPECT_EQ(f[25], "");
   }
 
+  // Interpolated between points whose transmission turns by 90°: unreliable, and said so.
+  const std::string turning = dir_.Write("turn.s2p",
+                                         "# GHz S MA R 50\n0.5 0 0 1 0 1 0 0 0\n"
+                                         "2.5 0 0 1 90 1 90 0 0\n3 0 0 1 90 1 90 0 0\n");
+  EXPECT_NE(Sweep2("# GHz S MA R 50\n1 0.3 -45\n2 0.2 0\n3 0.1 45\n", {"--through", turning})
+                .err.find("turns by more than 45\u00b0 between 1 pair of neighbouring points used "
+                          "for interpolation (the first from 5e+08 to 2.5e+09 Hz)"),
+            std::string::npos);
+
   // S11 = 1 meets ΓS = 1: Γout has no value, and the row says so.
   const std::string bad =
       dir_.Write("bad.s2p", "# GHz S RI R 50\n1 1 0 0.5 0 0.5 0 0 0\n2 0 0 1 0 1 0 0 0\n");
