@@ -283,6 +283,20 @@ TEST_F(Sweep, ATwoPortBetweenAddsItsColumns) {
   EXPECT_EQ(rows[2].back(), ',');
 }
 
+// Ports of mixed-mode data by their names: the differential one refers to 100 Ω, the common one
+// to 25 Ω, and ΓL is brought to the source's.
+TEST_F(Sweep, MixedModePortsByTheirNames) {
+  const std::string file =
+      dir_.Write("bal.ts",
+                 "[Version] 2.0\n# GHz S RI R 50\n[Number of Ports] 4\n[Number of Frequencies] 1\n"
+                 "[Mixed-Mode Order] D1,3 D2,4 C1,3 C2,4\n[Network Data]\n"
+                 "1 0.1 0.2 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\n");
+  const cli_test::Outcome r = RunCli({"--source", file + ":D1", "--load", file + ":C1,3"});
+  EXPECT_EQ(r.status, cli::kSuccess) << r.err;
+  EXPECT_NE(r.err.find("100 \u03a9, " + file + ": 25 \u03a9"), std::string::npos) << r.err;
+  EXPECT_EQ(Lines(r.out).size(), 2u);
+}
+
 TEST_F(Sweep, BadInputNeverLeavesAPartialTable) {
   dir_.Write("out.csv", "old\n");
   const cli_test::Outcome r =
