@@ -292,10 +292,20 @@ std::string_view ReasonText(Reason reason) {
   return {};
 }
 
+namespace {
+
+// Zero without its sign, for the machine-readable forms: "-0" reads as a value of its own to
+// some programs and says nothing that "0" does not.
+double Unsigned(double value) noexcept {
+  return value == 0.0 ? 0.0 : value;
+}
+
+}  // namespace
+
 std::string JsonValue(const Figure& f) {
   switch (f.kind) {
     case Figure::kNumber:
-      return platform::Shortest(f.value);
+      return platform::Shortest(Unsigned(f.value));
     case Figure::kInfinite:
       return f.negative() ? "\"-infinite\"" : "\"infinite\"";
     case Figure::kNotDefined:
@@ -307,9 +317,7 @@ std::string JsonValue(const Figure& f) {
 void AppendCsvField(std::string& out, const Figure& f) {
   switch (f.kind) {
     case Figure::kNumber:
-      // Zero without its sign: "-0" reads as a value of its own to some programs and says
-      // nothing that "0" does not.
-      platform::AppendShortest(out, f.value == 0.0 ? 0.0 : f.value);
+      platform::AppendShortest(out, Unsigned(f.value));
       break;
     case Figure::kInfinite:
       out += f.negative() ? "-inf" : "inf";

@@ -6,12 +6,16 @@
 
 namespace calc {
 
+Figure FigureOf(double x, Reason why_infinite) noexcept {
+  if (std::isnan(x)) return Figure::NotDefined();
+  if (std::isinf(x)) return Figure::Infinite(why_infinite, x < 0.0);
+  return Figure::Number(x);
+}
+
 namespace {
 
 Figure Value(double x) noexcept {
-  if (std::isnan(x)) return Figure::NotDefined();
-  if (std::isinf(x)) return Figure::Infinite(Reason::kNotComputable, x < 0.0);
-  return Figure::Number(x);
+  return FigureOf(x);
 }
 
 Impedance ImpedanceOf(const ComplexValue& z) noexcept {

@@ -60,6 +60,10 @@ struct Results {
   Impedance load_impedance;
 };
 
+// A value computed outside the evaluation (a two-port's figures): NaN is not defined, an
+// infinite value is infinite for `why_infinite`.
+Figure FigureOf(double value, Reason why_infinite = Reason::kNotComputable) noexcept;
+
 struct MismatchResult;
 
 // The quantities of an evaluation (calc/mismatch.h).

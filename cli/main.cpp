@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   try {
 #ifdef VORANTH_CALC_PLOT
-    return cli::Run(args, std::cout, std::cerr, cli::WritePlotSvg);
+    return cli::Run(args, std::cout, std::cerr, cli::WritePlotSvg, cli::WriteSmithSvg);
 #else
     return cli::Run(args, std::cout, std::cerr);
 #endif

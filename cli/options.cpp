@@ -26,15 +26,33 @@ std::optional<int> PortOf(const std::string& digits) {
   return value;
 }
 
+// A port of mixed-mode data as the file names it: D or C and a pair of ports (D1,3), S and one
+// port (S2); or D or C with the first port of the pair alone (D1).
+bool IsModeName(const std::string& name) {
+  if (name.size() < 2 || std::string("DdCcSs").find(name[0]) == std::string::npos) return false;
+  int commas = 0;
+  for (std::size_t i = 1; i < name.size(); ++i) {
+    if (name[i] == ',' && i > 1 && i + 1 < name.size() && commas++ == 0) continue;
+    if (name[i] < '0' || name[i] > '9') return false;
+  }
+  return true;
+}
+
 // "FILE:PP" first, so that a file name may hold an '@'; then "MAG@ANGLE".
 void ReadCoefficient(const std::string& option, const std::string& value,
                      std::optional<PointSpec>& point, std::optional<FileSpec>& file) {
   const std::size_t colon = value.rfind(':');
   if (colon != std::string::npos && colon > 0) {
+    if (IsModeName(value.substr(colon + 1))) {
+      file = FileSpec{value.substr(0, colon), 1, 0,
+                      "or give it with " + option + "-ports N (for example " + option + "-ports 2)",
+                      value.substr(colon + 1)};
+      return;
+    }
     if (const std::optional<int> port = PortOf(value.substr(colon + 1))) {
-      file =
-          FileSpec{value.substr(0, colon), *port, 0,
-                   "or give it with " + option + "-ports N (for example " + option + "-ports 2)"};
+      file = FileSpec{value.substr(0, colon), *port, 0,
+                      "or give it with " + option + "-ports N (for example " + option + "-ports 2)",
+                      ""};
       return;
     }
   }
@@ -44,7 +62,48 @@ void ReadCoefficient(const std::string& option, const std::string& value,
   }
   throw UsageError(option + " \"" + value +
                    "\": expected MAG@ANGLE (for example 0.5@30) or FILE:PP, the reflection "
-                   "coefficient S_pp of port p of a Touchstone file (for example amp.s2p:22)");
+                   "coefficient S_pp of port p of a Touchstone file (for example amp.s2p:22), "
+                   "or FILE:D1,3 for a port of mixed-mode data");
+}
+
+// "S11 S21 S12 S22", each MAG@ANGLE, for a single point; otherwise a 2-port file, "FILE:12" as
+// it is or "FILE:21" turned round.
+void ReadThrough(const std::string& value, Options& o) {
+  std::vector<std::string> fields;
+  for (std::size_t i = 0; i < value.size();) {
+    while (i < value.size() && (value[i] == ' ' || value[i] == '\t')) ++i;
+    std::size_t j = i;
+    while (j < value.size() && value[j] != ' ' && value[j] != '\t') ++j;
+    if (j > i) fields.push_back(value.substr(i, j - i));
+    i = j;
+  }
+  if (fields.size() > 1) {
+    std::array<PointSpec, 4> s;
+    for (std::size_t k = 0; k < fields.size() && k < 4; ++k) {
+      const std::size_t at = fields[k].find('@');
+      if (at == std::string::npos)
+        fields.clear();
+      else
+        s[k] = PointSpec{fields[k].substr(0, at), fields[k].substr(at + 1)};
+    }
+    if (fields.size() != 4) {
+      throw UsageError("--through \"" + value +
+                       "\": expected S11 S21 S12 S22, each as MAG@ANGLE (for example \"0.05@10 "
+                       "0.9@-40 0.9@-40 0.05@170\"), or a 2-port Touchstone file");
+    }
+    o.through_point = s;
+    return;
+  }
+  if (fields.empty()) throw UsageError("--through needs a 2-port file or four S-parameters");
+  sweep::ThroughFile through{value, false};
+  if (const std::size_t colon = value.rfind(':'); colon != std::string::npos && colon > 0) {
+    const std::string order = value.substr(colon + 1);
+    if (order == "12" || order == "21") {
+      through.path = value.substr(0, colon);
+      through.reversed = order == "21";
+    }
+  }
+  o.through_file = through;
 }
 
 }  // namespace
@@ -68,7 +127,8 @@ Options ParseOptions(const std::vector<std::string>& args) {
     const bool flag = name == "--version" || name == "--json";
     const bool ports = name == "--source-ports" || name == "--load-ports";
     const bool takes_value = name == "--z0" || name == "--source" || name == "--load" ||
-                             name == "--csv" || name == "--plot" || ports;
+                             name == "--csv" || name == "--plot" || name == "--smith" ||
+                             name == "--through" || ports;
     if (!flag && !takes_value) {
       if (name.rfind("-", 0) == 0) throw UsageError("unknown option \"" + name + "\"");
       throw UsageError("unexpected argument \"" + name + "\"");
@@ -92,6 +152,8 @@ Options ParseOptions(const std::vector<std::string>& args) {
       ReadCoefficient(name, *value, o.source_point, o.source_file);
     } else if (name == "--load") {
       ReadCoefficient(name, *value, o.load_point, o.load_file);
+    } else if (name == "--through") {
+      ReadThrough(*value, o);
     } else if (ports) {
       int count = 0;
       const auto [stop, error] =
@@ -103,7 +165,7 @@ Options ParseOptions(const std::vector<std::string>& args) {
     } else if (value->empty()) {
       throw UsageError(name + " needs a file name");
     } else {
-      (name == "--csv" ? o.csv : o.plot) = *value;
+      (name == "--csv" ? o.csv : name == "--plot" ? o.plot : o.smith) = *value;
     }
   }
   if (o.version) return o;
@@ -127,10 +189,21 @@ Options ParseOptions(const std::vector<std::string>& args) {
           "--z0 is for a single point; a sweep uses the source file's "
           "reference impedance");
     if (o.json) throw UsageError("--json is for a single point; a sweep writes CSV");
-  } else if (o.csv || o.plot) {
-    throw UsageError(std::string(o.csv ? "--csv" : "--plot") +
+    if (o.through_point) {
+      throw UsageError(
+          "--through with four S-parameters is for a single point; a sweep takes a 2-port "
+          "Touchstone file (--through FILE.s2p)");
+    }
+  } else if (o.csv || o.plot || o.smith) {
+    throw UsageError(std::string(o.csv    ? "--csv"
+                                 : o.plot ? "--plot"
+                                          : "--smith") +
                      " is for a sweep from "
                      "Touchstone files (--source FILE:PP --load FILE:PP)");
+  } else if (o.through_file) {
+    throw UsageError(
+        "--through with a file is for a sweep; a single point takes four S-parameters "
+        "(--through \"S11 S21 S12 S22\", each MAG@ANGLE)");
   }
   return o;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -32,8 +33,13 @@ struct Options {
   std::optional<std::string> z0;  // text, as typed
   std::optional<PointSpec> source_point, load_point;
   std::optional<FileSpec> source_file, load_file;
-  std::optional<std::string> csv;   // "-" for standard output
-  std::optional<std::string> plot;  // SVG file
+  std::optional<std::string> csv;    // "-" for standard output
+  std::optional<std::string> plot;   // SVG file
+  std::optional<std::string> smith;  // SVG file
+  // A two-port between source and load: a 2-port file for a sweep ("FILE", "FILE:12", or
+  // "FILE:21" turned round), or S11 S21 S12 S22 as MAG@ANGLE for a single point.
+  std::optional<sweep::ThroughFile> through_file;
+  std::optional<std::array<PointSpec, 4>> through_point;
 
   bool sweep() const { return source_file.has_value(); }
 };

@@ -32,6 +32,9 @@ constexpr double kMinRelativeSpan = 1e-6;
 const QColor kLossColour(0x1f, 0x4e, 0x99);
 const QColor kBandColour(0x1f, 0x4e, 0x99, 0x38);
 const QColor kReturnColour(0xc0, 0x39, 0x2b);
+const QColor kLoadPlaneColour(0xd3, 0x6b, 0x00);
+const QColor kLoadBandColour(0xd3, 0x6b, 0x00, 0x38);
+const QColor kGainColour(0x1e, 0x84, 0x49);
 const QColor kGrid(0xd6, 0xd6, 0xd6);
 const QColor kMinorGrid(0xee, 0xee, 0xee);
 const QColor kFrame(0x55, 0x55, 0x55);
@@ -166,23 +169,24 @@ class Painter {
   }
 
   // The band between the range's edges, in one piece per run of points that have both.
-  void Band(const std::vector<PlotPoint>& points, const Axis& y) {
+  void Band(const std::vector<PlotPoint>& points, const Axis& y,
+            double PlotPoint::*min = &PlotPoint::ml_min_db,
+            double PlotPoint::*max = &PlotPoint::ml_max_db, const QColor& colour = kBandColour) {
     p_.setPen(Qt::NoPen);
-    p_.setBrush(kBandColour);
+    p_.setBrush(colour);
     std::size_t i = 0;
     while (i < points.size()) {
       std::size_t j = i;
-      while (j < points.size() && !std::isnan(points[j].ml_min_db) &&
-             !std::isnan(points[j].ml_max_db)) {
+      while (j < points.size() && !std::isnan(points[j].*min) && !std::isnan(points[j].*max)) {
         ++j;
       }
       if (j > i) {
         QPolygonF polygon;
         for (std::size_t k = i; k < j; ++k) {
-          polygon << QPointF(X(points[k].frequency_hz), Y(y, points[k].ml_min_db));
+          polygon << QPointF(X(points[k].frequency_hz), Y(y, points[k].*min));
         }
         for (std::size_t k = j; k-- > i;) {
-          polygon << QPointF(X(points[k].frequency_hz), Y(y, points[k].ml_max_db));
+          polygon << QPointF(X(points[k].frequency_hz), Y(y, points[k].*max));
         }
         if (j - i == 1) {  // a single point: a short bar
           const double x = polygon[0].x();
@@ -348,6 +352,11 @@ void EnsureApplication() {
   static std::unique_ptr<QGuiApplication> app = std::make_unique<QGuiApplication>(argc, argv);
 }
 
+void DrawDirect(QPainter& p, const std::vector<PlotPoint>& points, const Axis& x,
+                const QRectF& top_panel, const QRectF& bottom_panel);
+void DrawThrough(QPainter& p, const std::vector<PlotPoint>& points, const Axis& x,
+                 const QRectF& top_panel, const QRectF& bottom_panel);
+
 void Draw(QPainter& p, const PlotData& data) {
   const std::vector<PlotPoint> points = data.Points();
   Axis x{data.first_hz(), data.last_hz(), data.log_axis()};
@@ -370,9 +379,31 @@ void Draw(QPainter& p, const PlotData& data) {
   p.drawText(QRectF(0, 12, kWidth, 24), Qt::AlignHCenter | Qt::AlignVCenter, title);
 
   const double left = 86, right = kWidth - 24;
-  const QRectF top_panel(left, 52, right - left, 330);
-  const QRectF bottom_panel(left, 408, right - left, 200);
 
+  if (data.through()) {
+    DrawThrough(p, points, x, QRectF(left, 52, right - left, 330),
+                QRectF(left, 408, right - left, 200));
+  } else {
+    DrawDirect(p, points, x, QRectF(left, 52, right - left, 330),
+               QRectF(left, 408, right - left, 200));
+  }
+
+  p.setPen(kFrame);
+  p.setFont(Font(13));
+  QString axis_title = QStringLiteral("Frequency");
+  if (!x.log) {
+    axis_title +=
+        QStringLiteral(" (%1)").arg(PrefixFor(std::max(std::fabs(x.lo), std::fabs(x.hi))).unit);
+  } else {
+    axis_title += QStringLiteral(" (logarithmic)");
+  }
+  p.drawText(QRectF(left, kHeight - 40, right - left, 24), Qt::AlignHCenter | Qt::AlignVCenter,
+             axis_title);
+}
+
+// Source and load met directly: the mismatch loss with its range, and the return loss.
+void DrawDirect(QPainter& p, const std::vector<PlotPoint>& points, const Axis& x,
+                const QRectF& top_panel, const QRectF& bottom_panel) {
   std::vector<double> loss, ret;
   for (const PlotPoint& pt : points) {
     loss.insert(loss.end(), {pt.ml_db, pt.ml_min_db, pt.ml_max_db});
@@ -399,23 +430,244 @@ void Draw(QPainter& p, const PlotData& data) {
   bottom.Clip(false);
   bottom.Legend({{QStringLiteral("RL"), kReturnColour, false}}, points, return_axis,
                 {&PlotPoint::rl_db});
-
-  p.setPen(kFrame);
-  p.setFont(Font(13));
-  QString axis_title = QStringLiteral("Frequency");
-  if (!x.log) {
-    axis_title +=
-        QStringLiteral(" (%1)").arg(PrefixFor(std::max(std::fabs(x.lo), std::fabs(x.hi))).unit);
-  } else {
-    axis_title += QStringLiteral(" (logarithmic)");
-  }
-  p.drawText(QRectF(left, kHeight - 40, right - left, 24), Qt::AlignHCenter | Qt::AlignVCenter,
-             axis_title);
 }
 
-}  // namespace
+// A two-port between: the mismatch loss at its two planes with their ranges, and the
+// transducer gain.
+void DrawThrough(QPainter& p, const std::vector<PlotPoint>& points, const Axis& x,
+                 const QRectF& top_panel, const QRectF& bottom_panel) {
+  std::vector<double> loss, gain;
+  for (const PlotPoint& pt : points) {
+    loss.insert(loss.end(), {pt.source_plane_db, pt.source_plane_min_db, pt.source_plane_max_db,
+                             pt.load_plane_db, pt.load_plane_min_db, pt.load_plane_max_db});
+    gain.push_back(pt.gain_db);
+  }
+  double loss_step = 1, gain_step = 1;
+  const Axis loss_axis = DecibelAxis(loss, loss_step);
+  const Axis gain_axis = DecibelAxis(gain, gain_step);
 
-void WritePlotSvg(const PlotData& data, const std::string& path) {
+  Painter top(p, x, top_panel, AnyUnbounded(loss));
+  top.Grid(loss_axis, loss_step, QStringLiteral("Mismatch loss (dB)"), false);
+  top.Clip(true);
+  top.Band(points, loss_axis, &PlotPoint::source_plane_min_db, &PlotPoint::source_plane_max_db,
+           kBandColour);
+  top.Band(points, loss_axis, &PlotPoint::load_plane_min_db, &PlotPoint::load_plane_max_db,
+           kLoadBandColour);
+  top.Curve(points, loss_axis, &PlotPoint::source_plane_db, kLossColour);
+  top.Curve(points, loss_axis, &PlotPoint::load_plane_db, kLoadPlaneColour);
+  top.Clip(false);
+  top.Legend(
+      {{QStringLiteral("ML at the source plane (\u0393S, \u0393in)"), kLossColour, false},
+       {QStringLiteral("its range at any phase"), kBandColour, true},
+       {QStringLiteral("ML at the load plane (\u0393out, \u0393L)"), kLoadPlaneColour, false},
+       {QStringLiteral("its range at any phase"), kLoadBandColour, true}},
+      points, loss_axis,
+      {&PlotPoint::source_plane_db, &PlotPoint::source_plane_min_db,
+       &PlotPoint::source_plane_max_db, &PlotPoint::load_plane_db, &PlotPoint::load_plane_min_db,
+       &PlotPoint::load_plane_max_db});
+
+  Painter bottom(p, x, bottom_panel);
+  bottom.Grid(gain_axis, gain_step, QStringLiteral("Transducer gain (dB)"), true);
+  bottom.Clip(true);
+  bottom.Curve(points, gain_axis, &PlotPoint::gain_db, kGainColour);
+  bottom.Clip(false);
+  bottom.Legend({{QStringLiteral("Gt"), kGainColour, false}}, points, gain_axis,
+                {&PlotPoint::gain_db});
+}
+
+constexpr double kPi = 3.14159265358979;
+constexpr int kSmithWidth = 760;
+constexpr int kSmithHeight = 820;
+const QColor kSourceColour(0x1f, 0x4e, 0x99);
+const QColor kLoadColour(0xc0, 0x39, 0x2b);
+const QColor kOutColour(0xd3, 0x6b, 0x00);
+
+QString FrequencyText(double hz) {
+  const Prefix prefix = PrefixFor(std::fabs(hz));
+  return QString::number(hz / prefix.hz, 'g', 6) + u' ' + prefix.unit;
+}
+
+// The chart: Γ = 0 at `centre`, |Γ| = 1 at `radius` pixels; up is the positive imaginary part.
+class SmithPainter {
+ public:
+  SmithPainter(QPainter& p, QPointF centre, double radius) : p_(p), c_(centre), r_(radius) {}
+
+  QPointF At(double re, double im) const { return {c_.x() + r_ * re, c_.y() - r_ * im}; }
+
+  // The impedance circles: constant resistance and constant reactance, normalised to the
+  // reference impedance, with their values.
+  void Grid() {
+    const QRectF unit(c_.x() - r_, c_.y() - r_, 2 * r_, 2 * r_);
+    p_.setBrush(Qt::NoBrush);
+    p_.setPen(QPen(kGrid, 1));
+    for (const double r : {0.2, 0.5, 1.0, 2.0, 5.0}) {
+      // Centre r/(1 + r) on the real axis, radius 1/(1 + r): inside the rim throughout.
+      const double radius = 1.0 / (1.0 + r);
+      p_.drawEllipse(At(r / (1.0 + r), 0.0), r_ * radius, r_ * radius);
+    }
+    // The reactance arcs inside the rim, as Γ = (z − 1)/(z + 1) for z = r + jx with r from 0 to
+    // far beyond 1 (an SVG cannot be relied on to clip).
+    for (const double x : {0.2, 0.5, 1.0, 2.0, 5.0}) {
+      for (const double sign : {1.0, -1.0}) {
+        QPolygonF arc;
+        for (int i = 0; i <= 200; ++i) {
+          const double r = std::tan(i * (kPi / 2 - 1e-3) / 200);
+          const calc::Complex z{r, sign * x};
+          // (z − 1)/(z + 1)
+          const double d = (z.re + 1) * (z.re + 1) + z.im * z.im;
+          arc << At(((z.re - 1) * (z.re + 1) + z.im * z.im) / d,
+                    (z.im * (z.re + 1) - (z.re - 1) * z.im) / d);
+        }
+        arc << At(1.0, 0.0);
+        p_.drawPolyline(arc);
+      }
+    }
+    p_.drawLine(At(-1.0, 0.0), At(1.0, 0.0));
+    p_.setPen(QPen(kFrame, 1.5));
+    p_.setBrush(Qt::NoBrush);
+    p_.drawEllipse(unit);
+
+    p_.setFont(Font(12));
+    p_.setPen(kFrame);
+    const QFontMetricsF fm(p_.font());
+    for (const double r : {0.0, 0.2, 0.5, 1.0, 2.0, 5.0}) {
+      const QString label = QString::number(r);
+      const QPointF at = At((r - 1.0) / (r + 1.0), 0.0);
+      p_.drawText(QPointF(at.x() + 3, at.y() - 4), label);
+    }
+    for (const double x : {0.2, 0.5, 1.0, 2.0, 5.0}) {
+      for (const double sign : {1.0, -1.0}) {
+        // z = jx on the rim: Γ = (x² − 1 + 2jx)/(x² + 1).
+        const double d = x * x + 1.0;
+        const double re = (x * x - 1.0) / d, im = sign * 2.0 * x / d;
+        const QString label =
+            (sign > 0 ? QStringLiteral("+j") : QStringLiteral("\u2212j")) + QString::number(x);
+        const QPointF rim = At(re * 1.06, im * 1.06);
+        p_.drawText(
+            QPointF(rim.x() - fm.horizontalAdvance(label) / 2, rim.y() + fm.ascent() / 2 - 1),
+            label);
+      }
+    }
+  }
+
+  // One coefficient over frequency, with a gap where it has no value; with `marks`, its start
+  // marked with a dot and its end with a square, each with its frequency, instead.
+  void Trace(const std::vector<SmithPoint>& points, calc::Complex SmithPoint::*field,
+             const QColor& colour, int label_row, bool marks) {
+    QPainterPath path;
+    bool open = false;
+    const SmithPoint* first = nullptr;
+    const SmithPoint* last = nullptr;
+    for (const SmithPoint& pt : points) {
+      const calc::Complex g = pt.*field;
+      if (!std::isfinite(g.re) || !std::isfinite(g.im)) {
+        open = false;
+        continue;
+      }
+      if (first == nullptr) first = &pt;
+      last = &pt;
+      if (open) {
+        path.lineTo(At(g.re, g.im));
+      } else {
+        path.moveTo(At(g.re, g.im));
+        open = true;
+      }
+    }
+    if (first == nullptr) return;
+    if (!marks) {
+      p_.setBrush(Qt::NoBrush);
+      p_.setPen(QPen(colour, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+      p_.drawPath(path);
+      return;
+    }
+    p_.setPen(QPen(Qt::white, 1.2));
+    p_.setBrush(colour);
+    const QPointF a = At((first->*field).re, (first->*field).im);
+    const QPointF b = At((last->*field).re, (last->*field).im);
+    p_.drawEllipse(a, 5.5, 5.5);
+    p_.drawRect(QRectF(b.x() - 5, b.y() - 5, 10, 10));
+    // The frequencies beside the marks, on a white ground, staggered per curve so that curves
+    // starting at one place keep their labels apart.
+    p_.setFont(Font(12, true));
+    const QFontMetricsF fm(p_.font());
+    // The first frequency to the left of its mark, the last to the right, so that the two stay
+    // apart on a curve that ends near its start.
+    const auto label = [&](QPointF at, const QString& text, bool left) {
+      const double x = left ? at.x() - 9 - fm.horizontalAdvance(text) : at.x() + 9;
+      const QPointF pos(x, at.y() + 4 + (label_row - 1) * (fm.height() + 1));
+      const QRectF box(pos.x() - 2, pos.y() - fm.ascent() - 1, fm.horizontalAdvance(text) + 4,
+                       fm.height() + 2);
+      p_.setPen(Qt::NoPen);
+      p_.setBrush(QColor(255, 255, 255, 215));
+      p_.drawRect(box);
+      p_.setPen(colour);
+      p_.drawText(pos, text);
+    };
+    label(a, FrequencyText(first->frequency_hz), true);
+    if (last != first) label(b, FrequencyText(last->frequency_hz), false);
+  }
+
+ private:
+  QPainter& p_;
+  QPointF c_;
+  double r_;
+};
+
+void DrawSmith(QPainter& p, const SmithData& data) {
+  p.setRenderHint(QPainter::Antialiasing);
+  p.fillRect(QRect(0, 0, kSmithWidth, kSmithHeight), Qt::white);
+  p.setPen(Qt::black);
+  p.setFont(Font(16, true));
+  const QString title = p.fontMetrics().elidedText(QString::fromStdString(data.title()),
+                                                   Qt::ElideMiddle, kSmithWidth - 24);
+  p.drawText(QRectF(0, 12, kSmithWidth, 24), Qt::AlignHCenter | Qt::AlignVCenter, title);
+  p.setFont(Font(13));
+  p.setPen(kFrame);
+  p.drawText(QRectF(0, 38, kSmithWidth, 20), Qt::AlignHCenter | Qt::AlignVCenter,
+             QStringLiteral("Smith chart: impedance circles normalised to the source's reference "
+                            "impedance"));
+
+  SmithPainter chart(p, QPointF(kSmithWidth / 2.0, 390), 300);
+  chart.Grid();
+  const std::vector<SmithPoint> points = data.Points();
+  // The curves first, then their marks and labels over all of them.
+  for (const bool marks : {false, true}) {
+    chart.Trace(points, &SmithPoint::source, kSourceColour, 0, marks);
+    chart.Trace(points, &SmithPoint::load, kLoadColour, 1, marks);
+    if (data.through()) chart.Trace(points, &SmithPoint::out, kOutColour, 2, marks);
+  }
+
+  // The legend under the chart.
+  std::vector<std::pair<QString, QColor>> entries = {
+      {QStringLiteral("\u0393S, the source"), kSourceColour},
+      {QStringLiteral("\u0393L, the load"), kLoadColour}};
+  if (data.through()) {
+    entries.emplace_back(QStringLiteral("\u0393out, the source seen through the two-port"),
+                         kOutColour);
+  }
+  p.setFont(Font(13));
+  const QFontMetricsF fm(p.font());
+  double y = 740;
+  for (const auto& [text, colour] : entries) {
+    p.setPen(QPen(colour, 2.5));
+    p.drawLine(QPointF(150, y), QPointF(185, y));
+    p.setPen(kFrame);
+    p.drawText(QPointF(195, y + fm.ascent() / 2 - 2), text);
+    y += fm.height() + 6;
+  }
+  p.setPen(QPen(Qt::white, 1.2));
+  p.setBrush(kFrame);
+  p.drawEllipse(QPointF(480, 740), 5.5, 5.5);
+  p.drawRect(QRectF(475, 740 + fm.height() + 6 - 5, 10, 10));
+  p.setPen(kFrame);
+  p.drawText(QPointF(495, 740 + fm.ascent() / 2 - 2), QStringLiteral("first frequency"));
+  p.drawText(QPointF(495, 740 + fm.height() + 6 + fm.ascent() / 2 - 2),
+             QStringLiteral("last frequency"));
+}
+
+// Renders `draw` into an SVG of the given size and writes it in full or not at all.
+void WriteSvg(const std::string& path, QSize size, const QString& title, const QString& description,
+              const std::function<void(QPainter&)>& draw) {
   EnsureApplication();
   QByteArray bytes;
   QBuffer buffer(&bytes);
@@ -423,21 +675,38 @@ void WritePlotSvg(const PlotData& data, const std::string& path) {
   {
     QSvgGenerator svg;
     svg.setOutputDevice(&buffer);
-    svg.setSize(QSize(kWidth, kHeight));
+    svg.setSize(size);
     svg.setResolution(96);  // one unit a CSS pixel
-    svg.setViewBox(QRect(0, 0, kWidth, kHeight));
-    svg.setTitle(QString::fromStdString(data.title()));
-    svg.setDescription(
-        QStringLiteral("Mismatch loss, its range at any phase, and return loss "
-                       "against frequency, drawn by voranth-calc"));
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    svg.setTitle(title);
+    svg.setDescription(description);
     QPainter painter;
-    if (!painter.begin(&svg)) throw platform::OutputError(path + ": cannot draw the plot");
-    Draw(painter, data);
+    if (!painter.begin(&svg)) throw platform::OutputError(path + ": cannot draw the picture");
+    draw(painter);
     painter.end();
   }
   platform::AtomicFile file(path);
   file.Write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   file.Commit();
+}
+
+}  // namespace
+
+void WriteSmithSvg(const SmithData& data, const std::string& path) {
+  WriteSvg(path, QSize(kSmithWidth, kSmithHeight), QString::fromStdString(data.title()),
+           QStringLiteral("The source and load reflection coefficients over frequency on a "
+                          "Smith chart, drawn by voranth-calc"),
+           [&](QPainter& p) { DrawSmith(p, data); });
+}
+
+void WritePlotSvg(const PlotData& data, const std::string& path) {
+  WriteSvg(path, QSize(kWidth, kHeight), QString::fromStdString(data.title()),
+           data.through() ? QStringLiteral("Mismatch loss at both planes of the two-port, with "
+                                           "their ranges at any phase, and transducer gain "
+                                           "against frequency, drawn by voranth-calc")
+                          : QStringLiteral("Mismatch loss, its range at any phase, and return "
+                                           "loss against frequency, drawn by voranth-calc"),
+           [&](QPainter& p) { Draw(p, data); });
 }
 
 }  // namespace cli

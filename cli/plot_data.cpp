@@ -15,6 +15,21 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 PlotPoint PointOf(const sweep::SweepRow& row) {
   PlotPoint p;
   p.frequency_hz = row.frequency_hz;
+  p.source_plane_db = p.source_plane_min_db = p.source_plane_max_db = kNaN;
+  p.load_plane_db = p.load_plane_min_db = p.load_plane_max_db = p.gain_db = kNaN;
+  if (row.has_through) {
+    const calc::ThroughResult& t = row.through;
+    p.gain_db = t.gain_db;
+    const auto plane = [](const calc::PlaneMismatch& m, double& db, double& min_db,
+                          double& max_db) {
+      if (!m.computed) return;
+      db = calc::PlotValue(calc::ResultsOf(m.result).mismatch_loss_db);
+      min_db = calc::PlotValue(m.figures.loss_min_db);
+      max_db = calc::PlotValue(m.figures.loss_max_db);
+    };
+    plane(t.source_plane, p.source_plane_db, p.source_plane_min_db, p.source_plane_max_db);
+    plane(t.load_plane, p.load_plane_db, p.load_plane_min_db, p.load_plane_max_db);
+  }
   if (!row.computed) {
     p.ml_db = p.ml_min_db = p.ml_max_db = p.rl_db = kNaN;
     return p;
@@ -50,11 +65,23 @@ void PlotData::Merge(Sliver& into, const Sliver& next) {
   // The band covers every phase range in the sliver.
   into.low.ml_min_db = into.high.ml_min_db = Low(into.low.ml_min_db, next.low.ml_min_db);
   into.low.ml_max_db = into.high.ml_max_db = High(into.high.ml_max_db, next.high.ml_max_db);
+  for (const auto line :
+       {&PlotPoint::source_plane_db, &PlotPoint::load_plane_db, &PlotPoint::gain_db}) {
+    into.low.*line = Low(into.low.*line, next.low.*line);
+    into.high.*line = High(into.high.*line, next.high.*line);
+  }
+  for (const auto& [min, max] :
+       {std::pair{&PlotPoint::source_plane_min_db, &PlotPoint::source_plane_max_db},
+        std::pair{&PlotPoint::load_plane_min_db, &PlotPoint::load_plane_max_db}}) {
+    into.low.*min = into.high.*min = Low(into.low.*min, next.low.*min);
+    into.low.*max = into.high.*max = High(into.high.*max, next.high.*max);
+  }
   into.last_hz = next.last_hz;
 }
 
 void PlotData::Add(const sweep::SweepRow& row) {
   const PlotPoint p = PointOf(row);
+  through_ = through_ || row.has_through;
   if (slivers_.empty()) first_hz_ = p.frequency_hz;
   last_hz_ = p.frequency_hz;
   const Sliver one{1, p, p, p, p.frequency_hz};
@@ -88,6 +115,41 @@ std::vector<PlotPoint> PlotData::Points() const {
     high.frequency_hz = s.last_hz;
     points.push_back(low);
     points.push_back(high);
+  }
+  return points;
+}
+
+SmithData::SmithData(std::string title) : title_(std::move(title)) {
+  kept_.reserve(2 * static_cast<std::size_t>(kPoints));
+}
+
+void SmithData::Add(const sweep::SweepRow& row) {
+  const auto rect = [](double magnitude, double angle_deg) {
+    const double radians = angle_deg * calc::kPi / 180.0;
+    return calc::Complex{magnitude * std::cos(radians), magnitude * std::sin(radians)};
+  };
+  SmithPoint p;
+  p.frequency_hz = row.frequency_hz;
+  p.source = rect(row.source_magnitude, row.source_angle_deg);
+  p.load = rect(row.load_magnitude, row.load_angle_deg);
+  p.out = row.has_through ? row.through.gamma_out : calc::Complex{kNaN, kNaN};
+  through_ = through_ || row.has_through;
+  last_ = p;
+  if (rows_++ % stride_ != 0) return;
+  if (kept_.size() == 2 * static_cast<std::size_t>(kPoints)) {
+    // Full: every second point goes, and from now on only every second of the rows is kept.
+    for (std::size_t i = 0; i < static_cast<std::size_t>(kPoints); ++i) kept_[i] = kept_[2 * i];
+    kept_.resize(kPoints);
+    stride_ *= 2;
+    if ((rows_ - 1) % stride_ != 0) return;
+  }
+  kept_.push_back(p);
+}
+
+std::vector<SmithPoint> SmithData::Points() const {
+  std::vector<SmithPoint> points = kept_;
+  if (rows_ > 0 && (points.empty() || points.back().frequency_hz != last_.frequency_hz)) {
+    points.push_back(last_);
   }
   return points;
 }

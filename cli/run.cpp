@@ -7,12 +7,14 @@
 #include <string_view>
 
 #include "calc/result_format.h"
+#include "calc/two_port.h"
 #include "calc/warning_text.h"
 #include "cli/options.h"
 #include "cli/plot_data.h"
 #include "platform/atomic_file.h"
 #include "platform/errors.h"
 #include "platform/number_format.h"
+#include "platform/number_text.h"
 #include "sweep/csv.h"
 #include "sweep/sweep.h"
 #include "touchstone/touchstone.h"
@@ -111,10 +113,109 @@ void ImpedanceJson(JsonObject& parent, std::string& out, std::string_view key,
   o.Close();
 }
 
+// "0.1234 at 45.00°": a reflection coefficient seen through the two-port.
+std::string Coefficient(double magnitude, double angle_deg) {
+  if (std::isnan(magnitude)) return "not defined";
+  return platform::FormatNumber(magnitude, "0.0000") + " at " +
+         platform::FormatNumber(angle_deg, "##0.00") + "\u00b0";
+}
+
+std::string Decibels(double db, std::string_view infinite_words) {
+  if (std::isnan(db)) return "not defined";
+  if (std::isinf(db)) return std::string(infinite_words);
+  return platform::FormatNumber(db, "###0.00") + " dB";
+}
+
+// A plane's mismatch loss and its range at any phase, or the window's warning.
+void PlaneLines(std::vector<std::string>& lines, const std::string& label,
+                const calc::PlaneMismatch& p) {
+  if (!p.computed) {
+    lines.push_back(label + " = not defined: " + p.warning);
+    return;
+  }
+  // The window's text of the mismatch loss: "0.35" or "∞".
+  const calc::ResultTexts texts = calc::BoxTexts(calc::ResultsOf(p.result));
+  lines.push_back(label + " = " + texts[calc::kMismatchLoss] + " dB");
+  for (const std::string& line : calc::MismatchLines(p.figures)) {
+    if (line.rfind("ML at any phase = ", 0) == 0) lines.push_back(label + line.substr(2));
+  }
+}
+
+// The two-port's lines of a single point, after the window's.
+std::vector<std::string> ThroughLines(const calc::ThroughResult& t) {
+  std::vector<std::string> lines = {
+      "\u0393out = " + Coefficient(t.gamma_out_magnitude, t.gamma_out_angle_deg),
+      "\u0393in = " + Coefficient(t.gamma_in_magnitude, t.gamma_in_angle_deg),
+      "Gt = " + Decibels(t.gain_db, "-infinite (no power reaches the load)"),
+  };
+  PlaneLines(lines, "ML source plane", t.source_plane);
+  PlaneLines(lines, "ML load plane", t.load_plane);
+  return lines;
+}
+
+// The two-port of a single point from its texts, read by the boxes' rule. Raises UsageError.
+calc::TwoPortS ThroughOf(const std::array<PointSpec, 4>& points) {
+  static constexpr const char* kNames[] = {"S11", "S21", "S12", "S22"};
+  double v[8];
+  for (int k = 0; k < 8; ++k) {
+    const std::string& text = k % 2 == 0 ? points[k / 2].magnitude : points[k / 2].angle;
+    try {
+      v[k] = platform::TextToNumber(text);
+    } catch (const platform::Error&) {
+      throw UsageError("--through: the " + std::string(k % 2 == 0 ? "magnitude" : "angle") +
+                       " of " + kNames[k / 2] + " \"" + text + "\" is not a number");
+    }
+  }
+  calc::TwoPortS s;
+  calc::Complex* c[] = {&s.s11, &s.s21, &s.s12, &s.s22};
+  for (int k = 0; k < 4; ++k) {
+    const double radians = v[2 * k + 1] * calc::kPi / 180.0;
+    *c[k] = {v[2 * k] * std::cos(radians), v[2 * k] * std::sin(radians)};
+    if (!std::isfinite(c[k]->re) || !std::isfinite(c[k]->im)) {
+      throw UsageError(std::string("--through: ") + kNames[k] + " is too large to compute with");
+    }
+  }
+  return s;
+}
+
+void ThroughJson(JsonObject& parent, std::string& out, const calc::ThroughResult& t) {
+  parent.Key("through");
+  JsonObject o(out);
+  o.Number("gamma_out_magnitude", t.gamma_out_magnitude);
+  o.Number("gamma_out_angle_deg", t.gamma_out_angle_deg);
+  o.Number("gamma_in_magnitude", t.gamma_in_magnitude);
+  o.Number("gamma_in_angle_deg", t.gamma_in_angle_deg);
+  o.Figure("Gt_dB", calc::FigureOf(t.gain_db, calc::Reason::kNoPowerReachesLoad));
+  for (const auto& [key, plane] :
+       {std::pair{"source_plane", &t.source_plane}, std::pair{"load_plane", &t.load_plane}}) {
+    o.Key(key);
+    JsonObject j(out);
+    if (plane->computed) {
+      j.Figure("ML_dB", calc::ResultsOf(plane->result).mismatch_loss_db);
+    } else {
+      j.Figure("ML_dB", calc::Figure{});
+    }
+    j.Figure("ML_min_dB", plane->computed ? plane->figures.loss_min_db : calc::Figure{});
+    j.Figure("ML_max_dB", plane->computed ? plane->figures.loss_max_db : calc::Figure{});
+    j.Close();
+  }
+  o.String("warning", t.warning);
+  o.Close();
+}
+
 int SinglePoint(const Options& o, std::ostream& out, std::ostream& err) {
   const calc::InputTexts inputs = {o.z0.value_or("50"), o.source_point->magnitude,
                                    o.source_point->angle, o.load_point->magnitude,
                                    o.load_point->angle};
+  std::optional<calc::TwoPortS> two_port;
+  if (o.through_point) {
+    try {
+      two_port = ThroughOf(*o.through_point);
+    } catch (const UsageError& e) {
+      err << kProgram << ": " << e.what() << '\n';
+      return kUsage;
+    }
+  }
   calc::Calculation c;
   try {
     c = calc::Calculate(inputs);
@@ -122,10 +223,23 @@ int SinglePoint(const Options& o, std::ostream& out, std::ostream& err) {
     err << calc::WarningText(error) << '\n';
     return kWarning;
   }
+  std::optional<calc::ThroughResult> through;
+  // The reference impedance only names the impedances of each plane, which are not shown.
+  if (two_port)
+    through =
+        calc::EvaluateThrough(*two_port, c.magnitude1, c.angle1, c.magnitude2, c.angle2, 50.0);
   if (o.json) {
-    out << JsonFor(c) << '\n';
+    out << JsonFor(c, through ? &*through : nullptr) << '\n';
   } else {
     for (const std::string& line : calc::AllLines(c.results, c.figures)) out << line << '\n';
+    if (through) {
+      for (const std::string& line : ThroughLines(*through)) out << line << '\n';
+    }
+  }
+  if (through && !through->warning.empty()) {
+    err << kProgram << ": " << through->warning << '\n';
+    out.flush();
+    return kWarning;
   }
   out.flush();
   if (!out) {
@@ -135,10 +249,12 @@ int SinglePoint(const Options& o, std::ostream& out, std::ostream& err) {
   return kSuccess;
 }
 
-// "amp.s2p S22", for the plot's title.
+// "amp.s2p S22" (or "bal.s4p D1,3"), for the plot's title.
 std::string PortName(const FileSpec& f) {
+  const std::string name = std::filesystem::path(f.path).filename().string();
+  if (!f.mode.empty()) return name + " " + f.mode;
   const std::string p = std::to_string(f.port);
-  return std::filesystem::path(f.path).filename().string() + " S" + p + p;
+  return name + " S" + p + p;
 }
 
 // An output that would overwrite an input, or the other output: what is wrong, or nothing.
@@ -146,24 +262,33 @@ std::optional<std::string> Clash(const Options& o) {
   std::vector<std::pair<std::string, std::string>> outputs;  // path, what it is for
   if (o.csv && *o.csv != "-") outputs.emplace_back(*o.csv, "--csv");
   if (o.plot) outputs.emplace_back(*o.plot, "--plot");
+  if (o.smith) outputs.emplace_back(*o.smith, "--smith");
+  std::vector<std::string> inputs = {o.source_file->path, o.load_file->path};
+  if (o.through_file) inputs.push_back(o.through_file->path);
   for (const auto& [path, option] : outputs) {
-    for (const FileSpec* input : {&*o.source_file, &*o.load_file}) {
-      if (platform::SameFile(path, input->path)) {
-        return option + " " + path + " is the same file as the input " + input->path +
+    for (const std::string& input : inputs) {
+      if (platform::SameFile(path, input)) {
+        return option + " " + path + " is the same file as the input " + input +
                ": the output would destroy it";
       }
     }
   }
-  if (outputs.size() == 2 && platform::SameFile(outputs[0].first, outputs[1].first)) {
-    return "--csv and --plot name the same file " + outputs[0].first +
-           ": the plot would replace the table";
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    for (std::size_t j = i + 1; j < outputs.size(); ++j) {
+      if (platform::SameFile(outputs[i].first, outputs[j].first)) {
+        return outputs[i].second + " and " + outputs[j].second + " name the same file " +
+               outputs[i].first + ": one would replace the other";
+      }
+    }
   }
   return std::nullopt;
 }
 
-int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWriter& plot) {
-  if (o.plot && !plot) {
-    err << kProgram << ": --plot is not available in this build (it was built without Qt)\n";
+int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWriter& plot,
+          const SmithWriter& smith) {
+  if ((o.plot && !plot) || (o.smith && !smith)) {
+    err << kProgram << ": " << (o.plot && !plot ? "--plot" : "--smith")
+        << " is not available in this build (it was built without Qt)\n";
     return kUsage;
   }
   if (const std::optional<std::string> clash = Clash(o)) {
@@ -174,11 +299,11 @@ int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWrit
   const FileSpec& load = *o.load_file;
   // What is already out when something fails.
   bool stdout_started = false;
-  bool csv_done = false;
+  std::vector<std::string> written;  // output files complete
   try {
-    // The table goes to a file, to standard output, or nowhere when only a plot was asked for.
+    // The table goes to a file, to standard output, or nowhere when only pictures were asked for.
     std::unique_ptr<platform::AtomicFile> file;
-    const bool to_stdout = o.csv ? *o.csv == "-" : !o.plot;
+    const bool to_stdout = o.csv ? *o.csv == "-" : !o.plot && !o.smith;
     if (o.csv && !to_stdout) file = std::make_unique<platform::AtomicFile>(*o.csv);
     const bool table = file || to_stdout;
     std::string buffer;
@@ -191,32 +316,51 @@ int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWrit
       }
       buffer.clear();
     };
-    if (table) buffer = sweep::CsvHeader();
+    if (table) buffer = sweep::CsvHeader(o.through_file.has_value());
 
+    std::string title = "Mismatch of " + PortName(source) + " and " + PortName(load);
+    if (o.through_file) {
+      title += " through " + std::filesystem::path(o.through_file->path).filename().string();
+      if (o.through_file->reversed) title += " (turned round)";
+    }
     std::optional<PlotData> data;
-    if (o.plot) data.emplace("Mismatch of " + PortName(source) + " and " + PortName(load));
+    if (o.plot) data.emplace(title);
+    std::optional<SmithData> chart;
+    if (o.smith) chart.emplace(title);
     long long failures = 0;
-    const sweep::SweepSummary summary = sweep::RunSweep(
-        source, load, [&](const std::string& note) { err << kProgram << ": " << note << '\n'; },
-        [&](const sweep::SweepRow& row) {
-          if (table) {
-            sweep::AppendCsvRow(buffer, row);
-            if (buffer.size() >= kWriteChunk) flush();
-          }
-          if (data) data->Add(row);
-          if (!row.computed && failures++ < kListedFailures) {
-            err << kProgram << ": at " << Shortest(row.frequency_hz) << " Hz: " << row.warning
-                << '\n';
-          }
-        });
+    const auto note = [&](const std::string& text) { err << kProgram << ": " << text << '\n'; };
+    const auto sink = [&](const sweep::SweepRow& row) {
+      if (table) {
+        sweep::AppendCsvRow(buffer, row);
+        if (buffer.size() >= kWriteChunk) flush();
+      }
+      if (data) data->Add(row);
+      if (chart) chart->Add(row);
+      if (sweep::RowFailed(row) && failures++ < kListedFailures) {
+        err << kProgram << ": at " << Shortest(row.frequency_hz)
+            << " Hz: " << sweep::RowWarning(row) << '\n';
+      }
+    };
+    const sweep::SweepSummary summary =
+        o.through_file ? sweep::RunSweep(source, load, *o.through_file, note, sink)
+                       : sweep::RunSweep(source, load, note, sink);
     if (table) flush();
-    if (file) file->Commit();
-    csv_done = file != nullptr;
+    if (file) {
+      file->Commit();
+      written.push_back(*o.csv);
+    }
     if (to_stdout && !out.flush()) {
       err << kProgram << ": cannot write the table to standard output\n";
       return kFileError;
     }
-    if (data) plot(*data, *o.plot);
+    if (data) {
+      plot(*data, *o.plot);
+      written.push_back(*o.plot);
+    }
+    if (chart) {
+      smith(*chart, *o.smith);
+      written.push_back(*o.smith);
+    }
     if (summary.steep_steps > 0) {
       const FileSpec& spread = summary.source_interpolated ? source : load;
       err << kProgram << ": warning: the phase of " << PortName(spread)
@@ -228,9 +372,9 @@ int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWrit
     }
     if (failures > 0) {
       err << kProgram << ": " << failures << " of " << summary.rows
-          << " frequency points could not be computed; their rows keep the frequency and the "
-             "reflection coefficients, leave the results empty and give the reason in the "
-             "column \"warning\"\n";
+          << " frequency points could not be computed in full; their rows keep the frequency "
+             "and the reflection coefficients, leave the results that failed empty and give "
+             "the reason in the column \"warning\"\n";
       return kWarning;
     }
     return kSuccess;
@@ -243,8 +387,11 @@ int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWrit
   }
   if (stdout_started) {
     err << kProgram << ": the table on standard output is incomplete\n";
-  } else if (csv_done) {
-    err << kProgram << ": " << *o.csv << " was written, the plot was not\n";
+  } else if (!written.empty()) {
+    std::string list;
+    for (const std::string& path : written) list += (list.empty() ? "" : ", ") + path;
+    err << kProgram << ": " << list << (written.size() == 1 ? " was" : " were")
+        << " written, the rest was not\n";
   } else {
     err << kProgram << ": nothing was written\n";
   }
@@ -253,7 +400,7 @@ int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWrit
 
 }  // namespace
 
-std::string JsonFor(const calc::Calculation& c) {
+std::string JsonFor(const calc::Calculation& c, const calc::ThroughResult* through) {
   std::string out;
   JsonObject root(out);
   {
@@ -287,10 +434,15 @@ std::string JsonFor(const calc::Calculation& c) {
     j.Close();
     f.Close();
   }
+  if (through != nullptr) ThroughJson(root, out, *through);
   root.Key("lines");
   out += '[';
   bool first = true;
-  for (const std::string& line : calc::AllLines(c.results, c.figures)) {
+  std::vector<std::string> lines = calc::AllLines(c.results, c.figures);
+  if (through != nullptr) {
+    for (std::string& line : ThroughLines(*through)) lines.push_back(std::move(line));
+  }
+  for (const std::string& line : lines) {
     if (!first) out += ',';
     first = false;
     AppendJsonString(out, line);
@@ -301,7 +453,7 @@ std::string JsonFor(const calc::Calculation& c) {
 }
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-        const PlotWriter& plot) {
+        const PlotWriter& plot, const SmithWriter& smith) {
   Options o;
   try {
     o = ParseOptions(args);
@@ -317,24 +469,33 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     out << kProgram << ' ' << VORANTH_VERSION << '\n';
     return out.flush() ? kSuccess : kFileError;
   }
-  return o.sweep() ? Sweep(o, out, err, plot) : SinglePoint(o, out, err);
+  return o.sweep() ? Sweep(o, out, err, plot, smith) : SinglePoint(o, out, err);
 }
 
 std::string HelpText() {
   return R"HELP(Usage:
-  voranth-calc [--z0 OHMS] --source MAG@ANGLE --load MAG@ANGLE [--json]
-  voranth-calc --source FILE:PP --load FILE:PP [--csv OUT.csv] [--plot OUT.svg]
+  voranth-calc [--z0 OHMS] --source MAG@ANGLE --load MAG@ANGLE
+               [--through "S11 S21 S12 S22"] [--json]
+  voranth-calc --source FILE:PP --load FILE:PP [--through TWOPORT.s2p[:21]]
+               [--csv OUT.csv] [--plot OUT.svg] [--smith OUT.svg]
   voranth-calc --help | --version
 
 Mismatch loss, return loss and impedances of a source-load junction, computed
 exactly as the Voranth window computes them: for one point, or at every
-frequency of a sweep read from two Touchstone files.
+frequency of a sweep read from two Touchstone files. With a two-port between
+source and load (an adapter, a cable, an attenuator): what each side sees
+through it, the transducer gain and the mismatch loss at both of its planes.
 
 Single point:
   --z0 OHMS           reference impedance Z0 in ohms (default 50)
   --source MAG@ANGLE  source reflection coefficient: magnitude, and angle in
                       degrees (for example 0.5@30)
   --load MAG@ANGLE    load reflection coefficient (for example 0.3@-45)
+  --through "S11 S21 S12 S22"
+                      a two-port between source and load, port 1 facing the
+                      source, each S-parameter as MAG@ANGLE (for example
+                      "0.05@10 0.9@-40 0.9@-40 0.05@170"); its lines follow
+                      the others (see Two-port below)
   --json              write JSON instead of labelled lines
 
   Numbers follow the rule of the window's boxes: a point or a comma as the
@@ -362,9 +523,14 @@ Single point:
   standard output.
 
 Sweep:
-  --source FILE:PP    S_pp of port p of a Touchstone file (version 1 or 2.0,
-                      .s1p to .sNp), for example amp.s2p:22 for S22; from
-                      port 10 on, both indices are written (1212 for S1212)
+  --source FILE:PP    S_pp of port p of a Touchstone file (version 1, 2.0 or
+                      2.1, .s1p to .sNp), for example amp.s2p:22 for S22; from
+                      port 10 on, both indices are written (1212 for S1212).
+                      A port of mixed-mode data is named as the file's
+                      [Mixed-Mode Order] names it: bal.s4p:D1,3 (or
+                      bal.s4p:D1 when only one differential pair starts at
+                      port 1); it refers to its two ports' reference
+                      impedances in series (D) or in parallel (C)
   --load FILE:PP      likewise for the load, for example filter.s2p:11; FILE
                       may be a pipe, a FIFO or /dev/stdin (each file is read
                       once)
@@ -372,12 +538,22 @@ Sweep:
                       the number of ports of version 1 data whose name does
                       not end in .sNp (a pipe, for example)
   --csv OUT.csv       write the table to OUT.csv, "-" for standard output; the
-                      table goes to standard output when neither --csv nor
-                      --plot is given. A symbolic link is followed to its
-                      file; a FIFO or a device is written directly
+                      table goes to standard output when none of --csv,
+                      --plot and --smith is given. A symbolic link is
+                      followed to its file; a FIFO or a device is written
+                      directly
   --plot OUT.svg      draw the mismatch loss, its range at any phase, and the
-                      return loss against frequency; unbounded losses go to a
-                      band at the top of their panel, marked ∞
+                      return loss against frequency (with --through: the
+                      mismatch loss at both planes, and the transducer gain);
+                      unbounded losses go to a band at the top of their panel,
+                      marked ∞
+  --smith OUT.svg     draw ΓS, ΓL (and Γout with --through) over frequency on
+                      a Smith chart, normalised to the source's reference
+                      impedance, the first and last frequencies marked
+  --through TWOPORT.s2p[:21]
+                      a two-port between source and load: all four
+                      S-parameters of a 2-port file, port 1 facing the
+                      source; ":21" turns it round (see Two-port below)
 
   The table is CSV with a header row and one row per frequency, every number
   at full precision (the shortest text that reads back to the same value):
@@ -389,6 +565,14 @@ Sweep:
     ZS_re_ohm, ZS_im_ohm, ZL_re_ohm, ZL_im_ohm   impedances against the source's
                                          reference impedance
     ML_min_dB, ML_max_dB                 mismatch loss at any phase
+  with --through, before the warning:
+    gamma_out_magnitude, gamma_out_angle_deg, gamma_in_magnitude,
+    gamma_in_angle_deg                   Γout and Γin
+    Gt_dB                                transducer gain (-inf: no power)
+    ML_source_plane_dB, ML_source_plane_min_dB, ML_source_plane_max_dB,
+    ML_load_plane_dB, ML_load_plane_min_dB, ML_load_plane_max_dB
+                                         mismatch loss at each plane, with
+                                         its range at any phase
     warning                              why a point could not be computed
   "inf" is an unbounded loss: ML when no power reaches the load, RL for a
   perfect match. An empty field is a figure that is not defined; zero is
@@ -417,6 +601,22 @@ Sweep:
   coefficients, empty results, and the window's warning in the column
   "warning". The first ones are also listed on standard error, and the exit
   status is 1.
+
+Two-port:
+  With S11, S21, S12, S22 of a two-port between source and load (port 1
+  facing the source), against the source's reference impedance:
+    Γout = S22 + S12·S21·ΓS/(1 − S11·ΓS)   the source as the load sees it
+    Γin  = S11 + S12·S21·ΓL/(1 − S22·ΓL)   the load as the source sees it
+    Gt = |S21|²(1 − |ΓS|²)(1 − |ΓL|²)/|(1 − S11·ΓS)(1 − S22·ΓL)
+         − S12·S21·ΓS·ΓL|²                  transducer gain, in dB
+    ML at the source plane (ΓS with Γin) and at the load plane (Γout with ΓL),
+    each as the window computes it, with its range at any phase.
+  The results of ΓS and ΓL met directly keep their place. The two-port's
+  reference impedances are renormalised to the source's (they must be
+  positive); its file is read once, its S-parameters interpolated linearly
+  in their real and imaginary parts where it has no point of its own (with
+  a warning where its S21 turns by more than 45° between its points), and
+  frequencies outside its band are left out (standard error says so).
 
 Exit status:
   0  success

@@ -6,10 +6,12 @@
 #include <vector>
 
 #include "calc/calculate_texts.h"
+#include "calc/two_port.h"
 
 namespace cli {
 
 class PlotData;
+class SmithData;
 
 // The exit status of voranth-calc.
 enum ExitStatus : int {
@@ -21,15 +23,19 @@ enum ExitStatus : int {
 
 // Draws the plot into an SVG file, written in full or not at all; raises OutputError.
 using PlotWriter = std::function<void(const PlotData& data, const std::string& path)>;
+// Draws the Smith chart into an SVG file, likewise.
+using SmithWriter = std::function<void(const SmithData& data, const std::string& path)>;
 
 // The whole program without its process: `args` without the program name; results go to `out`,
-// warnings and notes to `err`. Without a plot writer, --plot is refused.
+// warnings and notes to `err`. Without a plot writer, --plot is refused, and --smith without a
+// Smith chart writer.
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-        const PlotWriter& plot = {});
+        const PlotWriter& plot = {}, const SmithWriter& smith = {});
 
 // The single-point results as JSON: the eight display texts, the figures as numbers (the string
-// "infinite" for an unbounded one, null for one that is not defined) and the labelled lines.
-std::string JsonFor(const calc::Calculation& c);
+// "infinite" for an unbounded one, null for one that is not defined) and the labelled lines;
+// with a two-port between, its figures ("through") and lines too.
+std::string JsonFor(const calc::Calculation& c, const calc::ThroughResult* through = nullptr);
 
 std::string HelpText();
 

@@ -1,8 +1,9 @@
 // libFuzzer target for the Touchstone reader: arbitrary bytes are read as a file, and every
 // sample is taken. The first byte chooses the name (digit n from 1 to 9: "fuzz.snp", which gives
 // version 1 data n ports; anything else: "fuzz.ts", without a port count), the second the port
-// (digit 0 to 9; other bytes wrap around). The reader must give samples that make sense or a
-// ReadError that names the file and a line of it; anything else aborts.
+// (digit 0 to 9; other bytes wrap around; D, C or S: the mixed-mode port D1, C1 or S1). The reader
+// must give samples that make sense or a ReadError that names the file and a line of it; anything
+// else aborts.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -62,14 +63,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 2) return 0;
   const unsigned ports = static_cast<std::uint8_t>(data[0] - '0') % 10;
   const int port = static_cast<std::uint8_t>(data[1] - '0') % 10;
+  const std::string mode =
+      data[1] == 'D' || data[1] == 'C' || data[1] == 'S' ? std::string(1, data[1]) + "1" : "";
   const std::string name = ports == 0 ? "fuzz.ts" : "fuzz.s" + std::to_string(ports) + "p";
   const std::string_view text(reinterpret_cast<const char*>(data) + 2, size - 2);
 
   MemoryBuffer buffer(text.data(), text.size());
   std::istream in(&buffer);
   try {
-    touchstone::ReflectionReader reader(in, name, port);
-    if (port < 1 || port > reader.port_count()) Fail("port the file does not have accepted");
+    touchstone::ReflectionReader reader(in, name, port, 0, {}, mode);
+    if (mode.empty() && (port < 1 || port > reader.port_count())) {
+      Fail("port the file does not have accepted");
+    }
     if (ports != 0 && reader.port_count() != static_cast<int>(ports) &&
         text.find('[') == text.npos) {
       Fail("version 1 port count not from the name");

@@ -36,7 +36,9 @@ test=(libgtest-dev libgmock-dev
   fonts-urw-base35
   # the screen-reader test: an X server, a session bus, the AT-SPI buses and client library, and
   # tools to press keys and read the clipboard
-  xvfb xauth dbus-daemon at-spi2-core python3-pyatspi xdotool xclip)
+  xvfb xauth dbus-daemon at-spi2-core python3-pyatspi xdotool xclip
+  # the check of the two-port between source and load against scikit-rf
+  python3-scikit-rf)
 bench=(libbenchmark-dev)
 fuzz=(cmake make clang)
 # with an X server, to read the window class of the installed program

@@ -21,11 +21,39 @@ void AppendQuoted(std::string& out, std::string_view text) {
   out += '"';
 }
 
+// The mismatch loss of a junction and its range, as the table writes the window's.
+void AppendPlane(std::string& out, const calc::PlaneMismatch& p) {
+  if (p.computed) calc::AppendCsvField(out, calc::ResultsOf(p.result).mismatch_loss_db);
+  out += ',';
+  if (p.computed) calc::AppendCsvField(out, p.figures.loss_min_db);
+  out += ',';
+  if (p.computed) calc::AppendCsvField(out, p.figures.loss_max_db);
+  out += ',';
+}
+
+void AppendThrough(std::string& out, const calc::ThroughResult& t) {
+  for (const double x : {t.gamma_out_magnitude, t.gamma_out_angle_deg, t.gamma_in_magnitude,
+                         t.gamma_in_angle_deg, t.gain_db}) {
+    calc::AppendCsvField(out, calc::FigureOf(x, calc::Reason::kNoPowerReachesLoad));
+    out += ',';
+  }
+  AppendPlane(out, t.source_plane);
+  AppendPlane(out, t.load_plane);
+}
+
 }  // namespace
 
-std::string CsvHeader() {
-  return "frequency_hz,source_magnitude,source_angle_deg,load_magnitude,load_angle_deg,"
-         "M,ML_dB,RL_dB,ZS_re_ohm,ZS_im_ohm,ZL_re_ohm,ZL_im_ohm,ML_min_dB,ML_max_dB,warning\n";
+std::string CsvHeader(bool through) {
+  std::string header =
+      "frequency_hz,source_magnitude,source_angle_deg,load_magnitude,load_angle_deg,"
+      "M,ML_dB,RL_dB,ZS_re_ohm,ZS_im_ohm,ZL_re_ohm,ZL_im_ohm,ML_min_dB,ML_max_dB,";
+  if (through) {
+    header +=
+        "gamma_out_magnitude,gamma_out_angle_deg,gamma_in_magnitude,gamma_in_angle_deg,Gt_dB,"
+        "ML_source_plane_dB,ML_source_plane_min_dB,ML_source_plane_max_dB,"
+        "ML_load_plane_dB,ML_load_plane_min_dB,ML_load_plane_max_dB,";
+  }
+  return header + "warning\n";
 }
 
 void AppendCsvRow(std::string& out, const SweepRow& row) {
@@ -36,7 +64,8 @@ void AppendCsvRow(std::string& out, const SweepRow& row) {
   }
   if (!row.computed) {
     out += ",,,,,,,,,";
-    AppendQuoted(out, row.warning);
+    if (row.has_through) AppendThrough(out, row.through);
+    AppendQuoted(out, RowWarning(row));
     out += '\n';
     return;
   }
@@ -52,7 +81,10 @@ void AppendCsvRow(std::string& out, const SweepRow& row) {
     first = false;
     calc::AppendCsvField(out, *f);
   }
-  out += ",\n";
+  out += ',';
+  if (row.has_through) AppendThrough(out, row.through);
+  if (RowFailed(row)) AppendQuoted(out, RowWarning(row));
+  out += '\n';
 }
 
 }  // namespace sweep

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "calc/complex_value.h"
@@ -48,7 +49,8 @@ class SampleSource {
 class ReaderSource : public SampleSource {
  public:
   explicit ReaderSource(const FilePort& file_port)
-      : reader_(file_port.path, file_port.port, file_port.ports, file_port.ports_hint) {}
+      : reader_(file_port.path, file_port.port, file_port.ports, file_port.ports_hint,
+                file_port.mode) {}
   bool Next(Sample& sample) override { return reader_.Next(sample); }
   const ReflectionReader& reader() const { return reader_; }
 
@@ -250,7 +252,179 @@ double Turn(const Reflection& a, const Reflection& b) {
   return std::fabs(std::remainder(b.angle_deg - a.angle_deg, 360.0));
 }
 
+using calc::TwoPortS;
+
+calc::Complex C(const Reflection& r) {
+  return {r.re, r.im};
+}
+
+// The through's points as they are read: each converted, turned round and renormalised.
+class ThroughTrack {
+ public:
+  ThroughTrack(const ThroughFile& file, double to_ohms)
+      : file_(file), reader_(file.path), to_ohms_(to_ohms) {
+    r1_ = reader_.reference_ohms(file.reversed ? 2 : 1);
+    r2_ = reader_.reference_ohms(file.reversed ? 1 : 2);
+    renormalise_ = r1_ != to_ohms_ || r2_ != to_ohms_;
+    if (renormalise_ && !(r1_ > 0.0 && r2_ > 0.0 && to_ohms_ > 0.0 && std::isfinite(r1_) &&
+                          std::isfinite(r2_) && std::isfinite(to_ohms_))) {
+      throw SweepError(file.path + ": its reference impedances (" + Shortest(r1_) + " and " +
+                       Shortest(r2_) + " \u03a9) cannot be renormalised to the source's " +
+                       Shortest(to_ohms_) + " \u03a9: all must be positive");
+    }
+    has_cur_ = Read(cur_);
+    has_next_ = has_cur_ && Read(next_);
+    if (!has_cur_) throw SweepError(file.path + ": the file holds no frequency points");
+    first_hz_ = cur_.hz;
+  }
+
+  // What the user should know before the first row.
+  std::string RenormalisationNote() const {
+    if (!renormalise_) return {};
+    return "the reference impedances of the two-port " + file_.path + " (" + Shortest(r1_) +
+           " and " + Shortest(r2_) +
+           " \u03a9) differ from the source's: its S-parameters are "
+           "renormalised to " +
+           Shortest(to_ohms_) + " \u03a9";
+  }
+
+  enum class Where { kBelow, kInside, kAbove };
+  // The S-parameters at `hz`; frequencies come in increasing order. `interpolated` tells whether
+  // they lie between two points of the file.
+  Where At(double hz, TwoPortS& s, bool& interpolated) {
+    while (has_next_ && (next_.hz <= hz || Same(hz, next_.hz))) Advance();
+    interpolated = false;
+    if (Same(hz, cur_.hz)) {
+      s = cur_.s;
+      return Where::kInside;
+    }
+    if (hz < cur_.hz) return Where::kBelow;
+    if (!has_next_) return Where::kAbove;
+    interpolated = true;
+    // Between points whose transmission turns further than this, a straight line in the complex
+    // plane cuts the arc short: the interpolated loss is too high.
+    const auto turn = [](calc::Complex a, calc::Complex b) {
+      return std::fabs(std::remainder(calc::AngleDegrees(b) - calc::AngleDegrees(a), 360.0));
+    };
+    if (cur_.hz != steep_counted_hz_ && (turn(cur_.s.s21, next_.s.s21) > kSteepTurnDeg ||
+                                         turn(cur_.s.s12, next_.s.s12) > kSteepTurnDeg)) {
+      if (steep_steps_++ == 0) {
+        steep_from_hz_ = cur_.hz;
+        steep_to_hz_ = next_.hz;
+      }
+      steep_counted_hz_ = cur_.hz;
+    }
+    const double t = (hz - cur_.hz) / (next_.hz - cur_.hz);
+    const auto mix = [t](calc::Complex a, calc::Complex b) {
+      return calc::Complex{a.re + t * (b.re - a.re), a.im + t * (b.im - a.im)};
+    };
+    s = {mix(cur_.s.s11, next_.s.s11), mix(cur_.s.s21, next_.s.s21), mix(cur_.s.s12, next_.s.s12),
+         mix(cur_.s.s22, next_.s.s22)};
+    return Where::kInside;
+  }
+
+  // Neighbouring points used for interpolation whose transmission turns by more than 45°: how
+  // many pairs, and the first.
+  std::string SteepNote() const {
+    if (steep_steps_ == 0) return {};
+    return "warning: the phase of S21 of the two-port " + file_.path +
+           " turns by more than 45\u00b0 between " + std::to_string(steep_steps_) +
+           (steep_steps_ == 1 ? " pair" : " pairs") +
+           " of neighbouring points used for interpolation (the first from " +
+           Shortest(steep_from_hz_) + " to " + Shortest(steep_to_hz_) +
+           " Hz): the interpolated values there are unreliable";
+  }
+
+  // The band of the points read so far: all of it once At() has passed the end.
+  double first_hz() const { return first_hz_; }
+  double last_hz() const { return has_next_ ? next_.hz : cur_.hz; }
+
+ private:
+  struct Point {
+    double hz = 0.0;
+    TwoPortS s;
+  };
+
+  bool Read(Point& p) {
+    touchstone::TwoPortSample sample;
+    if (!reader_.Next(sample)) return false;
+    const Format format = reader_.format();
+    calc::Complex c[4];
+    for (int k = 0; k < 4; ++k) {
+      c[k] = C(ReflectionOf(Sample{sample.frequency_hz, sample.s[k].a, sample.s[k].b}, format));
+    }
+    p.hz = sample.frequency_hz;
+    // Turned round, port 2 faces the source: S11 and S22 change places, and so do S21 and S12.
+    p.s = file_.reversed ? TwoPortS{c[3], c[2], c[1], c[0]} : TwoPortS{c[0], c[1], c[2], c[3]};
+    if (renormalise_) p.s = RenormaliseTwoPort(p.s, r1_, r2_, to_ohms_);
+    return true;
+  }
+  void Advance() {
+    cur_ = next_;
+    has_next_ = Read(next_);
+  }
+  // A row's frequency and a point of the file are the same when closer than a thousandth of the
+  // file's step there (and than 1e-9 of their size).
+  bool Same(double hz, double point_hz) const {
+    double step = kInfinity;
+    if (has_next_) step = next_.hz - cur_.hz;
+    return SameFrequency(hz, point_hz, kInfinity, step);
+  }
+
+  ThroughFile file_;
+  touchstone::TwoPortReader reader_;
+  double to_ohms_, r1_ = 0.0, r2_ = 0.0;
+  bool renormalise_ = false;
+  Point cur_, next_;
+  bool has_cur_ = false, has_next_ = false;
+  long long steep_steps_ = 0;
+  double steep_from_hz_ = 0.0, steep_to_hz_ = 0.0, steep_counted_hz_ = -kInfinity;
+  double first_hz_ = 0.0;
+};
+
 }  // namespace
+
+calc::TwoPortS RenormaliseTwoPort(const calc::TwoPortS& s, double r1, double r2, double r) {
+  using calc::Complex;
+  const auto mul = [](Complex a, Complex b) {
+    return Complex{a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
+  };
+  const auto scale = [](double k, Complex a) { return Complex{k * a.re, k * a.im}; };
+  const double rho1 = (r - r1) / (r + r1), rho2 = (r - r2) / (r + r2);
+  // A = S − ρ and B = I − ρS; S' = K A B⁻¹ K⁻¹.
+  const Complex a11{s.s11.re - rho1, s.s11.im}, a22{s.s22.re - rho2, s.s22.im};
+  const Complex b11{1.0 - rho1 * s.s11.re, -rho1 * s.s11.im};
+  const Complex b12 = scale(-rho1, s.s12), b21 = scale(-rho2, s.s21);
+  const Complex b22{1.0 - rho2 * s.s22.re, -rho2 * s.s22.im};
+  const Complex b11b22 = mul(b11, b22), b12b21 = mul(b12, b21);
+  const Complex det{b11b22.re - b12b21.re, b11b22.im - b12b21.im};
+  const double dd = det.re * det.re + det.im * det.im;
+  const Complex inv_det{det.re / dd, -det.im / dd};
+  // B⁻¹ = [b22 −b12; −b21 b11] / det.
+  const Complex i11 = mul(b22, inv_det), i12 = mul(scale(-1.0, b12), inv_det);
+  const Complex i21 = mul(scale(-1.0, b21), inv_det), i22 = mul(b11, inv_det);
+  const auto add = [](Complex x, Complex y) { return Complex{x.re + y.re, x.im + y.im}; };
+  const Complex m11 = add(mul(a11, i11), mul(s.s12, i21));
+  const Complex m12 = add(mul(a11, i12), mul(s.s12, i22));
+  const Complex m21 = add(mul(s.s21, i11), mul(a22, i21));
+  const Complex m22 = add(mul(s.s21, i12), mul(a22, i22));
+  // K1/K2; the √r of both cancels.
+  const double k12 = (r1 + r) / (r2 + r) * std::sqrt(r2 / r1);
+  return {m11, scale(1.0 / k12, m21), scale(k12, m12), m22};
+}
+
+bool RowFailed(const SweepRow& row) {
+  return !row.computed || (row.has_through && !row.through.warning.empty());
+}
+
+std::string RowWarning(const SweepRow& row) {
+  std::string warning = row.warning;
+  if (row.has_through && !row.through.warning.empty()) {
+    if (!warning.empty()) warning += warning.back() == '.' ? " " : "; ";
+    warning += row.through.warning;
+  }
+  return warning;
+}
 
 Reflection ReflectionOf(const Sample& sample, Format format) {
   Reflection r;
@@ -269,9 +443,11 @@ Reflection ReflectionOf(const Sample& sample, Format format) {
   return r;
 }
 
-SweepSummary RunSweep(const FilePort& source_port, const FilePort& load_port,
-                      const std::function<void(const std::string&)>& note,
-                      const std::function<void(const SweepRow&)>& sink) {
+namespace {
+
+SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
+                   const ThroughFile* through, const std::function<void(const std::string&)>& note,
+                   const std::function<void(const SweepRow&)>& emit) {
   ReaderSource source_file(source_port);
   ReaderSource load_file(load_port);
   const double source_ohms = source_file.reader().reference_ohms();
@@ -286,6 +462,55 @@ SweepSummary RunSweep(const FilePort& source_port, const FilePort& load_port,
   const RowMaker maker(source_file.reader().format(), load_file.reader().format(), source_ohms,
                        load_ohms);
   SweepSummary summary;
+
+  // With a two-port between, each row gets its S-parameters at the row's frequency; rows outside
+  // its band are left out.
+  std::optional<ThroughTrack> track;
+  long long through_rows = 0, outside = 0;
+  bool said_interpolated = false;
+  std::function<void(const SweepRow&)> sink = emit;
+  if (through != nullptr) {
+    track.emplace(*through, source_ohms);
+    if (const std::string n = track->RenormalisationNote(); !n.empty()) note(n);
+    sink = [&](const SweepRow& base) {
+      TwoPortS s;
+      bool interpolated = false;
+      if (track->At(base.frequency_hz, s, interpolated) != ThroughTrack::Where::kInside) {
+        ++outside;
+        return;
+      }
+      if (interpolated && !said_interpolated) {
+        note("the two-port " + through->path + " has no point of its own at " +
+             Shortest(base.frequency_hz) +
+             " Hz: there and wherever its grid differs, its S-parameters are interpolated "
+             "linearly in their real and imaginary parts");
+        said_interpolated = true;
+      }
+      SweepRow row = base;
+      row.has_through = true;
+      row.through = calc::EvaluateThrough(s, row.source_magnitude, row.source_angle_deg,
+                                          row.load_magnitude, row.load_angle_deg, source_ohms);
+      ++through_rows;
+      emit(row);
+    };
+  }
+  // The closing words of the two-port: rows left out, or none left at all.
+  const auto finish = [&](SweepSummary done) {
+    if (!track) return done;
+    if (through_rows == 0) {
+      throw SweepError("the two-port " + through->path + " covers " + Shortest(track->first_hz()) +
+                       " to " + Shortest(track->last_hz()) +
+                       " Hz, outside every frequency of the sweep");
+    }
+    if (const std::string steep = track->SteepNote(); !steep.empty()) note(steep);
+    if (outside > 0) {
+      note(std::to_string(outside) + (outside == 1 ? " frequency" : " frequencies") +
+           " of the sweep outside the band of the two-port " + through->path + " (" +
+           Shortest(track->first_hz()) + " to " + Shortest(track->last_hz()) + " Hz) left out");
+    }
+    done.rows = through_rows;
+    return done;
+  };
 
   // While both files have the same frequencies, each pair of points is a row at once: one pass.
   Cursor s(source_file), l(load_file);
@@ -304,7 +529,7 @@ SweepSummary RunSweep(const FilePort& source_port, const FilePort& load_port,
     s.Advance();
     l.Advance();
   }
-  if (!s.has() && !l.has()) return summary;  // the same grid throughout
+  if (!s.has() && !l.has()) return finish(summary);  // the same grid throughout
 
   // The grids part: keep the rest of both files, from the last pair on, then compute over the
   // band both cover on the denser grid there.
@@ -387,7 +612,21 @@ SweepSummary RunSweep(const FilePort& source_port, const FilePort& load_port,
                      load_port.path + " covers " + Shortest(load_first) + " to " +
                      Shortest(load_last) + " Hz");
   }
-  return summary;
+  return finish(summary);
+}
+
+}  // namespace
+
+SweepSummary RunSweep(const FilePort& source, const FilePort& load,
+                      const std::function<void(const std::string&)>& note,
+                      const std::function<void(const SweepRow&)>& sink) {
+  return Sweep(source, load, nullptr, note, sink);
+}
+
+SweepSummary RunSweep(const FilePort& source, const FilePort& load, const ThroughFile& through,
+                      const std::function<void(const std::string&)>& note,
+                      const std::function<void(const SweepRow&)>& sink) {
+  return Sweep(source, load, &through, note, sink);
 }
 
 }  // namespace sweep

@@ -9,6 +9,7 @@
 
 #include "calc/figures.h"
 #include "calc/mismatch.h"
+#include "calc/two_port.h"
 #include "touchstone/touchstone.h"
 
 namespace sweep {
@@ -26,6 +27,15 @@ struct FilePort {
   int port = 1;
   int ports = 0;
   std::string ports_hint;
+  std::string mode;  // a mixed-mode port by its name in the file (D1,3), instead of `port`
+};
+
+// A two-port between source and load: all four S-parameters of a 2-port Touchstone file, port 1
+// facing the source and port 2 the load, or the other way round when `reversed`. Version 1 data
+// whose name does not tell its number of ports is taken as a 2-port.
+struct ThroughFile {
+  std::string path;
+  bool reversed = false;
 };
 
 // A reflection coefficient in both forms, the angle in degrees.
@@ -49,7 +59,16 @@ struct SweepRow {
   std::string warning;
   calc::MismatchResult result;    // when computed; impedances against the source's reference
   calc::MismatchFigures figures;  // when computed
+  // With a two-port between: its S-parameters at this frequency (against the source's reference
+  // impedance; interpolated where its file has no point here) and what it gives.
+  bool has_through = false;
+  calc::ThroughResult through;
 };
+
+// Whether something of the row could not be computed, and every reason, joined by "; " (or a space
+// after a full stop).
+bool RowFailed(const SweepRow& row);
+std::string RowWarning(const SweepRow& row);
 
 // What the sweep did, for its closing notes.
 struct SweepSummary {
@@ -79,5 +98,19 @@ struct SweepSummary {
 SweepSummary RunSweep(const FilePort& source, const FilePort& load,
                       const std::function<void(const std::string&)>& note,
                       const std::function<void(const SweepRow&)>& sink);
+
+// The same with a two-port between source and load. Its file is read once too, alongside the
+// rows: at each row's frequency its own point is used, or its S-parameters are interpolated
+// linearly in their real and imaginary parts between its neighbouring points; rows outside its
+// band are left out (and said in a note). Its reference impedances are renormalised to the
+// source's, which needs them positive. Raises SweepError when no row lies in its band.
+SweepSummary RunSweep(const FilePort& source, const FilePort& load, const ThroughFile& through,
+                      const std::function<void(const std::string&)>& note,
+                      const std::function<void(const SweepRow&)>& sink);
+
+// The S-parameters of a two-port against r1 at port 1 and r2 at port 2, renormalised to r at
+// both ports (power waves; the references are positive): S' = K(S − ρ)(I − ρS)⁻¹K⁻¹ with
+// ρi = (r − ri)/(r + ri) and Ki = (ri + r)/(2·√(ri·r)).
+calc::TwoPortS RenormaliseTwoPort(const calc::TwoPortS& s, double r1, double r2, double r);
 
 }  // namespace sweep

@@ -254,6 +254,9 @@ enum Keyword : unsigned {
   kNetworkData,
   kNoiseData,
   kEnd,
+  kBeginInformation,
+  kEndInformation,
+  kMixedModeOrder,
   kUnknown,
 };
 constexpr std::string_view kKeywordNames[] = {
@@ -267,6 +270,9 @@ constexpr std::string_view kKeywordNames[] = {
     "Network Data",
     "Noise Data",
     "End",
+    "Begin Information",
+    "End Information",
+    "Mixed-Mode Order",
 };
 
 std::string MoreNumbers(std::int64_t count) {
@@ -290,9 +296,12 @@ ReadError::ReadError(std::string file, long line, const std::string& message)
 
 class ReflectionReader::Impl {
  public:
-  Impl(const std::string& path, int port, int ports, std::string hint)
+  Impl(const std::string& path, int port, int ports, std::string hint, bool two_port = false,
+       std::string mode = {})
       : name_(path),
-        port_(port),
+        port_(mode.empty() ? port : 1),
+        two_port_(two_port),
+        mode_(std::move(mode)),
         given_ports_(ports),
         ports_hint_(std::move(hint)),
         buffer_(kBlock) {
@@ -305,9 +314,12 @@ class ReflectionReader::Impl {
     in_ = file_.get();
     ReadHeader();
   }
-  Impl(std::istream& in, std::string name, int port, int ports, std::string hint)
+  Impl(std::istream& in, std::string name, int port, int ports, std::string hint,
+       bool two_port = false, std::string mode = {})
       : name_(std::move(name)),
-        port_(port),
+        port_(mode.empty() ? port : 1),
+        two_port_(two_port),
+        mode_(std::move(mode)),
         given_ports_(ports),
         ports_hint_(std::move(hint)),
         in_(&in),
@@ -316,8 +328,23 @@ class ReflectionReader::Impl {
   }
 
   int port_count() const noexcept { return ports_; }
-  double reference_ohms() const noexcept {
-    return port_reference_ ? *port_reference_ : option_reference_;
+  // The reference impedance of the chosen port (slot 0), or of port 1 or 2 of a two-port.
+  // A mixed-mode port refers to the ports of its pair in series (differential) or in parallel
+  // (common).
+  double reference_ohms(int slot = 0) const noexcept {
+    if (two_port_) return PortOhms(slot + 1);
+    if (mode_kind_ == 'D') return PortOhms(mode_ports_[0]) + PortOhms(mode_ports_[1]);
+    if (mode_kind_ == 'C') {
+      const double a = PortOhms(mode_ports_[0]), b = PortOhms(mode_ports_[1]);
+      return a * b / (a + b);
+    }
+    if (mode_kind_ == 'S') return PortOhms(mode_ports_[0]);
+    return PortOhms(port_);
+  }
+  double PortOhms(long port) const noexcept {
+    return port >= 1 && port <= static_cast<long>(references_.size())
+               ? references_[static_cast<std::size_t>(port - 1)]
+               : option_reference_;
   }
   const std::string& name() const noexcept { return name_; }
   Format format() const noexcept { return format_; }
@@ -325,7 +352,18 @@ class ReflectionReader::Impl {
   bool Next(Sample& sample) {
     if (error_) throw *error_;
     if (done_) return false;
-    return version_ == 1 ? NextVersion1(sample) : NextVersion2(sample);
+    if (!(version_ == 1 ? NextVersion1() : NextVersion2())) return false;
+    sample = Sample{frequency_hz_, a_[0], b_[0]};
+    return true;
+  }
+
+  bool Next(TwoPortSample& sample) {
+    if (error_) throw *error_;
+    if (done_) return false;
+    if (!(version_ == 1 ? NextVersion1() : NextVersion2())) return false;
+    sample.frequency_hz = frequency_hz_;
+    for (int k = 0; k < 4; ++k) sample.s[k] = {a_[k], b_[k]};
+    return true;
   }
 
  private:
@@ -421,15 +459,33 @@ class ReflectionReader::Impl {
       }
       const std::string_view text = Significant(*line);
       if (text.empty()) continue;
+      if (in_information_) {
+        // The information block is for people: skipped up to its end, whatever it holds.
+        const std::size_t close = text.find(']');
+        if (text.front() == '[' && close != std::string_view::npos &&
+            EqualsNoCase(Trim(text.substr(1, close - 1)), "End Information")) {
+          in_information_ = false;
+        }
+        continue;
+      }
+      if (modes_left_ > 0 && text.front() != '[' && text.front() != '#') {
+        ReadModes(text);
+        continue;
+      }
+      if (modes_left_ > 0) {
+        Fail("[Mixed-Mode Order] lists " + std::to_string(modes_.size()) + " ports: expected " +
+             std::to_string(ports_) + ", one per port");
+      }
       if (version_ == 0) {
         // The first line that is not a comment tells the version.
         if (text.front() == '[') {
           if (KeywordOf(text).first != kVersion) {
-            Fail("expected [Version] 2.0 as the first keyword of a version 2 file");
+            Fail("expected [Version] 2.0 or 2.1 as the first keyword of a version 2 file");
           }
         } else {
           version_ = 1;
           SetPortCount(PortsFromName(), 0);
+          ResolveMode();
         }
       }
       if (references_left_ > 0 && text.front() != '[' && text.front() != '#') {
@@ -489,6 +545,18 @@ class ReflectionReader::Impl {
         const std::string_view value = NextField(text);
         if (value.empty()) Fail("option line: expected a reference impedance after R");
         option_reference_ = Number(value);
+        // Version 2.1 may give one per port: "R 50 50 75 75".
+        for (std::string_view rest = text;;) {
+          const std::string_view more = NextField(rest);
+          double ohms = 0;
+          if (more.empty() || ParseNumber(more, ohms) != Parsed::kNumber) break;
+          if (!version_2_1_) {
+            Fail("option line: one reference impedance per port after R needs [Version] 2.1");
+          }
+          if (references_.empty()) references_.push_back(option_reference_);
+          references_.push_back(ohms);
+          text = rest;
+        }
       } else {
         Fail("unknown option line: " + Quote(field) +
              " is none of Hz, kHz, MHz, GHz, S, RI, MA, DB, R and its value");
@@ -504,11 +572,12 @@ class ReflectionReader::Impl {
     unsigned keyword = 0;
     while (keyword < kUnknown && !EqualsNoCase(name, kKeywordNames[keyword])) ++keyword;
     if (keyword == kUnknown) {
-      Fail("unknown keyword " + Quote(text.substr(0, close + 1)) + " (not a version 2.0 keyword)");
+      Fail("unknown keyword " + Quote(text.substr(0, close + 1)) +
+           " (not a keyword of version 2.0 or 2.1)");
     }
     if (version_ == 1) {
       Fail("unexpected keyword " + Quote(text.substr(0, close + 1)) +
-           ": a version 2 file begins with [Version] 2.0");
+           ": a version 2 file begins with [Version] 2.0 or 2.1");
     }
     return {static_cast<Keyword>(keyword), Trim(text.substr(close + 1))};
   }
@@ -534,20 +603,24 @@ class ReflectionReader::Impl {
     switch (keyword) {
       case kVersion: {
         double version = 0;
-        if (ParseNumber(argument, version) != Parsed::kNumber || version != 2.0) {
-          Fail("unsupported version " + Quote(argument) + ": expected [Version] 2.0");
+        if (ParseNumber(argument, version) != Parsed::kNumber ||
+            (version != 2.0 && version != 2.1)) {
+          Fail("unsupported version " + Quote(argument) + ": expected [Version] 2.0 or 2.1");
         }
         version_ = 2;
+        version_2_1_ = version == 2.1;
         break;
       }
       case kNumberOfPorts:
         SetPortCount(count(), line_number_);
         break;
       case kTwoPortDataOrder:
-        // S_pp is the first or last pair of a 2-port either way.
+        // S_pp is the first or last pair of a 2-port either way; all four need the order.
         if (!EqualsNoCase(argument, "12_21") && !EqualsNoCase(argument, "21_12")) {
           Fail("expected 12_21 or 21_12 after " + shown);
         }
+        order_seen_ = true;
+        order_12_21_ = EqualsNoCase(argument, "12_21");
         break;
       case kNumberOfFrequencies:
         frequencies_expected_ = count();
@@ -558,7 +631,18 @@ class ReflectionReader::Impl {
       case kReference:
         if (ports_ == 0) Fail("[Reference] must follow [Number of Ports]");
         references_left_ = ports_;
+        references_.clear();  // instead of the option line's
         ReadReferences(argument);
+        break;
+      case kBeginInformation:
+        in_information_ = true;
+        break;
+      case kEndInformation:
+        Fail("[End Information] without [Begin Information]");
+      case kMixedModeOrder:
+        if (ports_ == 0) Fail("[Mixed-Mode Order] must follow [Number of Ports]");
+        modes_left_ = ports_;
+        ReadModes(argument);
         break;
       case kMatrixFormat:
         if (EqualsNoCase(argument, "full")) {
@@ -576,6 +660,12 @@ class ReflectionReader::Impl {
         if (frequencies_expected_ == 0) {
           Fail("expected [Number of Frequencies] before [Network Data]");
         }
+        if (references_.size() > 1 && references_.size() != static_cast<std::size_t>(ports_)) {
+          Fail("the option line lists " + std::to_string(references_.size()) +
+               " reference impedances after R: expected one, or one per port (" +
+               std::to_string(ports_) + ")");
+        }
+        ResolveMode();
         in_network_data_ = true;
         break;
       case kNoiseData:
@@ -593,9 +683,87 @@ class ReflectionReader::Impl {
         Fail("[Reference] lists more than " + std::to_string(ports_) + " reference impedances");
       }
       const double ohms = Number(field);
-      if (++reference_index_ == port_) port_reference_ = ohms;
+      ++reference_index_;
+      references_.push_back(ohms);
       --references_left_;
     }
+  }
+
+  // The ports of a [Mixed-Mode Order]: D or C with the two ports of a pair (D1,3), or S with one.
+  void ReadModes(std::string_view names) {
+    for (std::string_view field; !(field = NextField(names)).empty();) {
+      if (modes_left_ == 0) {
+        Fail("[Mixed-Mode Order] lists more than " + std::to_string(ports_) + " ports");
+      }
+      const char kind = static_cast<char>(Lower(field.front()) - 'a' + 'A');
+      const std::size_t comma = field.find(',');
+      const std::optional<long> first = ParseCount(field.substr(1, comma - 1));
+      const std::optional<long> second =
+          comma == std::string_view::npos ? std::nullopt : ParseCount(field.substr(comma + 1));
+      const bool pair = kind == 'D' || kind == 'C';
+      if (!(pair || kind == 'S') || !first || *first > ports_ || pair != second.has_value() ||
+          (second && *second > ports_)) {
+        Fail("[Mixed-Mode Order]: " + Quote(field) +
+             " is not a port: expected D or C with the two ports of a pair (D1,3), or S with "
+             "one (S2), each from 1 to " +
+             std::to_string(ports_));
+      }
+      modes_.emplace_back(field);
+      --modes_left_;
+    }
+  }
+
+  // Which port of the matrix a mixed-mode name gives ("D1,3", or "D1" when only one pair of that
+  // mode starts at port 1); and a port number is refused where the ports are mixed-mode.
+  void ResolveMode() {
+    if (mode_.empty()) {
+      if (modes_.empty()) return;
+      Fail(two_port_ ? "the file holds mixed-mode data ([Mixed-Mode Order]): a two-port here "
+                       "must be single-ended"
+                     : "the file holds mixed-mode data: name the port as [Mixed-Mode Order] "
+                       "does (" +
+                           ModeList() + "), for example " + modes_.front());
+    }
+    if (modes_.empty()) {
+      Fail("port " + mode_ + " is a mixed-mode port, and the file has no [Mixed-Mode Order]: its " +
+           std::to_string(ports_) + (ports_ == 1 ? " port is" : " ports are") +
+           " single-ended, numbered from 1");
+    }
+    std::vector<std::size_t> found;
+    for (std::size_t i = 0; i < modes_.size(); ++i) {
+      const std::string_view m = modes_[i];
+      if (EqualsNoCase(m, mode_) ||
+          (mode_.find(',') == std::string::npos && m.size() > mode_.size() &&
+           EqualsNoCase(m.substr(0, mode_.size()), mode_) && m[mode_.size()] == ',')) {
+        found.push_back(i);
+      }
+    }
+    if (found.empty()) {
+      Fail("[Mixed-Mode Order] has no port " + mode_ + ": it lists " + ModeList());
+    }
+    if (found.size() > 1) {
+      std::string names;
+      for (const std::size_t i : found) names += (names.empty() ? "" : ", ") + modes_[i];
+      Fail(mode_ + " names several ports of [Mixed-Mode Order] (" + names +
+           "): give its pair, for example " + modes_[found.front()]);
+    }
+    const std::string& m = modes_[found.front()];
+    port_ = static_cast<int>(found.front() + 1);
+    mode_kind_ = static_cast<char>(Lower(m.front()) - 'a' + 'A');
+    const std::size_t comma = m.find(',');
+    mode_ports_[0] = *ParseCount(std::string_view(m).substr(1, comma - 1));
+    if (comma != std::string::npos)
+      mode_ports_[1] = *ParseCount(std::string_view(m).substr(comma + 1));
+    if (!std::isfinite(reference_ohms())) {
+      Fail("the reference impedance of " + m + " (of its ports together) is not a finite number");
+    }
+  }
+
+  std::string ModeList() const {
+    std::string list;
+    for (std::size_t i = 0; i < modes_.size() && i < 8; ++i) list += (i ? " " : "") + modes_[i];
+    if (modes_.size() > 8) list += " ...";
+    return list;
   }
 
   // The number of ports of a version 1 file: as given, or from the extension .sNp of its name.
@@ -610,6 +778,7 @@ class ReflectionReader::Impl {
         return *n;
       }
     }
+    if (two_port_) return 2;  // a name that does not tell: the two-port asked for
     std::string message =
         "version 1 data needs its number of ports: from a name ending in .sNp (.s1p, .s2p, ...)";
     if (!ports_hint_.empty()) message += ", " + ports_hint_;
@@ -621,7 +790,11 @@ class ReflectionReader::Impl {
       Fail(line, "more than " + std::to_string(kMaxPorts) + " ports are not supported");
     }
     ports_ = static_cast<int>(ports);
-    if (port_ < 1 || port_ > ports_) {
+    if (two_port() && ports_ != 2) {
+      Fail(line, "a two-port is needed here, and the file has " + std::to_string(ports_) +
+                     (ports_ == 1 ? " port" : " ports"));
+    }
+    if (!two_port() && mode_.empty() && (port_ < 1 || port_ > ports_)) {
       Fail(line, "port " + std::to_string(port_) + " does not exist: expected a port from 1 to " +
                      std::to_string(ports_));
     }
@@ -640,7 +813,25 @@ class ReflectionReader::Impl {
       index = (p - 1) * (n + 1) - (p - 1) * p / 2;
     }
     numbers_per_point_ = 1 + 2 * pairs;
-    target_ = 1 + 2 * index;
+    target_[0] = 1 + 2 * index;
+    if (two_port()) {
+      // S11 S21 S12 S22, as version 1 writes them; version 2 says its own order, and a lower or
+      // upper matrix holds S21 = S12 once.
+      if (version_ == 2 && matrix_ != Matrix::kFull) {
+        target_[1] = target_[2] = 3;
+        target_[3] = 5;
+      } else {
+        if (version_ == 2 && !order_seen_) {
+          Fail(
+              "expected [Two-Port Data Order] 12_21 or 21_12 before the data: the order of S21 "
+              "and S12 is needed");
+        }
+        const bool s12_first = version_ == 2 && order_12_21_;
+        target_[1] = s12_first ? 5 : 3;
+        target_[2] = s12_first ? 3 : 5;
+        target_[3] = 7;
+      }
+    }
     // Version 1 puts a 1- or 2-port point on one line, and otherwise each row of the matrix on
     // lines of at most four pairs.
     lines_per_row_ = n <= 2 ? 1 : (n + 3) / 4;
@@ -698,15 +889,14 @@ class ReflectionReader::Impl {
     ++frequencies_read_;
   }
 
-  bool NextVersion1(Sample& sample) {
+  bool NextVersion1() {
     const std::optional<std::string_view> first = NextDataLine();
     if (!first) {
       done_ = true;
       return false;
     }
-    double frequency_hz = 0, a = 0, b = 0;
+    double frequency_hz = 0;
     std::string_view frequency_field;
-    long target_line = 0;
     std::int64_t position = 0;  // numbers of the point read so far
     for (std::int64_t j = 0; j < lines_per_point_; ++j) {
       std::string_view text;
@@ -726,9 +916,9 @@ class ReflectionReader::Impl {
       int count = 0;
       for (std::string_view field; !(field = NextField(text)).empty(); ++count) {
         if (count < expected) {
-          // Only the frequency and S_pp are needed; the other numbers are only checked.
+          // Only the frequency and the pairs read are needed; the other numbers are only checked.
           const std::int64_t at = position + count;
-          if ((j == 0 && count == 0) || at == target_ || at == target_ + 1) {
+          if ((j == 0 && count == 0) || Wanted(at)) {
             values[count] = Number(field);
           } else {
             Check(field);
@@ -753,20 +943,21 @@ class ReflectionReader::Impl {
         CheckFrequency(values[0], frequency_field, data_line_);
         frequency_hz = FrequencyInHz(frequency_field, values[0], unit_exponent_);
       }
-      if (target_ >= position && target_ < position + count) {
-        a = values[target_ - position];
-        b = values[target_ - position + 1];
-        target_line = data_line_;
+      for (int k = 0; k < slots(); ++k) {
+        if (target_[k] >= position && target_[k] < position + count) {
+          a_[k] = values[target_[k] - position];
+          b_[k] = values[target_[k] - position + 1];
+          target_line_[k] = data_line_;
+        }
       }
       position += count;
     }
-    Fill(sample, frequency_hz, a, b, target_line);
+    Fill(frequency_hz);
     return true;
   }
 
-  bool NextVersion2(Sample& sample) {
-    double frequency_hz = 0, a = 0, b = 0;
-    long target_line = 0;
+  bool NextVersion2() {
+    double frequency_hz = 0;
     for (std::int64_t position = 0; position < numbers_per_point_;) {
       const std::string_view field = NextField(line_);
       if (field.empty()) {
@@ -786,7 +977,7 @@ class ReflectionReader::Impl {
         done_ = true;
         return false;
       }
-      if (position != 0 && position != target_ && position != target_ + 1) {
+      if (position != 0 && !Wanted(position)) {
         Check(field);  // not needed, only checked
         ++position;
         continue;
@@ -799,31 +990,50 @@ class ReflectionReader::Impl {
         }
         CheckFrequency(value, field, data_line_);
         frequency_hz = FrequencyInHz(field, value, unit_exponent_);
-      } else if (position == target_) {
-        a = value;
-        target_line = data_line_;
-      } else if (position == target_ + 1) {
-        b = value;
+      } else {
+        for (int k = 0; k < slots(); ++k) {
+          if (position == target_[k]) {
+            a_[k] = value;
+            target_line_[k] = data_line_;
+          } else if (position == target_[k] + 1) {
+            b_[k] = value;
+          }
+        }
       }
       ++position;
     }
-    Fill(sample, frequency_hz, a, b, target_line);
+    Fill(frequency_hz);
     return true;
   }
 
-  void Fill(Sample& sample, double frequency_hz, double a, double b, long line) {
-    sample.frequency_hz = frequency_hz;
-    sample.a = a;
-    sample.b = b;
-    if (!Computable(a, b, format_)) {
-      const std::string p = std::to_string(port_);
-      Fail(line, "S" + p + (port_ < 10 ? "" : ",") + p +
-                     " out of range: its magnitude or angle is too large to compute with");
+  void Fill(double frequency_hz) {
+    frequency_hz_ = frequency_hz;
+    for (int k = 0; k < slots(); ++k) {
+      if (!Computable(a_[k], b_[k], format_)) {
+        static constexpr const char* kTwoPortNames[] = {"S11", "S21", "S12", "S22"};
+        const std::string p = std::to_string(port_);
+        Fail(target_line_[k],
+             (two_port() ? std::string(kTwoPortNames[k]) : "S" + p + (port_ < 10 ? "" : ",") + p) +
+                 " out of range: its magnitude or angle is too large to compute "
+                 "with");
+      }
     }
   }
 
+  bool two_port() const { return two_port_; }
+  // Whether the number at `position` of a frequency point is one of a pair that is read.
+  bool Wanted(std::int64_t position) const {
+    for (int k = 0; k < slots(); ++k) {
+      if (position == target_[k] || position == target_[k] + 1) return true;
+    }
+    return false;
+  }
+  int slots() const { return two_port() ? 4 : 1; }
+
   std::string name_;
   int port_;
+  bool two_port_;     // all four S-parameters of a 2-port, not S_pp of one port
+  std::string mode_;  // a mixed-mode port by its name, instead of port_
   int given_ports_;
   std::string ports_hint_;
   std::unique_ptr<std::ifstream> file_;
@@ -843,7 +1053,18 @@ class ReflectionReader::Impl {
   const char* unit_name_ = "GHz";
   Format format_ = Format::kMagnitudeAngle;
   double option_reference_ = 50.0;
-  std::optional<double> port_reference_;  // from the [Reference] list
+  // One reference impedance per port, from [Reference] or a version 2.1 option line; empty
+  // when all ports have option_reference_.
+  std::vector<double> references_;
+  bool version_2_1_ = false;
+  bool in_information_ = false;  // within [Begin Information] ... [End Information]
+  // [Mixed-Mode Order]: its ports, and how many are still to come.
+  std::vector<std::string> modes_;
+  long modes_left_ = 0;
+  // The chosen mixed-mode port: D, C or S (0 for a port given by number) and its ports.
+  char mode_kind_ = 0;
+  long mode_ports_[2] = {};
+  bool order_seen_ = false, order_12_21_ = false;  // [Two-Port Data Order]
   bool option_seen_ = false;
   unsigned keywords_seen_ = 0;
   Matrix matrix_ = Matrix::kFull;
@@ -855,7 +1076,8 @@ class ReflectionReader::Impl {
   // Layout of one frequency point: how many numbers, and where S_pp lies (the index of its first
   // number, after the frequency at index 0).
   std::int64_t numbers_per_point_ = 0;
-  std::int64_t target_ = 0;
+  // (of S11, S21, S12 and S22 for a two-port).
+  std::int64_t target_[4] = {};
   std::int64_t lines_per_row_ = 1, lines_per_point_ = 1;
 
   // Position in the data.
@@ -868,14 +1090,19 @@ class ReflectionReader::Impl {
   std::int64_t frequencies_read_ = 0;
   double last_frequency_ = 0;
   std::optional<ReadError> error_;
+  // The point last read: its frequency, and the pairs at target_.
+  double frequency_hz_ = 0;
+  double a_[4] = {}, b_[4] = {};
+  long target_line_[4] = {};
 };
 
 ReflectionReader::ReflectionReader(const std::string& path, int port, int ports,
-                                   const std::string& ports_hint)
-    : impl_(std::make_unique<Impl>(path, port, ports, ports_hint)) {}
+                                   const std::string& ports_hint, const std::string& mixed_mode)
+    : impl_(std::make_unique<Impl>(path, port, ports, ports_hint, false, mixed_mode)) {}
 ReflectionReader::ReflectionReader(std::istream& in, std::string name, int port, int ports,
-                                   const std::string& ports_hint)
-    : impl_(std::make_unique<Impl>(in, std::move(name), port, ports, ports_hint)) {}
+                                   const std::string& ports_hint, const std::string& mixed_mode)
+    : impl_(std::make_unique<Impl>(in, std::move(name), port, ports, ports_hint, false,
+                                   mixed_mode)) {}
 ReflectionReader::ReflectionReader(ReflectionReader&&) noexcept = default;
 ReflectionReader& ReflectionReader::operator=(ReflectionReader&&) noexcept = default;
 ReflectionReader::~ReflectionReader() = default;
@@ -893,6 +1120,29 @@ const std::string& ReflectionReader::name() const noexcept {
   return impl_->name();
 }
 bool ReflectionReader::Next(Sample& sample) {
+  return impl_->Next(sample);
+}
+
+TwoPortReader::TwoPortReader(const std::string& path, int ports, const std::string& ports_hint)
+    : impl_(std::make_unique<ReflectionReader::Impl>(path, 1, ports, ports_hint, true)) {}
+TwoPortReader::TwoPortReader(std::istream& in, std::string name, int ports,
+                             const std::string& ports_hint)
+    : impl_(std::make_unique<ReflectionReader::Impl>(in, std::move(name), 1, ports, ports_hint,
+                                                     true)) {}
+TwoPortReader::TwoPortReader(TwoPortReader&&) noexcept = default;
+TwoPortReader& TwoPortReader::operator=(TwoPortReader&&) noexcept = default;
+TwoPortReader::~TwoPortReader() = default;
+
+double TwoPortReader::reference_ohms(int port) const noexcept {
+  return impl_->reference_ohms(port == 2 ? 1 : 0);
+}
+Format TwoPortReader::format() const noexcept {
+  return impl_->format();
+}
+const std::string& TwoPortReader::name() const noexcept {
+  return impl_->name();
+}
+bool TwoPortReader::Next(TwoPortSample& sample) {
   return impl_->Next(sample);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// Reader of Touchstone files (version 1 and 2.0): the reflection coefficient S_pp of one port,
-// one frequency point at a time, in constant memory.
+// Reader of Touchstone files (version 1, 2.0 and 2.1): the reflection coefficient S_pp of one
+// port, or all four S-parameters of a 2-port, one frequency point at a time, in constant memory.
 //
 // What it reads: S-parameters only (Y, Z, H and G are an error), in RI, MA or DB, frequencies in
 // Hz, kHz, MHz or GHz, keywords and options in any case; '!' starts a comment. Without an option
@@ -14,7 +14,11 @@
 // - Version 2.0: [Version] 2.0 comes first; [Number of Ports] and [Number of Frequencies] are
 //   required before [Network Data] and the count of frequencies is checked. [Reference] may span
 //   lines; [Matrix Format] Full, Lower or Upper; the data may wrap anywhere (numbers are counted,
-//   not lines); [Noise Data] or [End] ends the network data.
+//   not lines); [Noise Data] or [End] ends the network data. [Begin Information] ... [End
+//   Information] is skipped. [Mixed-Mode Order] names the ports of mixed-mode data (D1,3 C1,3
+//   S2 ...), and they are chosen by these names.
+// - Version 2.1: as 2.0, and the option line may give one reference impedance per port
+//   ("# GHz S MA R 50 50 75 75"); [Reference] replaces them.
 // Frequencies must increase strictly. Lines end in LF, CR LF or CR alone. A number too small for a
 // double reads as zero of its sign. Lines longer than 1 MiB are an error, and so is a file in
 // UTF-16.
@@ -55,6 +59,16 @@ struct Sample {
   double a = 0, b = 0;
 };
 
+// One frequency point of a 2-port: S11, S21, S12 and S22 in this order, each pair as the file
+// writes it (see Sample), against the reference impedances of the file's two ports.
+struct TwoPortSample {
+  struct Pair {
+    double a = 0, b = 0;
+  };
+  double frequency_hz = 0;
+  Pair s[4];
+};
+
 // Streams S_pp of one port of a Touchstone file (version 1 or 2.0), one frequency point at a
 // time, in constant memory (a file of several GB is never held in memory).
 class ReflectionReader {
@@ -66,19 +80,26 @@ class ReflectionReader {
   // example "or give it with --ports N").
   // Throws ReadError: missing or unreadable file, unknown option line, parameter type other than
   // S, port the file does not have, bad keyword, no network data, ...
+  // `mixed_mode`, when not empty, names a port of the file's [Mixed-Mode Order] instead of
+  // `port`: as the file does ("D1,3", "C1,3", "S2"), or without the second port ("D1") when only
+  // one pair of that mode starts there. A file of mixed-mode data refuses a port number, and one
+  // of single-ended data a name.
   ReflectionReader(const std::string& path, int port, int ports = 0,
-                   const std::string& ports_hint = {});
+                   const std::string& ports_hint = {}, const std::string& mixed_mode = {});
   // The same over an already open stream; `name` names it in messages and, for version 1 data,
   // its extension (.sNp) gives the number of ports.
   ReflectionReader(std::istream& in, std::string name, int port, int ports = 0,
-                   const std::string& ports_hint = {});
+                   const std::string& ports_hint = {}, const std::string& mixed_mode = {});
 
   ReflectionReader(ReflectionReader&&) noexcept;
+  class Impl;  // the reader itself, shared with TwoPortReader
   ReflectionReader& operator=(ReflectionReader&&) noexcept;
   ~ReflectionReader();
 
   int port_count() const noexcept;
-  double reference_ohms() const noexcept;  // reference impedance of the chosen port
+  // The reference impedance of the chosen port; of a mixed-mode port, that of its two ports in
+  // series (differential) or in parallel (common).
+  double reference_ohms() const noexcept;
   Format format() const noexcept;
   const std::string& name() const noexcept;
 
@@ -88,8 +109,29 @@ class ReflectionReader {
   bool Next(Sample& sample);
 
  private:
-  class Impl;
   std::unique_ptr<Impl> impl_;
+};
+
+// Streams all four S-parameters of a 2-port file, one frequency point at a time, in constant
+// memory, as ReflectionReader does for one of them. A file of another number of ports is an
+// error; so is a version 2 file with a full matrix and no [Two-Port Data Order].
+class TwoPortReader {
+ public:
+  TwoPortReader(const std::string& path, int ports = 0, const std::string& ports_hint = {});
+  TwoPortReader(std::istream& in, std::string name, int ports = 0,
+                const std::string& ports_hint = {});
+  TwoPortReader(TwoPortReader&&) noexcept;
+  TwoPortReader& operator=(TwoPortReader&&) noexcept;
+  ~TwoPortReader();
+
+  double reference_ohms(int port) const noexcept;  // of port 1 or 2
+  Format format() const noexcept;
+  const std::string& name() const noexcept;
+  // Reads the next frequency point; false at the end of the network data. Throws ReadError.
+  bool Next(TwoPortSample& sample);
+
+ private:
+  std::unique_ptr<ReflectionReader::Impl> impl_;
 };
 
 }  // namespace touchstone

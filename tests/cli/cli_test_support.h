@@ -17,9 +17,10 @@ struct Outcome {
   std::string out, err;
 };
 
-inline Outcome RunCli(const std::vector<std::string>& args, const cli::PlotWriter& plot = {}) {
+inline Outcome RunCli(const std::vector<std::string>& args, const cli::PlotWriter& plot = {},
+                      const cli::SmithWriter& smith = {}) {
   std::ostringstream out, err;
-  const int status = cli::Run(args, out, err, plot);
+  const int status = cli::Run(args, out, err, plot, smith);
   return {status, out.str(), err.str()};
 }
 

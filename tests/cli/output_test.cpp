@@ -34,12 +34,18 @@ void FakePlot(const cli::PlotData& /*data*/, const std::string& path) {
   file.Commit();
 }
 
+void FakeSmith(const cli::SmithData& /*data*/, const std::string& path) {
+  platform::AtomicFile file(path);
+  file.Write("<svg/>\n");
+  file.Commit();
+}
+
 // Files other than the scratch directory's inputs and planted targets: left-over temporaries.
 std::vector<std::string> Strays(const ScratchDir& dir) {
   std::vector<std::string> strays;
   for (const std::string& name : dir.Names()) {
     if (name.find(".csv.") != std::string::npos || name.find(".svg.") != std::string::npos ||
-        name.find(".s1p.") != std::string::npos) {
+        name.find(".s1p.") != std::string::npos || name.find(".s2p.") != std::string::npos) {
       strays.push_back(name);
     }
   }
@@ -83,6 +89,19 @@ const Target kTargets[] = {
      },
      cli::kFileError, "name the same file",
      [](const ScratchDir& d) { EXPECT_FALSE(fs::exists(d.File("o.csv"))); }},
+    {"--smith naming the two-port",
+     [](const ScratchDir& d) {
+       d.Write("t.s2p", "1 0 0 1 0 1 0 0 0\n2 0 0 1 0 1 0 0 0\n");
+       return std::vector<std::string>{"--through", d.File("t.s2p"), "--smith", d.File("t.s2p")};
+     },
+     cli::kFileError, "t.s2p: the output would destroy it",
+     [](const ScratchDir& d) { EXPECT_EQ(d.Read("t.s2p").size(), 36u); }},
+    {"--plot and --smith naming one file",
+     [](const ScratchDir& d) {
+       return std::vector<std::string>{"--plot", d.File("o.svg"), "--smith", d.File("o.svg")};
+     },
+     cli::kFileError, "--plot and --smith name the same file",
+     [](const ScratchDir& d) { EXPECT_FALSE(fs::exists(d.File("o.svg"))); }},
     {"a symbolic link is written through to its file",
      [](const ScratchDir& d) {
        d.Write("real.csv", kOld);
@@ -147,7 +166,7 @@ TEST_P(OutputTargets, NeverDestroyAnInputOrASpecialFile) {
       piped.assign(std::istreambuf_iterator<char>(in), {});
     });
   }
-  const Outcome r = cli_test::RunCli(args, FakePlot);
+  const Outcome r = cli_test::RunCli(args, FakePlot, FakeSmith);
   if (reader.joinable()) {
     reader.join();
     EXPECT_EQ(piped.rfind("frequency_hz,", 0), 0u);

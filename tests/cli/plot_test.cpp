@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/plot_data.h"
 #include "cli/run.h"
 #include "cli_test_support.h"
 
@@ -69,6 +70,52 @@ TEST(Plot, DrawsATinySpanAndElidesALongTitle) {
   EXPECT_NE(svg.find("Mismatch of aaaa"), std::string::npos);
   EXPECT_NE(svg.find("\u2026"), std::string::npos);         // the middle left out
   EXPECT_NE(svg.find("aaaa.s1p S11<"), std::string::npos);  // the end kept
+}
+
+// With a two-port between, the plot shows both planes and the transducer gain, and the Smith
+// chart each coefficient with its first and last frequencies; only pictures: no table. (Qt writes
+// a Γ as text of its own.)
+TEST(Plot, DrawsATwoPortAndASmithChart) {
+  cli_test::ScratchDir dir;
+  const std::string source = dir.Write("s.s1p", "# MHz S MA R 50\n100 0.3 20\n150 0.35 40\n");
+  const std::string load = dir.Write("l.s1p", "# MHz S MA R 50\n100 0.2 0\n150 0.5 -30\n");
+  const std::string through = dir.Write("pad.s2p",
+                                        "# MHz S MA R 50\n100 0.1 0 0.5 -10 0.5 -10 0.1 0\n"
+                                        "200 0.1 0 0.5 -20 0.5 -20 0.1 0\n");
+  const cli_test::Outcome r =
+      cli_test::RunCli({"--source", source + ":11", "--load", load + ":11", "--through",
+                        through + ":21", "--plot", dir.File("p.svg"), "--smith", dir.File("c.svg")},
+                       cli::WritePlotSvg, cli::WriteSmithSvg);
+  EXPECT_EQ(r.status, cli::kSuccess) << r.err;
+  EXPECT_EQ(r.out, "");
+  const std::string plot = dir.Read("p.svg");
+  for (const char* text : {"through pad.s2p (turned round)<", ">Transducer gain (dB)<",
+                           ">ML at the load plane (", ">Gt<"}) {
+    EXPECT_NE(plot.find(text), std::string::npos) << text;
+  }
+  const std::string chart = dir.Read("c.svg");
+  for (const char* text : {"S, the source<", "out, the source seen through the two-port<",
+                           ">100 MHz<", ">150 MHz<", ">+j1<", ">\u2212j0.5<"}) {
+    EXPECT_NE(chart.find(text), std::string::npos) << text;
+  }
+}
+
+// A long sweep keeps a bounded number of the Smith chart's points, its first and last among them.
+TEST(Plot, SmithChartKeepsBoundedPoints) {
+  cli::SmithData data("long");
+  sweep::SweepRow row;
+  for (int i = 0; i < 100001; ++i) {
+    row.frequency_hz = i;
+    data.Add(row);
+  }
+  const std::vector<cli::SmithPoint> points = data.Points();
+  EXPECT_LE(points.size(), 2u * cli::SmithData::kPoints + 1);
+  EXPECT_GE(points.size(), static_cast<std::size_t>(cli::SmithData::kPoints));
+  EXPECT_EQ(points.front().frequency_hz, 0);
+  EXPECT_EQ(points.back().frequency_hz, 100000);
+  for (std::size_t i = 1; i < points.size(); ++i) {
+    EXPECT_LT(points[i - 1].frequency_hz, points[i].frequency_hz);
+  }
 }
 
 }  // namespace

@@ -85,6 +85,29 @@ TEST(SinglePoint, FaultsGiveTheWindowsWarning) {
   }
 }
 
+// A two-port between: its lines follow the window's, and JSON gives its figures as numbers.
+TEST(SinglePoint, ATwoPortBetweenAddsItsLines) {
+  const std::vector<std::string> args = {
+      "--source", "0.5@30", "--load", "0.3@-45", "--through", "0.05@10 0.9@-40 0.9@-40 0.05@170"};
+  const cli_test::Outcome r = RunCli(args);
+  EXPECT_EQ(r.status, cli::kSuccess) << r.err;
+  const std::string expected =
+      "ML = 0.31 dB\n"
+      "ZS = 97.7 + j65.1 \u03a9\n";
+  EXPECT_NE(r.out.find(expected), std::string::npos);
+  for (const char* line :
+       {"\n\u0393out = 0.3754 at -53.88\u00b0\n", "\n\u0393in = 0.2091 at -114.45\u00b0\n",
+        "\nGt = -2.61 dB\n", "\nML source plane = 1.40 dB\n",
+        "\nML source plane at any phase = 0.48 to 2.31 dB\n", "\nML load plane = 1.27 dB\n"}) {
+    EXPECT_NE(r.out.find(line), std::string::npos) << line;
+  }
+  std::vector<std::string> json_args = args;
+  json_args.push_back("--json");
+  const std::string json = RunCli(json_args).out;
+  EXPECT_NE(json.find("\"through\":{\"gamma_out_magnitude\":0.375"), std::string::npos) << json;
+  EXPECT_NE(json.find("\"Gt = -2.61 dB\""), std::string::npos);
+}
+
 TEST(CommandLine, UnusableCommandLinesAreRefused) {
   const std::vector<std::vector<std::string>> cases = {
       {"--source", "0.5@0"},
@@ -95,6 +118,10 @@ TEST(CommandLine, UnusableCommandLinesAreRefused) {
       {"--source", "a.s2p:22", "--load", "b.s2p:11", "--z0", "75"},
       {"--source", "0.5@0", "--load", "0@0", "--load", "0@0"},
       {"--frobnicate"},
+      {"--source", "0.5@0", "--load", "0@0", "--through", "t.s2p"},
+      {"--source", "0.5@0", "--load", "0@0", "--through", "0@0 1@0 1@0"},
+      {"--source", "a.s2p:22", "--load", "b.s2p:11", "--through", "0@0 1@0 1@0 0@0"},
+      {"--source", "0.5@0", "--load", "0@0", "--smith", "x.svg"},
   };
   for (const auto& args : cases) {
     const cli_test::Outcome r = RunCli(args);

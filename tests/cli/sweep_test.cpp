@@ -243,6 +243,78 @@ TEST_F(Sweep, UnboundedLossesAreInf) {
 }
 
 // A file that turns out bad leaves an earlier table untouched and no stray file behind.
+// A two-port between: an ideal through changes nothing at its planes, rows outside its band are
+// left out, its grid is interpolated, and a point where Γout cannot be computed keeps its row.
+TEST_F(Sweep, ATwoPortBetweenAddsItsColumns) {
+  // 1.5 GHz (between its points) is interpolated; 3 GHz lies beyond its band.
+  const std::string through = dir_.Write("t.s2p",
+                                         "# GHz S RI R 50\n"
+                                         "0.5 0 0 1 0 1 0 0 0\n"
+                                         "1 0 0 1 0 1 0 0 0\n"
+                                         "2.5 0 0 1 0 1 0 0 0\n");
+  const cli_test::Outcome r =
+      Sweep2("# GHz S MA R 50\n1 0.3 -45\n2 0.2 0\n3 0.1 45\n", {"--through", through});
+  EXPECT_EQ(r.status, cli::kSuccess) << r.err;
+  EXPECT_NE(r.err.find("interpolated"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("1 frequency of the sweep outside the band"), std::string::npos) << r.err;
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 3u);
+  const std::vector<std::string> header = Split(lines[0], ',');
+  ASSERT_EQ(header.size(), 26u);
+  EXPECT_EQ(header[18], "Gt_dB");
+  EXPECT_EQ(header[19], "ML_source_plane_dB");
+  EXPECT_EQ(header[25], "warning");
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    const std::vector<std::string> f = Split(lines[i], ',');
+    EXPECT_EQ(f[14], f[1]);  // |Γout| = |ΓS|
+    // The mismatch at either plane is the direct one, and Gt its negative.
+    EXPECT_NEAR(std::stod(f[19]), std::stod(f[kML]), 1e-12);
+    EXPECT_NEAR(std::stod(f[22]), std::stod(f[kML]), 1e-12);
+    EXPECT_NEAR(std::stod(f[18]), -std::stod(f[kML]), 1e-12);
+    EXPECT_EQ(f[25], "");
+  }
+
+  // Interpolated between points whose transmission turns by 90°: unreliable, and said so.
+  const std::string turning = dir_.Write("turn.s2p",
+                                         "# GHz S MA R 50\n0.5 0 0 1 0 1 0 0 0\n"
+                                         "2.5 0 0 1 90 1 90 0 0\n3 0 0 1 90 1 90 0 0\n");
+  EXPECT_NE(Sweep2("# GHz S MA R 50\n1 0.3 -45\n2 0.2 0\n3 0.1 45\n", {"--through", turning})
+                .err.find("turns by more than 45\u00b0 between 1 pair of neighbouring points used "
+                          "for interpolation (the first from 5e+08 to 2.5e+09 Hz)"),
+            std::string::npos);
+
+  // S11 = 1 meets ΓS = 1: Γout has no value, and the row says so.
+  const std::string bad =
+      dir_.Write("bad.s2p", "# GHz S RI R 50\n1 1 0 0.5 0 0.5 0 0 0\n2 0 0 1 0 1 0 0 0\n");
+  const std::string source = dir_.Write("open.s1p", "# GHz S RI R 50\n1 1 0\n2 0.5 0\n");
+  const cli_test::Outcome o =
+      RunCli({"--source", source + ":11", "--load",
+              dir_.Write("l.s1p", "1 0.5 0\n2 0.5 0\n") + ":11", "--through", bad});
+  EXPECT_EQ(o.status, cli::kWarning);
+  EXPECT_NE(o.err.find("at 1e+09 Hz: "), std::string::npos) << o.err;
+  const std::vector<std::string> rows = Lines(o.out);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_NE(rows[1].find(",\"Division by zero while computing the source impedance"),
+            std::string::npos)
+      << rows[1];
+  EXPECT_NE(rows[1].find("\u0393out cannot be computed"), std::string::npos) << rows[1];
+  EXPECT_EQ(rows[2].back(), ',');
+}
+
+// Ports of mixed-mode data by their names: the differential one refers to 100 Ω, the common one
+// to 25 Ω, and ΓL is brought to the source's.
+TEST_F(Sweep, MixedModePortsByTheirNames) {
+  const std::string file =
+      dir_.Write("bal.ts",
+                 "[Version] 2.0\n# GHz S RI R 50\n[Number of Ports] 4\n[Number of Frequencies] 1\n"
+                 "[Mixed-Mode Order] D1,3 D2,4 C1,3 C2,4\n[Network Data]\n"
+                 "1 0.1 0.2 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\n");
+  const cli_test::Outcome r = RunCli({"--source", file + ":D1", "--load", file + ":C1,3"});
+  EXPECT_EQ(r.status, cli::kSuccess) << r.err;
+  EXPECT_NE(r.err.find("100 \u03a9, " + file + ": 25 \u03a9"), std::string::npos) << r.err;
+  EXPECT_EQ(Lines(r.out).size(), 2u);
+}
+
 TEST_F(Sweep, BadInputNeverLeavesAPartialTable) {
   dir_.Write("out.csv", "old\n");
   const cli_test::Outcome r =

@@ -1,0 +1,61 @@
+#pragma once
+
+// A two-port between source and load (an adapter, a cable, an attenuator): what each side sees
+// through it, the transducer gain, and the mismatch at each of its two planes. Port 1 faces the
+// source, port 2 the load. Plain C++, without Qt.
+
+#include <string>
+
+#include "calc/figures.h"
+#include "calc/mismatch.h"
+
+namespace calc {
+
+struct Complex {
+  double re = 0.0, im = 0.0;
+};
+
+// The S-parameters of the two-port, against the same reference impedance as ΓS and ΓL.
+struct TwoPortS {
+  Complex s11, s21, s12, s22;
+};
+
+// The mismatch of one plane, computed as the window computes it for the two reflection
+// coefficients that meet there: the result and its figures, or the window's warning.
+struct PlaneMismatch {
+  bool computed = false;
+  std::string warning;  // when not computed
+  MismatchResult result;
+  MismatchFigures figures;
+};
+
+// Every number is NaN where it cannot be computed; `warning` then says why.
+struct ThroughResult {
+  // Γout = S22 + S12·S21·ΓS/(1 − S11·ΓS): the source as the load sees it through the two-port.
+  Complex gamma_out;
+  double gamma_out_magnitude = 0.0, gamma_out_angle_deg = 0.0;
+  // Γin = S11 + S12·S21·ΓL/(1 − S22·ΓL): the load as the source sees it.
+  Complex gamma_in;
+  double gamma_in_magnitude = 0.0, gamma_in_angle_deg = 0.0;
+  // The transducer gain, power delivered to the load over power available from the source:
+  // Gt = |S21|²(1 − |ΓS|²)(1 − |ΓL|²)/|(1 − S11·ΓS)(1 − S22·ΓL) − S12·S21·ΓS·ΓL|², in dB;
+  // −inf when no power reaches the load.
+  double gain_db = 0.0;
+  PlaneMismatch source_plane;  // ΓS meeting Γin
+  PlaneMismatch load_plane;    // Γout meeting ΓL
+  std::string warning;  // every reason, joined by "; " (or a space after a full stop); empty when
+                        // all was computed
+};
+
+// Computes the two-port's figures for ΓS and ΓL given as magnitude and angle in degrees. Each
+// complex step is tested for invalid operation, division by zero and overflow; a failing one
+// leaves its figures NaN with the reason in `warning` and never affects the others it does not
+// feed. The mismatch of each plane is the window's evaluation, with `z0` as the reference
+// impedance. Never raises.
+ThroughResult EvaluateThrough(const TwoPortS& s, double source_magnitude, double source_angle_deg,
+                              double load_magnitude, double load_angle_deg, double z0);
+
+// Γ in degrees, in (-180, 180], with the program's pi.
+double AngleDegrees(Complex g);
+
+}  // namespace calc
