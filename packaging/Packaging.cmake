@@ -4,8 +4,8 @@
 #   cpack --config BUILD_DIR/CPackConfig.cmake -B OUT_DIR      (a DEB package)
 #
 # Installs the program, its desktop entry, its icon in the hicolor theme (scalable and 32 x 32
-# pixels), its AppStream metainfo and the licence, and the command-line calculator voranth-calc
-# with its manual page. scripts/check-package.sh builds the package and
+# pixels), its AppStream metainfo, the licence and the change log, its manual page, and the
+# command-line calculator voranth-calc with its manual page. scripts/check-package.sh builds the package and
 # checks what it installs.
 
 include(GNUInstallDirs)
@@ -40,6 +40,18 @@ install(TARGETS voranth voranth-calc
   BUNDLE DESTINATION .
 )
 if(UNIX AND NOT APPLE)
+  # The compilers' identification notes (.comment) serve no purpose in an installed program;
+  # Debian's packages leave them out. After the strip that the package build asks for.
+  find_program(VORANTH_OBJCOPY NAMES objcopy ${CMAKE_OBJCOPY})
+  if(VORANTH_OBJCOPY)
+    foreach(program voranth voranth-calc)
+      install(CODE "execute_process(COMMAND \"${VORANTH_OBJCOPY}\" --remove-section=.comment
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}\"
+        COMMAND_ERROR_IS_FATAL ANY)")
+    endforeach()
+  endif()
+endif()
+if(UNIX AND NOT APPLE)
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/${VORANTH_APP_ID}.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${VORANTH_ICON_SVG}
@@ -49,19 +61,25 @@ if(UNIX AND NOT APPLE)
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/${VORANTH_APP_ID}.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-  # The manual page of voranth-calc, with the version filled in and compressed as Debian keeps
-  # manual pages.
-  set(VORANTH_CALC_MAN ${CMAKE_BINARY_DIR}/packaging/voranth-calc.1)
-  configure_file(${CMAKE_CURRENT_LIST_DIR}/voranth-calc.1.in ${VORANTH_CALC_MAN} @ONLY)
-  add_custom_command(
-    OUTPUT ${VORANTH_CALC_MAN}.gz
-    COMMAND gzip -9 -n -f -k ${VORANTH_CALC_MAN}
-    DEPENDS ${VORANTH_CALC_MAN}
-    COMMENT "Compressing the manual page of voranth-calc"
-    VERBATIM
-  )
-  add_custom_target(voranth_calc_man ALL DEPENDS ${VORANTH_CALC_MAN}.gz)
-  install(FILES ${VORANTH_CALC_MAN}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  # The manual pages of voranth and voranth-calc and the package's change log, with the version
+  # filled in and compressed as Debian keeps them.
+  foreach(page voranth.1 voranth-calc.1 changelog)
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/${page}.in ${CMAKE_BINARY_DIR}/packaging/${page} @ONLY)
+    add_custom_command(
+      OUTPUT ${CMAKE_BINARY_DIR}/packaging/${page}.gz
+      COMMAND gzip -9 -n -f -k ${CMAKE_BINARY_DIR}/packaging/${page}
+      DEPENDS ${CMAKE_BINARY_DIR}/packaging/${page}
+      COMMENT "Compressing ${page}"
+      VERBATIM
+    )
+    list(APPEND VORANTH_COMPRESSED ${CMAKE_BINARY_DIR}/packaging/${page}.gz)
+  endforeach()
+  add_custom_target(voranth_compressed_docs ALL DEPENDS ${VORANTH_COMPRESSED})
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/voranth.1.gz
+                ${CMAKE_BINARY_DIR}/packaging/voranth-calc.1.gz
+    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/voranth)
   install(FILES ${PROJECT_SOURCE_DIR}/LICENSE
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/voranth
     RENAME copyright)
@@ -94,13 +112,17 @@ output.")
 # nothing where DejaVu is present; apt takes Liberation where neither is, and the recommendation
 # brings it wherever recommendations are installed.
 set(VORANTH_FONT_DEPENDS "fonts-liberation2 | fonts-dejavu-core")
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, ${VORANTH_FONT_DEPENDS}")
+# dpkg-shlibdeps names the Qt libraries the programs link, libqt6svg6 among them, the package that
+# also holds the SVG icon engine; without it they are named here.
 find_program(VORANTH_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(VORANTH_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "${VORANTH_FONT_DEPENDS}")
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6widgets6, libqt6svg6, ${VORANTH_FONT_DEPENDS}")
 endif()
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2")
+# Liberation for the widths the layout was drawn for, and Qt's Wayland platform, without which the
+# program runs on a Wayland desktop through XWayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, qt6-wayland")
 
 include(CPack)
