@@ -4,7 +4,6 @@
 #include <QIcon>
 
 #include "app/quit_action.h"
-#include "calc/warning_text.h"
 #include "ui/main_window/main_window.h"
 
 namespace app {
@@ -19,12 +18,6 @@ int RunApplication(int argc, char** argv) {
   // No display name: Qt would append it to every window title, and the closing screen's title
   // is "Bye" alone.
   QApplication::setWindowIcon(QIcon(u":/icons/voranth.svg"_s));
-
-  // The warnings are worded by the computing core, which has no Qt; their fixed texts are
-  // translated through Qt's translators (context "Messages"), where one is installed.
-  calc::SetWarningTranslator([](const char* context, const char* source) {
-    return QCoreApplication::translate(context, source).toStdString();
-  });
 
   ui::MainWindow mainWindow;
   QuitAction quit(mainWindow);
