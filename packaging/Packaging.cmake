@@ -14,23 +14,8 @@ set(VORANTH_APP_ID example.halvorn.Voranth)
 set(VORANTH_ICON_SVG ${PROJECT_SOURCE_DIR}/app/icons/voranth.svg)
 set(VORANTH_ICON_PNG ${CMAKE_BINARY_DIR}/packaging/${VORANTH_APP_ID}.png)
 
-# The 32 x 32 pixel icon is rendered from the SVG at build time, so it always matches it. The
-# renderer is a build tool: built without sanitizers whatever the preset, since it runs during the
-# build and its leaks are nobody's concern.
-qt_add_executable(voranth_render_icon ${CMAKE_CURRENT_LIST_DIR}/render_icon.cpp)
-target_link_libraries(voranth_render_icon PRIVATE Qt6::Gui Qt6::Svg voranth_qt_flags)
-if(VORANTH_SANITIZE)
-  target_compile_options(voranth_render_icon PRIVATE -fno-sanitize=all)
-  target_link_options(voranth_render_icon PRIVATE -fno-sanitize=all)
-endif()
-add_custom_command(
-  OUTPUT ${VORANTH_ICON_PNG}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packaging
-  COMMAND voranth_render_icon ${VORANTH_ICON_SVG} ${VORANTH_ICON_PNG} 32
-  DEPENDS voranth_render_icon ${VORANTH_ICON_SVG}
-  COMMENT "Rendering the 32 x 32 pixel program icon"
-  VERBATIM
-)
+# The 32 x 32 pixel icon is rendered from the SVG at build time, so it always matches it.
+voranth_render_svg(${VORANTH_ICON_SVG} ${VORANTH_ICON_PNG} 32)
 add_custom_target(voranth_icon_png ALL DEPENDS ${VORANTH_ICON_PNG})
 
 # Installed programs find Qt where the system keeps it: no run path of their own.

@@ -9,7 +9,10 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QResource>
 #include <QSvgRenderer>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "calc/calculate_texts.h"
@@ -96,8 +99,41 @@ QString SpokenResults(const calc::ResultTexts& t) {
            impedance(calc::kReal2, calc::kImagSign2, calc::kImagAbs2));
 }
 
-// The background at its natural size, as sharp as the screen allows.
+// The picture as rendered at build time (render_svg): width and height, then premultiplied
+// 0xAARRGGBB pixels, in the machine's byte order. Used in place, without a copy; null if it is
+// not there as expected.
+QImage PictureRenderedAtBuild() {
+  const QResource resource(QStringLiteral(":/main_window/background.argb32"));
+  if (!resource.isValid() || resource.compressionAlgorithm() != QResource::NoCompression ||
+      resource.size() < 8) {
+    return {};
+  }
+  std::uint32_t size[2];
+  std::memcpy(size, resource.data(), sizeof size);
+  const auto [width, height] = size;
+  if (width == 0 || height == 0 || width > 4096 || height > 4096 ||
+      static_cast<std::uint64_t>(resource.size()) != 8 + std::uint64_t{width} * height * 4) {
+    return {};
+  }
+  const uchar* pixels = resource.data() + 8;
+  const QImage image(pixels, static_cast<int>(width), static_cast<int>(height),
+                     QImage::Format_ARGB32_Premultiplied);
+  // Pixels that are not on a 4-byte boundary in the resource data are copied to one that is.
+  if (reinterpret_cast<std::uintptr_t>(pixels) % alignof(std::uint32_t) != 0) {
+    QImage aligned(image.size(), image.format());
+    std::memcpy(aligned.bits(), pixels, static_cast<std::size_t>(aligned.sizeInBytes()));
+    return aligned;
+  }
+  return image;
+}
+
+// The background at its natural size, as sharp as the screen allows: without scaling, as
+// rendered at build time; otherwise rendered here.
 QPixmap RenderPicture(qreal ratio) {
+  if (ratio == 1.0) {
+    const QImage rendered = PictureRenderedAtBuild();
+    if (!rendered.isNull()) return QPixmap::fromImage(rendered);
+  }
   QSvgRenderer renderer(QStringLiteral(":/main_window/background.svg"));
   const QSize size = renderer.defaultSize();
   QPixmap picture((QSizeF(size) * ratio).toSize());
