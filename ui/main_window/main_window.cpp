@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
@@ -159,7 +160,15 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
   setFont(MakeFont("W"));
 
   Ui::Form1 form;
-  form.setupUi(this);
+  {
+    // A line edit lays out its empty text once in the application's font before it takes its
+    // own, which loads that font's face for nothing: while the controls are made, the window
+    // font stands in for the application's.
+    const QFont desktopFont = QApplication::font();
+    QApplication::setFont(font());
+    form.setupUi(this);
+    QApplication::setFont(desktopFont);
+  }
   for (QObject* child : children()) {
     const QVariant kind = child->property("fontKind");
     if (kind.isValid()) {
