@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, configures, builds and runs every test.
 #   scripts/test.sh               the Release build (the default)
-#   scripts/test.sh debug asan    any of the presets release, debug, debug-core, asan
+#   scripts/test.sh debug asan    any of the presets release, debug, asan
 # VORANTH_WERROR=ON turns compiler warnings into errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
