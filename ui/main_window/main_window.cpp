@@ -130,18 +130,20 @@ QImage PictureRenderedAtBuild() {
 
 // The background at its natural size, as sharp as the screen allows: without scaling, as
 // rendered at build time; otherwise rendered here.
-QPixmap RenderPicture(qreal ratio) {
+QImage RenderPicture(qreal ratio) {
   if (ratio == 1.0) {
     const QImage rendered = PictureRenderedAtBuild();
-    if (!rendered.isNull()) return QPixmap::fromImage(rendered);
+    if (!rendered.isNull()) return rendered;
   }
   QSvgRenderer renderer(QStringLiteral(":/main_window/background.svg"));
   const QSize size = renderer.defaultSize();
-  QPixmap picture((QSizeF(size) * ratio).toSize());
+  QImage picture((QSizeF(size) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
   picture.setDevicePixelRatio(ratio);
   picture.fill(Qt::transparent);
-  QPainter painter(&picture);
-  renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+  {
+    QPainter painter(&picture);
+    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+  }
   return picture;
 }
 
@@ -299,7 +301,7 @@ void MainWindow::copyAllResults() {
 void MainWindow::paintEvent(QPaintEvent* /*event*/) {
   const qreal ratio = devicePixelRatioF();
   if (picture_.isNull() || picture_.devicePixelRatio() != ratio) picture_ = RenderPicture(ratio);
-  QPainter(this).drawPixmap(0, 0, picture_);
+  QPainter(this).drawImage(0, 0, picture_);
 }
 
 }  // namespace ui
