@@ -1,15 +1,39 @@
 #include "app/application.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QIcon>
+#include <QTimer>
+#include <functional>
+#include <utility>
 
 #include "app/quit_action.h"
-#include "calc/warning_text.h"
 #include "ui/main_window/main_window.h"
 
 namespace app {
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// Runs an action once, after the first paint of the window it watches has been completed.
+class FirstPaintWatcher : public QObject {
+ public:
+  explicit FirstPaintWatcher(std::function<void()> action) : action_(std::move(action)) {}
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint && action_) {
+      watched->removeEventFilter(this);
+      QTimer::singleShot(0, this, std::exchange(action_, {}));
+    }
+    return false;
+  }
+
+ private:
+  std::function<void()> action_;
+};
+
+}  // namespace
 
 int RunApplication(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -18,16 +42,14 @@ int RunApplication(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(u"example.halvorn.Voranth"_s);
   // No display name: Qt would append it to every window title, and the closing screen's title
   // is "Bye" alone.
-  QApplication::setWindowIcon(QIcon(u":/icons/voranth.svg"_s));
-
-  // The warnings are worded by the computing core, which has no Qt; their fixed texts are
-  // translated through Qt's translators (context "Messages"), where one is installed.
-  calc::SetWarningTranslator([](const char* context, const char* source) {
-    return QCoreApplication::translate(context, source).toStdString();
-  });
 
   ui::MainWindow mainWindow;
   QuitAction quit(mainWindow);
+  // The program icon, for every window, once the main window has first been painted: reading the
+  // SVG takes time that the first sight of the window need not wait for.
+  FirstPaintWatcher iconAfterPaint(
+      [] { QApplication::setWindowIcon(QIcon(u":/icons/voranth.svg"_s)); });
+  mainWindow.installEventFilter(&iconAfterPaint);
   mainWindow.show();
   // Ends when the closing screen's time is up or the screen is closed (the Quit action then calls
   // exit(0)), or, through Qt's last-window rule, when the main window is closed. Hiding the main

@@ -1,6 +1,5 @@
 #include "calc/warning_text.h"
 
-#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -11,13 +10,6 @@
 #include "calc/mismatch.h"
 #include "platform/number_text.h"
 
-// Marks a fixed text for Qt's lupdate, which collects the texts to translate from the sources.
-// The texts are translated at run time through the installed WarningTranslator. They are written
-// with the characters themselves rather than \u escapes, which lupdate reads differently.
-#ifndef QT_TRANSLATE_NOOP
-#define QT_TRANSLATE_NOOP(context, text) text
-#endif
-
 namespace calc {
 
 namespace {
@@ -25,16 +17,9 @@ namespace {
 using platform::ErrorKind;
 using platform::Quantity;
 
-std::atomic<WarningTranslator> g_translator{nullptr};
-
-std::string Tr(const char* source) {
-  const WarningTranslator translator = g_translator.load(std::memory_order_relaxed);
-  return translator != nullptr ? translator("Messages", source) : std::string(source);
-}
-
 // Fills %1 to %9 of `pattern` with `args`, in one pass: text that an argument brings in (the
 // user's, say) is never read for placeholders.
-std::string Fill(std::string_view pattern, std::initializer_list<std::string_view> args) {
+std::string Fill(std::string_view pattern, std::initializer_list<std::string_view> args = {}) {
   std::string out;
   out.reserve(pattern.size() + 64);
   for (std::size_t i = 0; i < pattern.size(); ++i) {
@@ -50,10 +35,6 @@ std::string Fill(std::string_view pattern, std::initializer_list<std::string_vie
     out += pattern[i];
   }
   return out;
-}
-
-std::string Translated(const char* source, std::initializer_list<std::string_view> args = {}) {
-  return Fill(Tr(source), args);
 }
 
 // A value in a message: three significant digits, "1.7e-202", "-1e308", "0.268".
@@ -182,15 +163,15 @@ std::string Quote(std::string_view text) {
 std::string InputName(int input) {
   switch (input) {
     case kReferenceImpedance:
-      return Tr(QT_TRANSLATE_NOOP("Messages", "reference impedance"));
+      return "reference impedance";
     case kSourceMagnitude:
-      return Tr(QT_TRANSLATE_NOOP("Messages", "source reflection coefficient, magnitude"));
+      return "source reflection coefficient, magnitude";
     case kSourceAngle:
-      return Tr(QT_TRANSLATE_NOOP("Messages", "source reflection coefficient, angle"));
+      return "source reflection coefficient, angle";
     case kLoadMagnitude:
-      return Tr(QT_TRANSLATE_NOOP("Messages", "load reflection coefficient, magnitude"));
+      return "load reflection coefficient, magnitude";
     case kLoadAngle:
-      return Tr(QT_TRANSLATE_NOOP("Messages", "load reflection coefficient, angle"));
+      return "load reflection coefficient, angle";
     default:
       return {};
   }
@@ -202,60 +183,52 @@ std::string ConversionText(const platform::Error& error) {
   const std::string quoted = Quote(error.text());
   if (platform::IsBlankText(error.text())) {
     return box.empty()
-               ? Translated(QT_TRANSLATE_NOOP(
-                     "Messages",
-                     "Nothing to compute with: the text is empty. Please enter a number."))
-               : Translated(
-                     QT_TRANSLATE_NOOP(
-                         "Messages",
-                         "Nothing to compute with: the box “%1” is empty. Please enter a number."),
-                     {box});
+               ? Fill("Nothing to compute with: the text is empty. Please enter a number.")
+               : Fill("Nothing to compute with: the box “%1” is empty. Please enter a number.",
+                      {box});
   }
   if (error.kind() == ErrorKind::Overflow) {
-    return box.empty()
-               ? Translated(QT_TRANSLATE_NOOP("Messages",
-                                              "“%1” is beyond the range of numbers the calculator "
-                                              "can hold (about ±1.8e308)."),
-                            {quoted})
-               : Translated(QT_TRANSLATE_NOOP("Messages",
-                                              "“%1” in the box “%2” is beyond the range of numbers "
-                                              "the calculator can hold (about ±1.8e308)."),
-                            {quoted, box});
+    return box.empty() ? Fill(
+                             "“%1” is beyond the range of numbers the calculator "
+                             "can hold (about ±1.8e308).",
+                             {quoted})
+                       : Fill(
+                             "“%1” in the box “%2” is beyond the range of numbers "
+                             "the calculator can hold (about ±1.8e308).",
+                             {quoted, box});
   }
-  return box.empty()
-             ? Translated(QT_TRANSLATE_NOOP("Messages", "“%1” is not a number."), {quoted})
-             : Translated(QT_TRANSLATE_NOOP("Messages", "“%1” in the box “%2” is not a number."),
-                          {quoted, box});
+  return box.empty() ? Fill("“%1” is not a number.", {quoted})
+                     : Fill("“%1” in the box “%2” is not a number.", {quoted, box});
 }
 
 std::string Heading(ErrorKind kind) {
   switch (kind) {
     case ErrorKind::Overflow:
-      return Tr(QT_TRANSLATE_NOOP("Messages", "Overflow"));
+      return "Overflow";
     case ErrorKind::DivisionByZero:
-      return Tr(QT_TRANSLATE_NOOP("Messages", "Division by zero"));
+      return "Division by zero";
     case ErrorKind::InvalidOperation:
-      return Tr(QT_TRANSLATE_NOOP("Messages", "Invalid operation"));
+      return "Invalid operation";
     case ErrorKind::LogarithmArgument:
-      return Tr(QT_TRANSLATE_NOOP("Messages", "Invalid argument of the logarithm"));
+      return "Invalid argument of the logarithm";
     case ErrorKind::Conversion:
       break;
   }
-  return Tr(QT_TRANSLATE_NOOP("Messages", "Error"));
+  return "Error";
 }
 
 std::string QuantityName(Quantity quantity) {
   switch (quantity) {
     case Quantity::MismatchFactor:
-      return Tr(QT_TRANSLATE_NOOP("Messages", "the mismatch factor"));
+      return "the mismatch factor";
     case Quantity::MismatchLoss:
-      return Tr(QT_TRANSLATE_NOOP("Messages", "the mismatch loss"));
+      return "the mismatch loss";
     case Quantity::ReturnLoss:
-      return Tr(QT_TRANSLATE_NOOP("Messages", "the return loss"));
+      return "the return loss";
     case Quantity::SourceImpedance:
-      return Tr(QT_TRANSLATE_NOOP("Messages", "the source impedance"));
+      return "the source impedance";
     case Quantity::LoadImpedance:
-      return Tr(QT_TRANSLATE_NOOP("Messages", "the load impedance"));
+      return "the load impedance";
     case Quantity::None:
       break;
   }
@@ -278,44 +251,39 @@ std::string Explanation(const platform::Error& error) {
   const bool square_overflows =
       step == EvaluationStep::kNumerator && (std::isinf(v[0] * v[0]) || std::isinf(v[1] * v[1]));
   const auto magnitude_too_large = [] {
-    return Translated(QT_TRANSLATE_NOOP("Messages",
-                                        "a reflection coefficient magnitude is too large to "
-                                        "compute with (the limit is about 1.3e154)."));
+    return Fill(
+        "a reflection coefficient magnitude is too large to "
+        "compute with (the limit is about 1.3e154).");
   };
 
   switch (error.kind()) {
     case ErrorKind::Overflow: {
       if (step == EvaluationStep::kQuotient && std::isfinite(v[3])) {
-        return Translated(
-            QT_TRANSLATE_NOOP("Messages",
-                              "(1 - |ΓS|²)(1 - |ΓL|²) = %1 divided by |1 - ΓS·ΓL|² = %2 is beyond "
-                              "the range of numbers the calculator can hold (about ±1.8e308)."),
+        return Fill(
+            "(1 - |ΓS|²)(1 - |ΓL|²) = %1 divided by |1 - ΓS·ΓL|² = %2 is beyond "
+            "the range of numbers the calculator can hold (about ±1.8e308).",
             {Value(v[0]), Value(v[3])});
       }
       if (step == EvaluationStep::kQuotient || step == EvaluationStep::kProduct ||
           (step == EvaluationStep::kNumerator && !square_overflows)) {
-        return Translated(
-            QT_TRANSLATE_NOOP("Messages",
-                              "the product of the two reflection coefficient magnitudes is too "
-                              "large to compute with (the limit is about 1.3e154)."));
+        return Fill(
+            "the product of the two reflection coefficient magnitudes is too "
+            "large to compute with (the limit is about 1.3e154).");
       }
       if (step == EvaluationStep::kImpedanceQuotient) {
-        return Translated(
-            QT_TRANSLATE_NOOP("Messages",
-                              "|Z0·(1 + %1)| = %2 divided by |1 - %1| = %3 is beyond the range of "
-                              "numbers the calculator can hold (about ±1.8e308)."),
+        return Fill(
+            "|Z0·(1 + %1)| = %2 divided by |1 - %1| = %3 is beyond the range of "
+            "numbers the calculator can hold (about ±1.8e308).",
             {gamma, Value(v[0]), Value(std::hypot(v[1], v[2]))});
       }
       if (impedance) {
-        return Translated(
-            QT_TRANSLATE_NOOP("Messages",
-                              "the reference impedance or a reflection coefficient is too large to "
-                              "compute with (the limit is about 1.3e154)."));
+        return Fill(
+            "the reference impedance or a reflection coefficient is too large to "
+            "compute with (the limit is about 1.3e154).");
       }
       if (quantity == Quantity::None) {
-        return Translated(QT_TRANSLATE_NOOP(
-            "Messages",
-            "a value is beyond the range of numbers the calculator can hold (about ±1.8e308)."));
+        return Fill(
+            "a value is beyond the range of numbers the calculator can hold (about ±1.8e308).");
       }
       return magnitude_too_large();
     }
@@ -323,55 +291,49 @@ std::string Explanation(const platform::Error& error) {
       if (impedance) {
         // 1 - G is zero, or so small that its squared modulus was lost.
         if (step == EvaluationStep::kImpedanceQuotient && (v[1] != 0.0 || v[2] != 0.0)) {
-          return Translated(QT_TRANSLATE_NOOP("Messages",
-                                              "|1 - %1| is only about %2, so its square is too "
-                                              "small to hold and became 0; %1 is not exactly 1."),
-                            {gamma, Value(std::hypot(v[1], v[2]))});
+          return Fill(
+              "|1 - %1| is only about %2, so its square is too "
+              "small to hold and became 0; %1 is not exactly 1.",
+              {gamma, Value(std::hypot(v[1], v[2]))});
         }
-        return Translated(QT_TRANSLATE_NOOP(
-            "Messages", "a reflection coefficient of exactly 1 is an open circuit."));
+        return Fill("a reflection coefficient of exactly 1 is an open circuit.");
       }
       if (quantity == Quantity::MismatchFactor) {
         if (step == EvaluationStep::kQuotient && (v[1] != 0.0 || v[2] != 0.0)) {
-          return Translated(
-              QT_TRANSLATE_NOOP("Messages",
-                                "|1 - ΓS·ΓL| is only about %1, so its square is too small to hold "
-                                "and became 0; ΓS·ΓL is not exactly 1."),
+          return Fill(
+              "|1 - ΓS·ΓL| is only about %1, so its square is too small to hold "
+              "and became 0; ΓS·ΓL is not exactly 1.",
               {Value(std::hypot(v[1], v[2]))});
         }
         if (step == EvaluationStep::kQuotient && v[0] == 0.0) {
-          return Translated(
-              QT_TRANSLATE_NOOP("Messages",
-                                "both reflection coefficients have magnitude 1 and their product "
-                                "is exactly 1, so the mismatch factor is 0 divided by 0."));
+          return Fill(
+              "both reflection coefficients have magnitude 1 and their product "
+              "is exactly 1, so the mismatch factor is 0 divided by 0.");
         }
-        return Translated(QT_TRANSLATE_NOOP(
-            "Messages",
-            "the product of the two reflection coefficients is exactly 1, so 1 - ΓS·ΓL is zero."));
+        return Fill(
+            "the product of the two reflection coefficients is exactly 1, so 1 - ΓS·ΓL is zero.");
       }
-      return Translated(QT_TRANSLATE_NOOP("Messages", "a value was divided by zero."));
+      return Fill("a value was divided by zero.");
     case ErrorKind::InvalidOperation:
       if (square_overflows) return magnitude_too_large();
       if (impedance && step == EvaluationStep::kImpedanceQuotient &&
           !(v[3] == 0.0 && v[1] == 0.0 && v[2] == 0.0)) {
-        return Translated(
-            QT_TRANSLATE_NOOP("Messages",
-                              "Z0·(1 + %1) and 1 - %1 are both 0 or too small for their squares to "
-                              "be held, so the impedance is 0 divided by 0."),
+        return Fill(
+            "Z0·(1 + %1) and 1 - %1 are both 0 or too small for their squares to "
+            "be held, so the impedance is 0 divided by 0.",
             {gamma});
       }
       if (impedance) {
-        return Translated(QT_TRANSLATE_NOOP("Messages",
-                                            "a reflection coefficient of exactly 1 with a "
-                                            "reference impedance of 0 gives 0 divided by 0."));
+        return Fill(
+            "a reflection coefficient of exactly 1 with a "
+            "reference impedance of 0 gives 0 divided by 0.");
       }
-      return Translated(QT_TRANSLATE_NOOP("Messages", "the result is not a number."));
+      return Fill("the result is not a number.");
     case ErrorKind::LogarithmArgument:
       if (quantity == Quantity::MismatchLoss) {
-        return Translated(
-            QT_TRANSLATE_NOOP("Messages",
-                              "the mismatch factor is negative, which happens when one reflection "
-                              "coefficient magnitude is below 1 and the other above 1."));
+        return Fill(
+            "the mismatch factor is negative, which happens when one reflection "
+            "coefficient magnitude is below 1 and the other above 1.");
       }
       if (quantity == Quantity::ReturnLoss) {
         // M never exceeds 1 in exact arithmetic: 1 - M = |G1 - conj G2|^2 / |1 - G1 G2|^2. Rounding
@@ -381,21 +343,18 @@ std::string Explanation(const platform::Error& error) {
           const double size =
               std::fmax(1.0, std::fmax(std::hypot(v[0], v[1]), std::hypot(v[2], v[3])));
           if (std::hypot(v[0] - v[2], v[1] + v[3]) > 1e-6 * size) {
-            return Translated(
-                QT_TRANSLATE_NOOP(
-                    "Messages",
-                    "rounding put the mismatch factor above 1; for reflection coefficients as "
-                    "large as these (magnitudes %1 and %2) it is 1 to within the last digits."),
+            return Fill(
+                "rounding put the mismatch factor above 1; for reflection coefficients as "
+                "large as these (magnitudes %1 and %2) it is 1 to within the last digits.",
                 {Value(std::hypot(v[0], v[1])), Value(std::hypot(v[2], v[3]))});
           }
         }
-        return Translated(
-            QT_TRANSLATE_NOOP("Messages",
-                              "rounding put the mismatch factor above 1; the two reflection "
-                              "coefficients are conjugate to within the last digits. Enter them as "
-                              "exact conjugates for a perfect match."));
+        return Fill(
+            "rounding put the mismatch factor above 1; the two reflection "
+            "coefficients are conjugate to within the last digits. Enter them as "
+            "exact conjugates for a perfect match.");
       }
-      return Translated(QT_TRANSLATE_NOOP("Messages", "the argument is negative."));
+      return Fill("the argument is negative.");
     case ErrorKind::Conversion:
       break;
   }
@@ -403,10 +362,6 @@ std::string Explanation(const platform::Error& error) {
 }
 
 }  // namespace
-
-void SetWarningTranslator(WarningTranslator translator) noexcept {
-  g_translator.store(translator, std::memory_order_relaxed);
-}
 
 std::string WarningText(const platform::Error& error) {
   const bool conversion = error.quantity() == Quantity::None && error.step() == 0 &&
@@ -417,13 +372,10 @@ std::string WarningText(const platform::Error& error) {
   const std::string name = QuantityName(error.quantity());
   const std::string why = Explanation(error);
   if (name.empty()) {
-    return why.empty() ? Translated(QT_TRANSLATE_NOOP("Messages", "%1."), {heading})
-                       : Translated(QT_TRANSLATE_NOOP("Messages", "%1: %2"), {heading, why});
+    return why.empty() ? Fill("%1.", {heading}) : Fill("%1: %2", {heading, why});
   }
-  return why.empty()
-             ? Translated(QT_TRANSLATE_NOOP("Messages", "%1 while computing %2."), {heading, name})
-             : Translated(QT_TRANSLATE_NOOP("Messages", "%1 while computing %2: %3"),
-                          {heading, name, why});
+  return why.empty() ? Fill("%1 while computing %2.", {heading, name})
+                     : Fill("%1 while computing %2: %3", {heading, name, why});
 }
 
 }  // namespace calc

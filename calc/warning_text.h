@@ -13,13 +13,4 @@ namespace calc {
 // U+FFFD, and shortened when long. Used by the window and by the command-line program alike.
 std::string WarningText(const platform::Error& error);
 
-// Translates one fixed text of the warnings, given in English as UTF-8 under the context
-// "Messages", and returns the translation as UTF-8. Placeholders (%1, %2, ...) are filled in
-// after translation.
-using WarningTranslator = std::string (*)(const char* context, const char* source);
-
-// Installs the translator used by every later WarningText; nullptr restores the default, which
-// keeps the English texts. Meant to be called once at start-up.
-void SetWarningTranslator(WarningTranslator translator) noexcept;
-
 }  // namespace calc

@@ -4,8 +4,8 @@
 #   cpack --config BUILD_DIR/CPackConfig.cmake -B OUT_DIR      (a DEB package)
 #
 # Installs the program, its desktop entry, its icon in the hicolor theme (scalable and 32 x 32
-# pixels), its AppStream metainfo and the licence, and the command-line calculator voranth-calc
-# with its manual page. scripts/check-package.sh builds the package and
+# pixels), its AppStream metainfo, the licence and the change log, its manual page, and the
+# command-line calculator voranth-calc with its manual page. scripts/check-package.sh builds the package and
 # checks what it installs.
 
 include(GNUInstallDirs)
@@ -14,23 +14,8 @@ set(VORANTH_APP_ID example.halvorn.Voranth)
 set(VORANTH_ICON_SVG ${PROJECT_SOURCE_DIR}/app/icons/voranth.svg)
 set(VORANTH_ICON_PNG ${CMAKE_BINARY_DIR}/packaging/${VORANTH_APP_ID}.png)
 
-# The 32 x 32 pixel icon is rendered from the SVG at build time, so it always matches it. The
-# renderer is a build tool: built without sanitizers whatever the preset, since it runs during the
-# build and its leaks are nobody's concern.
-qt_add_executable(voranth_render_icon ${CMAKE_CURRENT_LIST_DIR}/render_icon.cpp)
-target_link_libraries(voranth_render_icon PRIVATE Qt6::Gui Qt6::Svg voranth_qt_flags)
-if(VORANTH_SANITIZE)
-  target_compile_options(voranth_render_icon PRIVATE -fno-sanitize=all)
-  target_link_options(voranth_render_icon PRIVATE -fno-sanitize=all)
-endif()
-add_custom_command(
-  OUTPUT ${VORANTH_ICON_PNG}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packaging
-  COMMAND voranth_render_icon ${VORANTH_ICON_SVG} ${VORANTH_ICON_PNG} 32
-  DEPENDS voranth_render_icon ${VORANTH_ICON_SVG}
-  COMMENT "Rendering the 32 x 32 pixel program icon"
-  VERBATIM
-)
+# The 32 x 32 pixel icon is rendered from the SVG at build time, so it always matches it.
+voranth_render_svg(${VORANTH_ICON_SVG} ${VORANTH_ICON_PNG} 32)
 add_custom_target(voranth_icon_png ALL DEPENDS ${VORANTH_ICON_PNG})
 
 # Installed programs find Qt where the system keeps it: no run path of their own.
@@ -39,6 +24,18 @@ install(TARGETS voranth voranth-calc
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
   BUNDLE DESTINATION .
 )
+if(UNIX AND NOT APPLE)
+  # The compilers' identification notes (.comment) serve no purpose in an installed program;
+  # Debian's packages leave them out. After the strip that the package build asks for.
+  find_program(VORANTH_OBJCOPY NAMES objcopy ${CMAKE_OBJCOPY})
+  if(VORANTH_OBJCOPY)
+    foreach(program voranth voranth-calc)
+      install(CODE "execute_process(COMMAND \"${VORANTH_OBJCOPY}\" --remove-section=.comment
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}\"
+        COMMAND_ERROR_IS_FATAL ANY)")
+    endforeach()
+  endif()
+endif()
 if(UNIX AND NOT APPLE)
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/${VORANTH_APP_ID}.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -49,19 +46,25 @@ if(UNIX AND NOT APPLE)
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/${VORANTH_APP_ID}.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-  # The manual page of voranth-calc, with the version filled in and compressed as Debian keeps
-  # manual pages.
-  set(VORANTH_CALC_MAN ${CMAKE_BINARY_DIR}/packaging/voranth-calc.1)
-  configure_file(${CMAKE_CURRENT_LIST_DIR}/voranth-calc.1.in ${VORANTH_CALC_MAN} @ONLY)
-  add_custom_command(
-    OUTPUT ${VORANTH_CALC_MAN}.gz
-    COMMAND gzip -9 -n -f -k ${VORANTH_CALC_MAN}
-    DEPENDS ${VORANTH_CALC_MAN}
-    COMMENT "Compressing the manual page of voranth-calc"
-    VERBATIM
-  )
-  add_custom_target(voranth_calc_man ALL DEPENDS ${VORANTH_CALC_MAN}.gz)
-  install(FILES ${VORANTH_CALC_MAN}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  # The manual pages of voranth and voranth-calc and the package's change log, with the version
+  # filled in and compressed as Debian keeps them.
+  foreach(page voranth.1 voranth-calc.1 changelog)
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/${page}.in ${CMAKE_BINARY_DIR}/packaging/${page} @ONLY)
+    add_custom_command(
+      OUTPUT ${CMAKE_BINARY_DIR}/packaging/${page}.gz
+      COMMAND gzip -9 -n -f -k ${CMAKE_BINARY_DIR}/packaging/${page}
+      DEPENDS ${CMAKE_BINARY_DIR}/packaging/${page}
+      COMMENT "Compressing ${page}"
+      VERBATIM
+    )
+    list(APPEND VORANTH_COMPRESSED ${CMAKE_BINARY_DIR}/packaging/${page}.gz)
+  endforeach()
+  add_custom_target(voranth_compressed_docs ALL DEPENDS ${VORANTH_COMPRESSED})
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/voranth.1.gz
+                ${CMAKE_BINARY_DIR}/packaging/voranth-calc.1.gz
+    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/voranth)
   install(FILES ${PROJECT_SOURCE_DIR}/LICENSE
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/voranth
     RENAME copyright)
@@ -94,13 +97,17 @@ output.")
 # nothing where DejaVu is present; apt takes Liberation where neither is, and the recommendation
 # brings it wherever recommendations are installed.
 set(VORANTH_FONT_DEPENDS "fonts-liberation2 | fonts-dejavu-core")
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, ${VORANTH_FONT_DEPENDS}")
+# dpkg-shlibdeps names the Qt libraries the programs link, libqt6svg6 among them, the package that
+# also holds the SVG icon engine; without it they are named here.
 find_program(VORANTH_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(VORANTH_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "${VORANTH_FONT_DEPENDS}")
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6widgets6, libqt6svg6, ${VORANTH_FONT_DEPENDS}")
 endif()
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2")
+# Liberation for the widths the layout was drawn for, and Qt's Wayland platform, without which the
+# program runs on a Wayland desktop through XWayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, qt6-wayland")
 
 include(CPack)

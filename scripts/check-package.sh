@@ -9,9 +9,10 @@
 # maintainer and dependencies; the desktop entry and the metainfo pass desktop-file-validate and
 # appstreamcli validate where those are installed; the installed program starts (offscreen) and
 # keeps running; its window carries the window class that the desktop entry names (under Xvfb, so
-# that docks show the entry's icon for it); the command-line calculator voranth-calc and its manual
-# page are installed, the page is complete and renders without warnings, and the installed
-# voranth-calc computes a point and draws a plot. Exits non-zero on any problem.
+# that docks show the entry's icon for it); the manual pages of voranth and voranth-calc and the
+# change log are installed, the pages are complete and render without warnings, and the installed
+# voranth-calc computes a point and draws a plot; lintian (pedantic) reports no error and no
+# warning. Exits non-zero on any problem.
 set -u
 
 if (( $# != 1 )) || [[ ! -f $1/CPackConfig.cmake ]]; then
@@ -58,6 +59,12 @@ depends=$(field Depends)
 for dep in libqt6widgets6 libqt6svg6 "fonts-liberation2 | fonts-dejavu-core"; do
   check "Depends on $dep" "Depends lacks $dep: '$depends'" grep -qF "$dep" <<<"$depends"
 done
+# Each package named once.
+duplicates=$(tr ',|' '\n' <<<"$depends" | sed 's/^ *//; s/ .*//' | sort | uniq -d)
+check "Depends names each package once" "Depends names $duplicates more than once: '$depends'" \
+  test -z "$duplicates"
+check "Recommends qt6-wayland" "Recommends lacks qt6-wayland: '$(field Recommends)'" \
+  grep -qF qt6-wayland <<<"$(field Recommends)"
 version=$(field Version)
 
 echo "== unpacking into a scratch root"
@@ -76,6 +83,8 @@ expect_file "usr/share/icons/hicolor/scalable/apps/$app_id.svg" "scalable icon"
 expect_file "usr/share/icons/hicolor/32x32/apps/$app_id.png" "32x32 icon"
 expect_file "usr/share/metainfo/$app_id.metainfo.xml" "AppStream metainfo"
 expect_file usr/share/doc/voranth/copyright "licence"
+expect_file usr/share/doc/voranth/changelog.gz "change log"
+expect_file usr/share/man/man1/voranth.1.gz "manual page of voranth"
 
 echo "== file contents"
 png=$usr/share/icons/hicolor/32x32/apps/$app_id.png
@@ -109,6 +118,21 @@ fi
 copyright=$usr/share/doc/voranth/copyright
 [[ -f $copyright ]] && ! grep -q '^MIT License' "$copyright" && problem "the licence is not MIT"
 
+for page in voranth voranth-calc; do
+  file=$usr/share/man/man1/$page.1.gz
+  [[ -f $file ]] || continue
+  if command -v man >/dev/null; then
+    if warnings=$(LC_ALL=C.UTF-8 man --warnings -l "$file" 2>&1 >/dev/null) && [[ -z $warnings ]]; then
+      ok "the manual page of $page renders without warnings"
+    else
+      echo "$warnings" >&2
+      problem "the manual page of $page renders with warnings"
+    fi
+  fi
+done
+check "the manual page of voranth names its version" "the manual page of voranth lacks its title or version" \
+  grep -qF ".TH VORANTH 1 \"\" \"Voranth $version\"" <<<"$(gzip -dc "$usr/share/man/man1/voranth.1.gz" 2>/dev/null)"
+
 echo "== voranth-calc and its manual page"
 calc_bin=$usr/bin/voranth-calc
 man_page=$usr/share/man/man1/voranth-calc.1.gz
@@ -123,14 +147,6 @@ if [[ -f $man_page ]]; then
   for option in --z0 --source --load --json --csv --plot --help --version; do
     grep -qF -- "${option//-/\\-}" <<<"$page" || problem "the manual page does not describe $option"
   done
-  if command -v man >/dev/null; then
-    if warnings=$(LC_ALL=C.UTF-8 man --warnings -l "$man_page" 2>&1 >/dev/null) && [[ -z $warnings ]]; then
-      ok "the manual page renders without warnings"
-    else
-      echo "$warnings" >&2
-      problem "the manual page renders with warnings"
-    fi
-  fi
 fi
 if [[ -x $calc_bin ]]; then
   check "voranth-calc --version" "voranth-calc --version says '$("$calc_bin" --version)'" \
@@ -171,6 +187,21 @@ if command -v appstreamcli >/dev/null; then
   fi
 else
   echo "skipped: appstreamcli is not installed (package appstream)"
+fi
+
+echo "== lintian"
+# Debian's package checker, pedantic: any error or warning is a problem (information and pedantic
+# notes are shown, not counted).
+if command -v lintian >/dev/null; then
+  lintian_out=$(lintian --pedantic --tag-display-limit 0 "$deb" 2>&1)
+  [[ -n $lintian_out ]] && echo "$lintian_out"
+  if grep -qE '^[EW]: ' <<<"$lintian_out"; then
+    problem "lintian reports errors or warnings"
+  else
+    ok "lintian: no error or warning"
+  fi
+else
+  problem "lintian is not installed (package lintian)"
 fi
 
 echo "== the installed program starts"

@@ -6,8 +6,9 @@
 #
 #   scripts/check-touchstone-memory.sh BUILD_DIR [GB]
 #
-# BUILD_DIR is a build directory configured with VORANTH_BENCH=ON (the bench preset is);
-# the driver bench/touchstone_stream is built there if needed. Not part of the tests: the large
+# BUILD_DIR is a build directory configured with VORANTH_BENCH=ON, such as build/release after
+# `cmake --preset release -DVORANTH_BENCH=ON`; the driver bench/touchstone_stream is built there
+# if needed. Not part of the tests: the large
 # run takes a minute or so.
 set -euo pipefail
 

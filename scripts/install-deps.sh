@@ -6,9 +6,10 @@
 #
 #   build     compiler, CMake, Qt and fonts: building and running the program (scripts/start.sh)
 #   test      build, Google Test and the locale sources that the tests need (scripts/test.sh)
-#   bench     build and Google Benchmark (the bench preset)
+#   bench     build and Google Benchmark (the benchmarks, VORANTH_BENCH=ON)
 #   fuzz      clang with libFuzzer and the sanitizer runtimes (fuzz/run.sh)
-#   package   build and the tools that make and check the Debian package (scripts/check-package.sh)
+#   package   build and the tools that make and check the Debian package, lintian among them
+#             (scripts/check-package.sh)
 #   lint      clang-format and shellcheck
 #   docs      build, and the tools that take the pictures in docs/: an X server to run the
 #             window in, xdotool to drive it, ImageMagick to capture it, rsvg-convert for plots,
@@ -42,7 +43,7 @@ test=(libgtest-dev libgmock-dev
 bench=(libbenchmark-dev)
 fuzz=(cmake make clang)
 # with an X server, to read the window class of the installed program
-package=(dpkg-dev file desktop-file-utils appstream xvfb xauth x11-utils)
+package=(dpkg-dev file desktop-file-utils appstream xvfb xauth x11-utils lintian)
 lint=(clang-format shellcheck)
 docs=(xvfb xauth x11-utils xdotool imagemagick librsvg2-bin qt6-gtk-platformtheme)
 
@@ -71,10 +72,30 @@ sudo=()
 (( $(id -u) == 0 )) || sudo=(sudo)
 lists_updated=false
 
+# While another apt or dpkg holds the package lock (an unattended upgrade, another build), apt
+# waits for it, up to five minutes, rather than failing at once.
+apt_get() {
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 "$@"
+}
+# Says so before a command that may have to wait: when a lock on one of apt's lock files is held
+# (Linux's /proc/locks lists every lock with its file's device and inode).
+say_if_locked() {
+  local file inode
+  for file in /var/lib/dpkg/lock-frontend /var/lib/dpkg/lock /var/lib/apt/lists/lock; do
+    inode=$(stat -c %i "$file" 2>/dev/null) || continue
+    if awk -v inode="$inode" '{ split($6, id, ":"); if (id[3] == inode) found = 1 } END { exit !found }' \
+         /proc/locks 2>/dev/null; then
+      echo "Waiting for another package manager to release $file (up to 5 minutes)..."
+      return
+    fi
+  done
+}
+
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 update_lists() {
   if ! $lists_updated; then
-    "${sudo[@]}" apt-get update -qq
+    say_if_locked
+    apt_get update -qq
     lists_updated=true
   fi
 }
@@ -105,8 +126,8 @@ install_missing() {
   mapfile -t missing < <(printf '%s\n' "${missing[@]}" | sort -u)
   echo "Installing: ${missing[*]}"
   update_lists
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
-    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  say_if_locked
+  apt_get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
 install_missing "${packages[@]}"

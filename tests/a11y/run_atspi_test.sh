@@ -19,6 +19,12 @@ Xvfb -displayfd "$displayfd" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&
 xvfb=$!
 read -r -t 10 -u "$displayfd" display
 export DISPLAY=:$display
+# The server names its display as it starts listening; on a busy machine it may still refuse the
+# first clients for a moment. The program starts once the server answers one (10 s at most).
+for _ in $(seq 200); do
+  xdotool getdisplaygeometry >/dev/null 2>&1 && break
+  sleep 0.05
+done
 export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 NO_AT_BRIDGE=0
 /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
 bus=$!

@@ -86,9 +86,10 @@ void QuitActionTest::secondQuitKeepsFirstScreen() {
   emit form1.quitRequested();
   QPointer<ui::ClosingScreen> first = quit.closingScreen();
   const QTimer* timer = first->findChild<QTimer*>("Timer1");
-  QTest::qWait(300);
+  // Some of the screen's time gone, whatever the machine's speed.
+  QTRY_VERIFY(timer->remainingTime() < 2500 - 20);
   const int remaining = timer->remainingTime();
-  QVERIFY(remaining > 0 && remaining <= 2300);
+  QVERIFY(remaining > 0);
 
   emit form1.quitRequested();
   QVERIFY(first);

@@ -4,13 +4,18 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
+#include <QResource>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QSvgRenderer>
 #include <QTest>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <memory>
 
@@ -59,6 +64,7 @@ class MainWindowLayoutTest : public QObject {
   void helpTexts_data();
   void helpTexts();
   void picture();
+  void pictureIsTheDrawingRenderedAtBuild();
   void enlargingMovesNothing();
   void closeBoxClosesTheWindow();
 
@@ -555,6 +561,26 @@ void MainWindowLayoutTest::picture() {
   QVERIFY(transmitted.green() > 120 && transmitted.red() < 100 && transmitted.blue() < 100);
   // The white box of the web address.
   QCOMPARE(at(580, 505), QColor(255, 255, 255));
+}
+
+// The window shows its picture, without scaling, from pixels rendered when the program was built:
+// width and height, then premultiplied 0xAARRGGBB pixels. They are the drawing's pixels.
+void MainWindowLayoutTest::pictureIsTheDrawingRenderedAtBuild() {
+  const QResource built(":/main_window/background.argb32");
+  QVERIFY(built.isValid());
+  QCOMPARE(built.compressionAlgorithm(), QResource::NoCompression);
+  QSvgRenderer renderer(QString(":/main_window/background.svg"));
+  QImage drawing(renderer.defaultSize(), QImage::Format_ARGB32_Premultiplied);
+  drawing.fill(Qt::transparent);
+  {
+    QPainter painter(&drawing);
+    renderer.render(&painter);
+  }
+  QCOMPARE(built.size(), 8 + drawing.sizeInBytes());
+  std::uint32_t size[2];
+  std::memcpy(size, built.data(), sizeof size);
+  QCOMPARE(QSize(int(size[0]), int(size[1])), QSize(810, 540));
+  QVERIFY(std::memcmp(built.data() + 8, drawing.constBits(), drawing.sizeInBytes()) == 0);
 }
 
 void MainWindowLayoutTest::enlargingMovesNothing() {

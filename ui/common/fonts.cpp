@@ -1,8 +1,9 @@
 #include "ui/common/fonts.h"
 
 #include <QFontDatabase>
-#include <QFontInfo>
 #include <QFontMetrics>
+#include <QList>
+#include <QStringList>
 #include <algorithm>
 
 namespace ui {
@@ -21,27 +22,28 @@ constexpr const char16_t* kCandidates[] = {
     u"Nimbus Sans",   u"DejaVu Sans",     u"Noto Sans",
 };
 
-bool DrawsGreek(const QString& family) {
-  if (!QFontDatabase::hasFamily(family)) return false;
-  QFont probe(family);
-  probe.setPixelSize(19);
-  probe.setWeight(QFont::Bold);
-  // Only the face itself counts, not the faces Qt would borrow missing letters from.
-  probe.setStyleStrategy(QFont::NoFontMerging);
-  // The face Qt would really take, as "Family" or "Family [Foundry]".
-  const QString found = QFontInfo(probe).family();
-  if (found.compare(family, Qt::CaseInsensitive) != 0 &&
-      !found.startsWith(family + QStringLiteral(" ["), Qt::CaseInsensitive)) {
-    return false;
+// Whether the face is installed under its own name (not only reached through an alias) and
+// covers Greek, so that it draws Γ and Ω itself. Both come from the font database's list, which
+// is cheaper than loading the face to look.
+bool DrawsGreek(const QStringList& installed, const QString& family) {
+  // The database lists a family as "Family", or as "Family [Foundry]" where several foundries
+  // make one.
+  const QString withFoundry = family + QStringLiteral(" [");
+  for (const QString& name : installed) {
+    if ((name.compare(family, Qt::CaseInsensitive) == 0 ||
+         name.startsWith(withFoundry, Qt::CaseInsensitive)) &&
+        QFontDatabase::writingSystems(name).contains(QFontDatabase::Greek)) {
+      return true;
+    }
   }
-  const QFontMetrics metrics(probe);
-  return metrics.inFontUcs4(0x0393) && metrics.inFontUcs4(0x03A9);  // Γ and Ω
+  return false;
 }
 
 QString FindTextFamily() {
+  const QStringList installed = QFontDatabase::families();
   for (const char16_t* candidate : kCandidates) {
     const QString family = QString::fromUtf16(candidate);
-    if (DrawsGreek(family)) return family;
+    if (DrawsGreek(installed, family)) return family;
   }
   // None of them: the desktop's own font, from which Qt borrows missing letters elsewhere.
   return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();

@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
@@ -10,7 +11,10 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
+#include <QResource>
 #include <QSvgRenderer>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "calc/calculate_texts.h"
@@ -81,15 +85,50 @@ QString JoinedLines(const std::vector<std::string>& lines) {
   return text;
 }
 
-// The background at its natural size, as sharp as the screen allows.
-QPixmap RenderPicture(qreal ratio) {
+// The picture as rendered at build time (render_svg): width and height, then premultiplied
+// 0xAARRGGBB pixels, in the machine's byte order. Used in place, without a copy; null if it is
+// not there as expected.
+QImage PictureRenderedAtBuild() {
+  const QResource resource(QStringLiteral(":/main_window/background.argb32"));
+  if (!resource.isValid() || resource.compressionAlgorithm() != QResource::NoCompression ||
+      resource.size() < 8) {
+    return {};
+  }
+  std::uint32_t size[2];
+  std::memcpy(size, resource.data(), sizeof size);
+  const auto [width, height] = size;
+  if (width == 0 || height == 0 || width > 4096 || height > 4096 ||
+      static_cast<std::uint64_t>(resource.size()) != 8 + std::uint64_t{width} * height * 4) {
+    return {};
+  }
+  const uchar* pixels = resource.data() + 8;
+  const QImage image(pixels, static_cast<int>(width), static_cast<int>(height),
+                     QImage::Format_ARGB32_Premultiplied);
+  // Pixels that are not on a 4-byte boundary in the resource data are copied to one that is.
+  if (reinterpret_cast<std::uintptr_t>(pixels) % alignof(std::uint32_t) != 0) {
+    QImage aligned(image.size(), image.format());
+    std::memcpy(aligned.bits(), pixels, static_cast<std::size_t>(aligned.sizeInBytes()));
+    return aligned;
+  }
+  return image;
+}
+
+// The background at its natural size, as sharp as the screen allows: without scaling, as
+// rendered at build time; otherwise rendered here.
+QImage RenderPicture(qreal ratio) {
+  if (ratio == 1.0) {
+    const QImage rendered = PictureRenderedAtBuild();
+    if (!rendered.isNull()) return rendered;
+  }
   QSvgRenderer renderer(QStringLiteral(":/main_window/background.svg"));
   const QSize size = renderer.defaultSize();
-  QPixmap picture((QSizeF(size) * ratio).toSize());
+  QImage picture((QSizeF(size) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
   picture.setDevicePixelRatio(ratio);
   picture.fill(Qt::transparent);
-  QPainter painter(&picture);
-  renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+  {
+    QPainter painter(&picture);
+    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+  }
   return picture;
 }
 
@@ -108,7 +147,15 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
   setFont(MakeFont("W"));
 
   Ui::Form1 form;
-  form.setupUi(this);
+  {
+    // A line edit lays out its empty text once in the application's font before it takes its
+    // own, which loads that font's face for nothing: while the controls are made, the window
+    // font stands in for the application's.
+    const QFont desktopFont = QApplication::font();
+    QApplication::setFont(font());
+    form.setupUi(this);
+    QApplication::setFont(desktopFont);
+  }
   for (QObject* child : children()) {
     const QVariant kind = child->property("fontKind");
     if (kind.isValid()) {
@@ -333,7 +380,7 @@ void MainWindow::showDetails() {
 void MainWindow::paintEvent(QPaintEvent* /*event*/) {
   const qreal ratio = devicePixelRatioF();
   if (picture_.isNull() || picture_.devicePixelRatio() != ratio) picture_ = RenderPicture(ratio);
-  QPainter(this).drawPixmap(0, 0, picture_);
+  QPainter(this).drawImage(0, 0, picture_);
 }
 
 }  // namespace ui

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QPixmap>
+#include <QImage>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -68,7 +68,7 @@ class MainWindow : public QWidget {
   ErrorReporter reporter_;
   Announcer* announcer_ = nullptr;
   std::optional<calc::Calculation> last_;  // the last Calculate that succeeded
-  QPixmap picture_;  // the background, rendered at the first paint for the screen's pixel ratio
+  QImage picture_;  // the background, rendered at the first paint for the screen's pixel ratio
 };
 
 }  // namespace ui
