@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "calc/input_text.h"
 #include "calc/mismatch.h"
 #include "platform/errors.h"
 #include "platform/number_format.h"
@@ -14,9 +15,11 @@ namespace {
 constexpr std::string_view kLossPattern = "###0.00";
 constexpr std::string_view kImpedancePattern = "#####0.0";
 
-double Convert(const InputTexts& inputs, int input) {
+// Reads one input text by its box's rule; an error carries the box's index.
+template <typename Read>
+auto ReadBox(const InputTexts& inputs, int input, Read read) {
   try {
-    return platform::TextToNumber(inputs[input]);
+    return read(inputs[input]);
   } catch (platform::Error& error) {
     error.set_input(input);
     throw;
@@ -33,11 +36,13 @@ Calculation Evaluate(const InputTexts& inputs) {
   // The reference impedance stays text until the first impedance needs it, so a failure of the
   // losses is reported before an unreadable reference impedance.
   Calculation c;
-  c.magnitude1 = Convert(inputs, kMagnitude1);
-  c.angle1 = Convert(inputs, kAngle1);
-  c.magnitude2 = Convert(inputs, kMagnitude2);
-  c.angle2 = Convert(inputs, kAngle2);
-  auto reference_impedance = [&inputs] { return Convert(inputs, kReferenceImpedance); };
+  c.reading1 = ReadBox(inputs, kMagnitude1, ReadMagnitude);
+  c.angle1 = ReadBox(inputs, kAngle1, ReadAngle);
+  c.reading2 = ReadBox(inputs, kMagnitude2, ReadMagnitude);
+  c.angle2 = ReadBox(inputs, kAngle2, ReadAngle);
+  c.magnitude1 = c.reading1.magnitude;
+  c.magnitude2 = c.reading2.magnitude;
+  auto reference_impedance = [&inputs] { return ConvertInput(inputs, kReferenceImpedance); };
   c.result = EvaluateMismatch(reference_impedance, c.magnitude1, c.angle1, c.magnitude2, c.angle2);
   return c;
 }
@@ -58,6 +63,19 @@ ResultTexts Format(const MismatchResult& r) {
 }
 
 }  // namespace
+
+double ConvertInput(const InputTexts& inputs, int input) {
+  switch (input) {
+    case kMagnitude1:
+    case kMagnitude2:
+      return ReadBox(inputs, input, ReadMagnitude).magnitude;
+    case kAngle1:
+    case kAngle2:
+      return ReadBox(inputs, input, ReadAngle);
+    default:
+      return ReadBox(inputs, input, platform::TextToNumber);
+  }
+}
 
 ResultTexts CalculateTexts(const InputTexts& inputs) {
   return Format(Evaluate(inputs).result);

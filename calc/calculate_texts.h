@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "calc/figures.h"
+#include "calc/input_text.h"
 #include "calc/mismatch.h"
 
 namespace calc {
@@ -35,6 +36,12 @@ inline constexpr int kOutputCount = 8;
 using InputTexts = std::array<std::string, kInputCount>;
 using ResultTexts = std::array<std::string, kOutputCount>;
 
+// Converts one input text by its box's rule: the reference impedance as a number
+// (platform::TextToNumber), a magnitude as a number, a VSWR or a return loss (ReadMagnitude), an
+// angle as degrees with an optional "°" (ReadAngle). Raises platform::Error with the index of the
+// input (Error::input()).
+double ConvertInput(const InputTexts& inputs, int input);
+
 // The Calculate action without the window: converts the four reflection-coefficient texts,
 // evaluates (converting the reference impedance text only when the impedances need it) and
 // formats the eight results. Raises platform::Error; a conversion error carries the index of
@@ -46,6 +53,7 @@ ResultTexts CalculateTexts(const InputTexts& inputs);
 struct Calculation {
   double magnitude1 = 0.0, angle1 = 0.0;  // source reflection coefficient, angle in degrees
   double magnitude2 = 0.0, angle2 = 0.0;  // load reflection coefficient
+  MagnitudeReading reading1, reading2;    // what the magnitude texts were read as
   MismatchResult result;
   ResultTexts texts;
   Figures figures;

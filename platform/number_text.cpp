@@ -95,6 +95,18 @@ constexpr std::int64_t kLowestLead = -324;
 
 }  // namespace
 
+std::string_view StripBlanks(std::string_view text) noexcept {
+  std::size_t i = 0;
+  std::size_t end = text.size();
+  while (i < end) {
+    const Char ch = Read(text, i);
+    if (!IsBlank(ch.ascii)) break;
+    i += ch.size;
+  }
+  for (std::size_t blank; end > i && (blank = BlankBefore(text, end)) != 0;) end -= blank;
+  return text.substr(i, end - i);
+}
+
 bool IsBlankText(std::string_view text) noexcept {
   for (std::size_t i = 0; i < text.size();) {
     const Char ch = Read(text, i);
@@ -135,6 +147,10 @@ double TextToNumber(std::string_view text) {
 
   bool any_digit = false;
   bool separator = false;
+  bool comma = false;  // the separator is a comma
+  // Digits as written on either side of the separator, and the first one, for "1,000".
+  std::int64_t whole_written = 0, fraction_written = 0;
+  char first_written = '\0';
   bool significant = false;         // a non-zero digit has been seen
   std::int64_t integer_digits = 0;  // significant digits before the separator
   // Zeros after the separator that come before the first significant digit.
@@ -142,7 +158,9 @@ double TextToNumber(std::string_view text) {
   for (; i < end; i += ch.size) {
     const char c = next().ascii;
     if (IsDigit(c)) {
+      if (!any_digit) first_written = c;
       any_digit = true;
+      ++(separator ? fraction_written : whole_written);
       if (!significant && c == '0') {
         if (separator) ++leading_fraction_zeros;
         continue;
@@ -158,11 +176,19 @@ double TextToNumber(std::string_view text) {
     } else if (c == '.' || c == ',') {
       if (separator) fail(ErrorKind::Conversion);
       separator = true;
+      comma = c == ',';
     } else {
       break;
     }
   }
   if (!any_digit) fail(ErrorKind::Conversion);
+
+  // "1,000" and "250,000": one to three digits, not starting with 0, a comma and exactly three
+  // digits are a decimal comma or digit grouping; neither reading is safe to pick.
+  if (i == end && comma && whole_written >= 1 && whole_written <= 3 && first_written != '0' &&
+      fraction_written == 3) {
+    fail(ErrorKind::AmbiguousNumber);
+  }
 
   std::int64_t exponent = 0;
   if (i < end && (ch.ascii == 'e' || ch.ascii == 'E')) {
