@@ -91,6 +91,10 @@ void CheckFigures(const calc::Calculation& c) {
   if ((m.uncertainty_low_db.kind == Figure::kNumber) != (m.product < 1.0)) {
     Fail("uncertainty defined for a product of 1 or more, or undefined below 1");
   }
+  if (m.standard_uncertainty_pct.kind == Figure::kNumber &&
+      !(m.product < 1.0 && m.standard_uncertainty_pct.value >= 0.0)) {
+    Fail("standard uncertainty for a product of 1 or more, or below zero");
+  }
   if (m.uncertainty_low_db.kind == Figure::kNumber &&
       !(m.uncertainty_low_db.value <= 0.0 && m.uncertainty_high_db.value >= 0.0)) {
     Fail("uncertainty bounds on the wrong side of zero");
@@ -106,17 +110,23 @@ void CheckFigures(const calc::Calculation& c) {
   }
 }
 
-// The conversion on its own: the kind of error it raises for a text, or nothing. A number it
-// gives must come back to the same bits from its shortest exact text.
-std::optional<platform::ErrorKind> ConversionOf(const std::string& text) {
-  double value = 0.0;
+// The conversion of one box on its own: the kind of error it raises for the box's text, or
+// nothing. A plain number it gives must come back to the same bits from its shortest exact text.
+std::optional<platform::ErrorKind> ConversionOf(const calc::InputTexts& texts, int input) {
+  const std::string& text = texts[input];
   try {
-    value = platform::TextToNumber(text);
+    calc::ConvertInput(texts, input);
   } catch (const platform::Error& e) {
-    if (e.kind() != platform::ErrorKind::Conversion && e.kind() != platform::ErrorKind::Overflow) {
+    if (e.quantity() != platform::Quantity::None || e.input() != input) {
       Fail("conversion raised a computation error", text);
     }
     return e.kind();
+  }
+  double value = 0.0;
+  try {
+    value = platform::TextToNumber(text);
+  } catch (const platform::Error&) {
+    return std::nullopt;  // a VSWR, a return loss, or an angle with its degree sign
   }
   char again[40];
   std::snprintf(again, sizeof again, "%.17g", value);
@@ -181,7 +191,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   std::optional<platform::ErrorKind> conversion[calc::kInputCount];
-  for (int i = 0; i < calc::kInputCount; ++i) conversion[i] = ConversionOf(texts[i]);
+  for (int i = 0; i < calc::kInputCount; ++i) conversion[i] = ConversionOf(texts, i);
   // The first of the four reflection-coefficient texts that does not convert, if any.
   int first_bad = -1;
   for (int i = calc::kMagnitude1; i <= calc::kAngle2 && first_bad < 0; ++i) {

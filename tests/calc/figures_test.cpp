@@ -150,6 +150,52 @@ TEST(Figures, AgainstIndependentValues) {
   }
 }
 
+// u = √2·|ΓS||ΓL| for the U-shaped mismatch term, in % and in dB (10·log10(e)·u), and U = 2u;
+// expected values from mpmath at 40 digits, with the magnitudes as the exact decimals typed
+// (10^(−14/20) for RL 14).
+TEST(Figures, StandardUncertaintyAgainstIndependentValues) {
+  struct Case {
+    calc::InputTexts in;
+    Value u_pct, u_db, expanded_pct, expanded_db;
+  } const cases[] = {
+      {{"50", "0.5", "30", "0.3", "-45"},
+       21.213203435596426,
+       0.92127771955706314,
+       42.426406871192851,
+       1.8425554391141263},
+      {{"50", "0.05", "10", "0.02", "-170"},
+       0.1414213562373095,
+       0.0061418514637137543,
+       0.28284271247461901,
+       0.012283702927427509},
+      {{"50", "VSWR 1.5", "0", "RL 14", "90"},
+       5.6434540526418553,
+       0.24509209539369014,
+       11.286908105283711,
+       0.49018419078738028},
+      {{"50", "0", "0", "0.7", "45"}, 0.0, 0.0, 0.0, 0.0},
+      // Total reflection at one port still has a spread about the matched value.
+      {{"50", "1", "180", "0.5", "0"},
+       70.710678118654752,
+       3.0709257318568771,
+       141.4213562373095,
+       6.1418514637137543},
+      // Not defined: |ΓS||ΓL| ≥ 1, or one port active and the other passive.
+      {{"50", "2", "0", "2", "0"}, kNone, kNone, kNone, kNone},
+      {{"50", "1.5", "0", "0.5", "90"}, kNone, kNone, kNone, kNone},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.in[1] + "@" + c.in[2] + " " + c.in[3] + "@" + c.in[4]);
+    const calc::MismatchFigures m =
+        calc::ComputeMismatchFigures(calc::ConvertInput(c.in, calc::kMagnitude1),
+                                     calc::ConvertInput(c.in, calc::kMagnitude2), 0.5);
+    ExpectFigure(m.standard_uncertainty_pct, c.u_pct, Figure::kNotDefined, "u %");
+    ExpectFigure(m.standard_uncertainty_db, c.u_db, Figure::kNotDefined, "u dB");
+    ExpectFigure(m.expanded_uncertainty_pct, c.expanded_pct, Figure::kNotDefined, "U %");
+    ExpectFigure(m.expanded_uncertainty_db, c.expanded_db, Figure::kNotDefined, "U dB");
+  }
+}
+
 TEST(Figures, RangeOfAMatchedPortIsTheMismatchLossItself) {
   const calc::Calculation c = calc::Calculate({"50", "0", "0", "0.7", "45"});
   EXPECT_EQ(c.figures.mismatch.loss_min_db.value, c.result.MismatchLossDb);
