@@ -18,6 +18,7 @@ constexpr std::string_view kPercentPattern = "##0.00";
 
 constexpr std::string_view kNotDefined = "not defined";
 constexpr std::string_view kProductTooLarge = "not defined: |\u0393S||\u0393L| \u2265 1";
+constexpr std::string_view kActiveAndPassive = "not defined: one port is active, the other passive";
 
 std::string Format(const Figure& f, std::string_view pattern) {
   return platform::FormatNumber(f.value, pattern);
@@ -68,6 +69,16 @@ std::string UncertaintyLine(const MismatchFigures& f, const Figure& low, const F
   return Line(kLabel, Signed(high, pattern, '+') + " / " + Signed(low, pattern, '-'), unit);
 }
 
+// "Standard uncertainty = 21.21 % (0.92 dB)"; not defined where the range at any phase is not.
+std::string StandardUncertaintyLine(std::string_view label, const MismatchFigures& f,
+                                    const Figure& pct, const Figure& db) {
+  if (!(f.product < 1.0)) return Line(label, kProductTooLarge);
+  if (pct.kind != Figure::kNumber || db.kind != Figure::kNumber) {
+    return Line(label, kActiveAndPassive);
+  }
+  return Line(label, Format(pct, kPercentPattern) + " % (" + Format(db, kDecibelPattern) + " dB)");
+}
+
 }  // namespace
 
 std::vector<std::string> ResultLines(const ResultTexts& t) {
@@ -94,13 +105,17 @@ std::vector<std::string> MismatchLines(const MismatchFigures& f) {
   } else if (f.loss_min_db.kind == Figure::kInfinite) {
     lines.push_back(Line(kRange, "infinite (total reflection at a port)"));
   } else {
-    lines.push_back(Line(kRange, "not defined: one port is active, the other passive"));
+    lines.push_back(Line(kRange, kActiveAndPassive));
   }
 
   lines.push_back(
       UncertaintyLine(f, f.uncertainty_low_db, f.uncertainty_high_db, kDecibelPattern, "dB"));
   lines.push_back(
       UncertaintyLine(f, f.uncertainty_low_pct, f.uncertainty_high_pct, kPercentPattern, "%"));
+  lines.push_back(StandardUncertaintyLine("Standard uncertainty", f, f.standard_uncertainty_pct,
+                                          f.standard_uncertainty_db));
+  lines.push_back(StandardUncertaintyLine("Expanded uncertainty (k = 2)", f,
+                                          f.expanded_uncertainty_pct, f.expanded_uncertainty_db));
   return lines;
 }
 

@@ -16,7 +16,8 @@ namespace calc {
 std::vector<std::string> ResultLines(const ResultTexts& texts);
 
 // The junction's figures: "M = 75.00 %", "ML at any phase = 0.58 to 2.21 dB",
-// "Mismatch uncertainty = +1.34 / -1.48 dB", "Mismatch uncertainty = +36.00 / -29.30 %".
+// "Mismatch uncertainty = +1.34 / -1.48 dB", "Mismatch uncertainty = +36.00 / -29.30 %",
+// "Standard uncertainty = 21.21 % (0.92 dB)", "Expanded uncertainty (k = 2) = 42.43 % (1.84 dB)".
 // A figure without a value says why in words ("not defined: |ΓS||ΓL| ≥ 1").
 std::vector<std::string> MismatchLines(const MismatchFigures& figures);
 

@@ -37,7 +37,9 @@ void AppendQuoted(std::string& out, std::string_view text) {
 
 std::string CsvHeader() {
   return "frequency_hz,source_magnitude,source_angle_deg,load_magnitude,load_angle_deg,"
-         "M,ML_dB,RL_dB,ZS_re_ohm,ZS_im_ohm,ZL_re_ohm,ZL_im_ohm,ML_min_dB,ML_max_dB,warning\n";
+         "M,ML_dB,RL_dB,ZS_re_ohm,ZS_im_ohm,ZL_re_ohm,ZL_im_ohm,ML_min_dB,ML_max_dB,"
+         "standard_uncertainty_percent,standard_uncertainty_dB,expanded_uncertainty_percent,"
+         "expanded_uncertainty_dB,warning\n";
 }
 
 void AppendCsvRow(std::string& out, const SweepRow& row) {
@@ -47,7 +49,7 @@ void AppendCsvRow(std::string& out, const SweepRow& row) {
     out += ',';
   }
   if (!row.computed) {
-    out += ",,,,,,,,,";
+    out += ",,,,,,,,,,,,,";
     AppendQuoted(out, row.warning);
     out += '\n';
     return;
@@ -78,6 +80,12 @@ void AppendCsvRow(std::string& out, const SweepRow& row) {
   AppendFigure(out, row.figures.loss_min_db);
   out += ',';
   AppendFigure(out, row.figures.loss_max_db);
+  for (const calc::Figure* f :
+       {&row.figures.standard_uncertainty_pct, &row.figures.standard_uncertainty_db,
+        &row.figures.expanded_uncertainty_pct, &row.figures.expanded_uncertainty_db}) {
+    out += ',';
+    AppendFigure(out, *f);
+  }
   out += ",\n";
 }
 

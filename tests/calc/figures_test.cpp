@@ -210,8 +210,10 @@ TEST(Figures, LinesWithWordsForInfiniteAndUndefined) {
           "RL = 11.64 dB", "ML = 0.31 dB", "ZS = 97.7 + j65.1 \u03a9", "ZL = 68.3 - j31.9 \u03a9",
           "M = 93.15 %", "ML at any phase = 0.25 to 2.87 dB",
           "Mismatch uncertainty = +1.21 / -1.41 dB", "Mismatch uncertainty = +32.25 / -27.75 %",
-          "VSWR S = 3.00", "Return loss S = 6.02 dB", "Reflected power S = 25.00 %",
-          "VSWR L = 1.86", "Return loss L = 10.46 dB", "Reflected power L = 9.00 %"}));
+          "Standard uncertainty = 21.21 % (0.92 dB)",
+          "Expanded uncertainty (k = 2) = 42.43 % (1.84 dB)", "VSWR S = 3.00",
+          "Return loss S = 6.02 dB", "Reflected power S = 25.00 %", "VSWR L = 1.86",
+          "Return loss L = 10.46 dB", "Reflected power L = 9.00 %"}));
 
   // Both ports active: the window computes the eight results, the figures say what is missing.
   const calc::Figures active = calc::Calculate({"50", "2", "0", "2", "0"}).figures;
@@ -219,7 +221,9 @@ TEST(Figures, LinesWithWordsForInfiniteAndUndefined) {
             (std::vector<std::string>{
                 "M = 100.00 %", "ML at any phase = not defined: |\u0393S||\u0393L| \u2265 1",
                 "Mismatch uncertainty = not defined: |\u0393S||\u0393L| \u2265 1",
-                "Mismatch uncertainty = not defined: |\u0393S||\u0393L| \u2265 1"}));
+                "Mismatch uncertainty = not defined: |\u0393S||\u0393L| \u2265 1",
+                "Standard uncertainty = not defined: |\u0393S||\u0393L| \u2265 1",
+                "Expanded uncertainty (k = 2) = not defined: |\u0393S||\u0393L| \u2265 1"}));
   EXPECT_EQ(calc::PortLines(active.load, calc::Port::kLoad),
             (std::vector<std::string>{"VSWR L = infinite (total reflection or active port)",
                                       "Return loss L = -6.02 dB", "Reflected power L = 400.00 %"}));
@@ -230,8 +234,12 @@ TEST(Figures, LinesWithWordsForInfiniteAndUndefined) {
   EXPECT_EQ(calc::MismatchLines(open.mismatch)[3], "Mismatch uncertainty = +0.00 / -0.00 %");
   EXPECT_EQ(calc::PortLines(open.load, calc::Port::kLoad)[1],
             "Return loss L = infinite (no reflection)");
-  EXPECT_EQ(calc::MismatchLines(calc::ComputeMismatchFigures(1.5, 0.5, 0.5))[1],
+  const std::vector<std::string> active_passive =
+      calc::MismatchLines(calc::ComputeMismatchFigures(1.5, 0.5, 0.5));
+  EXPECT_EQ(active_passive[1],
             "ML at any phase = not defined: one port is active, the other passive");
+  EXPECT_EQ(active_passive[4],
+            "Standard uncertainty = not defined: one port is active, the other passive");
 }
 
 TEST(Figures, NeverRaiseAndNeverLeaveAFlagSet) {
@@ -249,7 +257,7 @@ TEST(Figures, NeverRaiseAndNeverLeaveAFlagSet) {
         }
       }
       EXPECT_EQ(platform::RaisedFpFlags(), 0) << a << " " << b;
-      EXPECT_EQ(calc::AllLines({}, f).size(), 14u);
+      EXPECT_EQ(calc::AllLines({}, f).size(), 16u);
     }
   }
 }

@@ -42,6 +42,20 @@ TEST(SinglePoint, PrintsTheWindowTextsAndTheFigures) {
         std::string("\"VSWR\":3,"), std::string("\"lines\":[\"RL = ")}) {
     EXPECT_NE(json.out.find(part), std::string::npos) << part;
   }
+  // A VSWR and a return loss as typed, what they were read as, and the standard uncertainty.
+  const cli_test::Outcome forms = RunCli({"--source", "VSWR 1.5@30°", "--load", "RL 14 dB@0"});
+  EXPECT_EQ(forms.status, cli::kSuccess);
+  EXPECT_NE(forms.out.find("\nStandard uncertainty = 5.64 % (0.25 dB)\n"), std::string::npos);
+  EXPECT_TRUE(
+      forms.out.ends_with("\n|\u0393S| = 0.2 (VSWR 1.5:1)\n|\u0393L| = 0.199526 (RL 14 dB)\n"));
+  const std::string forms_json =
+      RunCli({"--source", "1.5:1@30", "--load", "-14 dB@0", "--json"}).out;
+  for (const char* part : {"\"read_as\":\"VSWR 1.5:1\"", "\"read_as\":\"-14 dB\"",
+                           "\"standard_uncertainty_percent\":5.6434540526418"}) {
+    EXPECT_NE(forms_json.find(part), std::string::npos) << part;
+  }
+  EXPECT_NE(json.out.find("\"read_as\":null"), std::string::npos);
+
   // Unbounded and undefined figures in JSON.
   const std::string active = RunCli({"--source", "2@0", "--load", "2@0", "--json"}).out;
   EXPECT_NE(active.find("\"VSWR\":\"infinite\""), std::string::npos);

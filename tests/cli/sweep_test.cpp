@@ -44,7 +44,8 @@ enum Column {
   kML = 6,
   kZLre = 10,
   kMLmin = 12,
-  kWarning = 14
+  kStandardUncertainty = 14,
+  kWarning = 18
 };
 
 constexpr const char* kSource = "! source\n# GHz S MA R 50\n1 0.5 30\n2 0.4 20\n3 0.3 10\n";
@@ -74,6 +75,7 @@ TEST_F(Sweep, SameGridGivesTheCalculationAtEveryFrequency) {
   EXPECT_EQ(Field(lines[1], kML), cli::Shortest(expected.MismatchLossDb));
   EXPECT_EQ(Field(lines[1], 11), cli::Shortest(expected.Impedance2.Imag));
   EXPECT_NE(Field(lines[1], kMLmin), "");
+  EXPECT_NEAR(std::stod(Field(lines[1], kStandardUncertainty)), 21.213203435596426, 1e-12);
 }
 
 TEST_F(Sweep, DifferentGridsUseTheCommonPoints) {
@@ -123,7 +125,7 @@ TEST_F(Sweep, APointThatFailsKeepsItsRowAndSaysWhy) {
   EXPECT_NE(r.err.find("at 2e+09 Hz: Division by zero"), std::string::npos) << r.err;
   const std::vector<std::string> lines = Lines(dir_.Read("o.csv"));
   ASSERT_EQ(lines.size(), 4u);
-  EXPECT_EQ(lines[2].rfind("2e+09,1,0,0.2,0,,,,,,,,,,\"Division by zero", 0), 0u) << lines[2];
+  EXPECT_EQ(lines[2].rfind("2e+09,1,0,0.2,0,,,,,,,,,,,,,,\"Division by zero", 0), 0u) << lines[2];
   EXPECT_EQ(Field(lines[3], kWarning), "");
   EXPECT_NE(Field(lines[3], kML), "");
 }
