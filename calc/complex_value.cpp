@@ -1,6 +1,7 @@
 #include "calc/complex_value.h"
 
 #include <cmath>
+#include <limits>
 
 #include "platform/fp_check.h"
 
@@ -65,7 +66,9 @@ ComplexValue RectToPolar(const ComplexValue& z, Quantity quantity) {
 }
 
 double SafeLog10(double x, Quantity quantity) {
-  if (x == 0.0) return 1e99;  // a large positive answer instead of minus infinity
+  // The logarithm of zero is minus infinity, answered without a division by zero: the losses of
+  // no power delivered (M = 0) and of a perfect match (M = 1) are unbounded.
+  if (x == 0.0) return -std::numeric_limits<double>::infinity();
   if (x < 0.0) platform::RaiseComputationError(platform::ErrorKind::LogarithmArgument, quantity);
   // ln(10) is taken at run time like ln(x), by the same library, so that every build type
   // gets the same bits. The quotient is deliberately not std::log10: it differs in the last

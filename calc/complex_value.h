@@ -25,8 +25,8 @@ ComplexValue PolarToRect(const ComplexValue& z);
 // lies in [-pi, pi]: the negative real axis (either zero sign of Imag) gives +pi. Checked.
 ComplexValue RectToPolar(const ComplexValue& z);
 
-// Base-10 logarithm as ln(x) / ln(10). Zero (of either sign) answers 1e99 instead of failing;
-// a negative argument raises ErrorKind::LogarithmArgument.
+// Base-10 logarithm as ln(x) / ln(10). Zero (of either sign) answers minus infinity without
+// raising a flag; a negative argument raises ErrorKind::LogarithmArgument.
 double SafeLog10(double x);
 
 // The same, naming the quantity being computed in any error they raise.

@@ -22,18 +22,14 @@ bool Failed() noexcept {
 Figure Number(double value) noexcept {
   if (Failed()) {
     platform::ClearFpFlags();
-    return {};
+    return Figure::NotDefined();
   }
-  if (!std::isfinite(value)) return {};
-  return {Figure::kNumber, value};
+  if (!std::isfinite(value)) return Figure::NotDefined();
+  return Figure::Number(value);
 }
 
 // 10·log10(e): a small relative change u of power is 10·log10(e)·u dB.
 constexpr double kDecibelsPerNeper = 10.0 * std::numbers::log10e;
-
-Figure Infinite() noexcept {
-  return {Figure::kInfinite, 0.0};
-}
 
 // ln(x) / ln(10), the logarithm of the evaluation, for x > 0.
 double Log10(double x) noexcept {
@@ -42,7 +38,7 @@ double Log10(double x) noexcept {
 
 // factor·log10(x), the factor applied after the logarithm as the evaluation does; x > 0.
 Figure Decibels(double x, double factor) noexcept {
-  if (!(x > 0.0)) return {};
+  if (!(x > 0.0)) return Figure::NotDefined();
   return Number(Settle(Log10(x) * factor));
 }
 
@@ -57,13 +53,13 @@ PortFigures PortFiguresOf(double magnitude) noexcept {
   if (std::isnan(a)) return f;
 
   if (a >= 1.0) {
-    f.vswr = Infinite();
+    f.vswr = Figure::Infinite(Reason::kTotalReflection);
   } else {
     f.vswr = Number(Settle((1.0 + a) / (1.0 - a)));
   }
 
   if (a == 0.0) {
-    f.return_loss_db = Infinite();
+    f.return_loss_db = Figure::Infinite(Reason::kNoReflection);
   } else {
     f.return_loss_db = Decibels(a, -20.0);
   }
@@ -83,7 +79,16 @@ MismatchFigures MismatchFiguresOf(double magnitude1, double magnitude2,
   // An overflow makes the product infinite, which is what it is for the test below.
   const double p = Settle(a1 * a2);
   f.product = p;
-  if (std::isnan(p) || p >= 1.0) return f;
+  if (std::isnan(p)) return f;
+  if (p >= 1.0) {
+    const Figure none = Figure::NotDefined(Reason::kProductNotBelowOne);
+    f.loss_min_db = f.loss_max_db = none;
+    f.uncertainty_low_db = f.uncertainty_high_db = none;
+    f.uncertainty_low_pct = f.uncertainty_high_pct = none;
+    f.standard_uncertainty_pct = f.standard_uncertainty_db = none;
+    f.expanded_uncertainty_pct = f.expanded_uncertainty_db = none;
+    return f;
+  }
 
   // p < 1, so 1 − p > 0 and every uncertainty has a value.
   const double low = Settle(1.0 - p);
@@ -100,6 +105,10 @@ MismatchFigures MismatchFiguresOf(double magnitude1, double magnitude2,
   const double numerator = Settle((1.0 - a1 * a1) * t);
   if (Failed() || std::isnan(numerator) || numerator < 0.0) {
     // One port active, the other passive (an overflow here also means a huge magnitude).
+    const Figure none = Figure::NotDefined(Reason::kActivePassivePair);
+    f.loss_min_db = f.loss_max_db = none;
+    f.standard_uncertainty_pct = f.standard_uncertainty_db = none;
+    f.expanded_uncertainty_pct = f.expanded_uncertainty_db = none;
     return f;
   }
 
@@ -113,8 +122,7 @@ MismatchFigures MismatchFiguresOf(double magnitude1, double magnitude2,
 
   if (numerator == 0.0) {
     // A magnitude of exactly 1: total reflection, no power reaches the load at any phase.
-    f.loss_min_db = Infinite();
-    f.loss_max_db = Infinite();
+    f.loss_min_db = f.loss_max_db = Figure::Infinite(Reason::kTotalReflectionAtPort);
     return f;
   }
   const double best = Settle(numerator / Settle(low * low));     // M at the best phase

@@ -1,19 +1,14 @@
 #pragma once
 
+#include "calc/results.h"
+
 namespace calc {
 
 // Figures that go with the eight results: what each port reflects on its own, and what the
 // junction can do when the phase between source and load is not known (a cable length, a
 // frequency). They are computed with the checked arithmetic of the evaluation, but a failure
 // inside never becomes an error: the figure is then infinite or not defined, and the eight
-// results and their messages are never affected.
-
-// One figure: a finite number, an unbounded value, or no value at all.
-struct Figure {
-  enum Kind { kNumber, kInfinite, kNotDefined };
-  Kind kind = kNotDefined;
-  double value = 0.0;  // only for kNumber; always finite then
-};
+// results and their messages are never affected. Each figure is a Figure (calc/results.h).
 
 // One port on its own, from the magnitude of its reflection coefficient. A negative magnitude
 // counts as its absolute value (it is the same reflection turned by half a turn).

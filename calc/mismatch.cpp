@@ -1,6 +1,5 @@
 #include "calc/mismatch.h"
 
-#include <cfenv>
 #include <cmath>
 
 #include "platform/fp_check.h"
@@ -24,33 +23,6 @@ double DegreesToRadians(double degrees, Quantity quantity) {
   return Checked(degrees * kPi / 180.0, quantity);
 }
 
-// The reference impedance is converted once, on first use.
-class DeferredImpedance {
- public:
-  DeferredImpedance(double (*convert)(void*), void* context)
-      : convert_(convert), context_(context) {}
-
-  double get() {
-    if (!known_) {
-      // The conversion is not part of the checked arithmetic: whatever it does to the
-      // floating-point flags is undone, and its own errors pass through unchanged.
-      std::fexcept_t saved;
-      std::fegetexceptflag(&saved, FE_ALL_EXCEPT);
-      value_ = convert_(context_);
-      std::fesetexceptflag(&saved, FE_ALL_EXCEPT);
-      value_ = Settle(value_);
-      known_ = true;
-    }
-    return value_;
-  }
-
- private:
-  double (*convert_)(void*);
-  void* context_;
-  double value_ = 0.0;
-  bool known_ = false;
-};
-
 // Where the evaluation is, for the error of a failing step: the step and the values that explain
 // its failure. Set before each step; read only when one fails.
 struct Trace {
@@ -64,23 +36,39 @@ struct Trace {
   }
 };
 
+// Runs one part of the evaluation; a failure is traced to the step that was running.
+template <typename Part>
+auto Traced(Part part) {
+  Trace trace;
+  try {
+    return part(trace);
+  } catch (platform::Error& error) {
+    if (trace.step != EvaluationStep::kNone) {
+      error.set_step(static_cast<int>(trace.step), trace.values);
+    }
+    throw;
+  }
+}
+
 // Z = Z0 (1 + G) / (1 - G), as a quotient of moduli and a difference of angles.
-ComplexValue Impedance(const ComplexValue& g, DeferredImpedance& z0, Quantity q, Trace& trace) {
-  trace.at(EvaluationStep::kImpedanceNumerator, 0.0, g.Real, g.Imag);
-  const double s = Checked(g.Real + 1.0, q);
-  // The conversion's own errors are not the evaluation's: they pass without a step.
-  trace.step = EvaluationStep::kNone;
-  const double r0 = z0.get();
-  trace.at(EvaluationStep::kImpedanceNumerator, r0, g.Real, g.Imag);
+ComplexValue Impedance(const ComplexValue& g, double z0, Quantity q, Trace& trace) {
+  // The losses ended on a check, so no flag of theirs is set here: whatever the caller did in
+  // between (converting Z0) is no failure of the impedance.
+  platform::ClearFpFlags();
+  const double r0 = Settle(z0);
+  const double gr = Settle(g.Real);
+  const double gi = Settle(g.Imag);
+  trace.at(EvaluationStep::kImpedanceNumerator, r0, gr, gi);
+  const double s = Checked(gr + 1.0, q);
   ComplexValue n;
   n.Real = Checked(r0 * s, q);
-  n.Imag = Checked(r0 * g.Imag, q);
+  n.Imag = Checked(r0 * gi, q);
   n = RectToPolar(n, q);
 
-  trace.at(EvaluationStep::kImpedanceDenominator, g.Real, g.Imag);
+  trace.at(EvaluationStep::kImpedanceDenominator, gr, gi);
   ComplexValue d;
-  d.Real = Checked(1.0 - g.Real, q);
-  d.Imag = Checked(-g.Imag, q);
+  d.Real = Checked(1.0 - gr, q);
+  d.Imag = Checked(-gi, q);
   d = RectToPolar(d, q);
 
   trace.at(EvaluationStep::kImpedanceQuotient, n.Magnitude, d.Real, d.Imag, r0);
@@ -90,8 +78,8 @@ ComplexValue Impedance(const ComplexValue& g, DeferredImpedance& z0, Quantity q,
   return PolarToRect(z, q);
 }
 
-MismatchResult Evaluate(DeferredImpedance& z0, double magnitude1, double angle_deg1,
-                        double magnitude2, double angle_deg2, Trace& trace) {
+Losses LossesOf(double magnitude1, double angle_deg1, double magnitude2, double angle_deg2,
+                Trace& trace) {
   platform::ClearFpFlags();
   // The inputs pass a barrier after the flags are cleared, so no arithmetic on them can be
   // scheduled before the clearing.
@@ -138,11 +126,15 @@ MismatchResult Evaluate(DeferredImpedance& z0, double magnitude1, double angle_d
   if (divisor == 0.0) {
     platform::RaiseComputationError(platform::ErrorKind::DivisionByZero, kM);
   }
-  MismatchResult result;
+  Losses result;
+  result.Reflection1 = g1;
+  result.Reflection2 = g2;
   result.MismatchFactor = Checked(a / divisor, kM);
   const double m = result.MismatchFactor;
 
-  // The factor -10 is applied after the logarithm, so M = 1 gives a negative zero.
+  // The factor -10 is applied after the logarithm, so M = 1 gives a negative zero. The logarithm
+  // of zero is minus infinity: M = 0 gives an unbounded mismatch loss, M = 1 an unbounded return
+  // loss.
   trace.at(EvaluationStep::kLogarithm, g1.Real, g1.Imag, g2.Real, g2.Imag);
   result.MismatchLossDb =
       Checked(SafeLog10(m, Quantity::MismatchLoss) * -10.0, Quantity::MismatchLoss);
@@ -150,26 +142,21 @@ MismatchResult Evaluate(DeferredImpedance& z0, double magnitude1, double angle_d
   result.ReturnLossDb =
       Checked(SafeLog10(one_minus_m, Quantity::ReturnLoss) * -10.0, Quantity::ReturnLoss);
 
-  result.Impedance1 = Impedance(g1, z0, Quantity::SourceImpedance, trace);
-  result.Impedance2 = Impedance(g2, z0, Quantity::LoadImpedance, trace);
   return result;
 }
 
 }  // namespace
 
-MismatchResult detail::EvaluateMismatch(double (*reference_impedance)(void*), void* context,
-                                        double magnitude1, double angle_deg1, double magnitude2,
-                                        double angle_deg2) {
-  DeferredImpedance z0(reference_impedance, context);
-  Trace trace;
-  try {
-    return Evaluate(z0, magnitude1, angle_deg1, magnitude2, angle_deg2, trace);
-  } catch (platform::Error& error) {
-    if (trace.step != EvaluationStep::kNone) {
-      error.set_step(static_cast<int>(trace.step), trace.values);
-    }
-    throw;
-  }
+Losses EvaluateLosses(double magnitude1, double angle_deg1, double magnitude2, double angle_deg2) {
+  return Traced([&](Trace& trace) {
+    return LossesOf(magnitude1, angle_deg1, magnitude2, angle_deg2, trace);
+  });
+}
+
+ComplexValue EvaluateImpedance(const ComplexValue& reflection, double reference_impedance,
+                               Quantity quantity) {
+  return Traced(
+      [&](Trace& trace) { return Impedance(reflection, reference_impedance, quantity, trace); });
 }
 
 }  // namespace calc

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <memory>
 #include <type_traits>
 
 #include "calc/complex_value.h"
@@ -9,8 +8,8 @@ namespace calc {
 
 struct MismatchResult {
   double MismatchFactor = 0.0;  // M = (1 - |G1|^2)(1 - |G2|^2) / |1 - G1 G2|^2
-  double MismatchLossDb = 0.0;  // -10 log10 M
-  double ReturnLossDb = 0.0;    // -10 log10 (1 - M)
+  double MismatchLossDb = 0.0;  // -10 log10 M; +inf for M = 0
+  double ReturnLossDb = 0.0;    // -10 log10 (1 - M); +inf for M = 1
   ComplexValue Impedance1;      // Z0 (1 + G1) / (1 - G1)
   ComplexValue Impedance2;      // Z0 (1 + G2) / (1 - G2)
 };
@@ -24,37 +23,52 @@ enum class EvaluationStep : int {
   kProduct = 3,               // P = G1 G2 and D = 1 - P: both magnitudes
   kQuotient = 4,              // M = A / |D|^2: A, D.Real, D.Imag, |D|^2
   kLogarithm = 5,             // ML and RL: G1.Real, G1.Imag, G2.Real, G2.Imag
-  kImpedanceNumerator = 6,    // N = Z0 (1 + G): Z0 (0 before it is known), G.Real, G.Imag
+  kImpedanceNumerator = 6,    // N = Z0 (1 + G): Z0, G.Real, G.Imag
   kImpedanceDenominator = 7,  // Q = 1 - G: G.Real, G.Imag
   kImpedanceQuotient = 8,     // Z = N / Q: |N|, Q.Real, Q.Imag, Z0
 };
 
-namespace detail {
-// The evaluation itself. `reference_impedance(context)` is the caller's conversion; it is only
-// borrowed for the length of the call.
-MismatchResult EvaluateMismatch(double (*reference_impedance)(void* context), void* context,
-                                double magnitude1, double angle_deg1, double magnitude2,
-                                double angle_deg2);
-}  // namespace detail
+// The first half of the evaluation: the mismatch factor and both losses, with the two reflection
+// coefficients in both forms for the impedances.
+struct Losses {
+  double MismatchFactor = 0.0;
+  double MismatchLossDb = 0.0;  // +inf when M = 0: no power reaches the load
+  double ReturnLossDb = 0.0;    // +inf when M = 1: a perfect match
+  ComplexValue Reflection1;
+  ComplexValue Reflection2;
+};
 
-// Computes the mismatch factor, both losses and both impedances from two reflection
-// coefficients given as magnitude and angle in degrees. The order of the steps is fixed: it
-// decides the rounding of every result and which failure is reported first. Raises
-// platform::Error on the first failure; returns nothing partial.
+// Computes M, ML and RL from two reflection coefficients given as magnitude and angle in
+// degrees. Raises platform::Error on the first failure.
+Losses EvaluateLosses(double magnitude1, double angle_deg1, double magnitude2, double angle_deg2);
+
+// Z0 (1 + G) / (1 - G) for one reflection coefficient of EvaluateLosses, naming `quantity` in
+// the error it raises.
+ComplexValue EvaluateImpedance(const ComplexValue& reflection, double reference_impedance,
+                               platform::Quantity quantity);
+
+// The whole evaluation: the losses first, then Z0 from `reference_impedance`, then both
+// impedances. The order of the steps is fixed: it decides the rounding of every result and which
+// failure is reported first, so a failure of the losses is reported before one of Z0.
+// Raises platform::Error on the first failure; returns nothing partial.
 //
 // `reference_impedance` is a callable that yields Z0 when called without arguments (a lambda
-// that converts the reference impedance text, or one that returns a number). The evaluation
-// calls it exactly once, when the first impedance needs it, and lets its errors pass. It is
-// taken by reference for the length of the call only, so a temporary callable is safe.
+// that converts the reference impedance text, or one that returns a number). It is called once,
+// after the losses, and its errors pass unchanged.
 template <typename ReferenceImpedance>
 requires std::is_invocable_r_v<double, ReferenceImpedance&> MismatchResult
 EvaluateMismatch(ReferenceImpedance&& reference_impedance, double magnitude1, double angle_deg1,
                  double magnitude2, double angle_deg2) {
-  using Callable = std::remove_reference_t<ReferenceImpedance>;
-  return detail::EvaluateMismatch(
-      [](void* context) -> double { return (*static_cast<Callable*>(context))(); },
-      const_cast<void*>(static_cast<const void*>(std::addressof(reference_impedance))), magnitude1,
-      angle_deg1, magnitude2, angle_deg2);
+  const Losses losses = EvaluateLosses(magnitude1, angle_deg1, magnitude2, angle_deg2);
+  const double z0 = reference_impedance();
+  MismatchResult result;
+  result.MismatchFactor = losses.MismatchFactor;
+  result.MismatchLossDb = losses.MismatchLossDb;
+  result.ReturnLossDb = losses.ReturnLossDb;
+  result.Impedance1 =
+      EvaluateImpedance(losses.Reflection1, z0, platform::Quantity::SourceImpedance);
+  result.Impedance2 = EvaluateImpedance(losses.Reflection2, z0, platform::Quantity::LoadImpedance);
+  return result;
 }
 
 }  // namespace calc

@@ -201,13 +201,13 @@ std::string InputName(int input) {
   switch (input) {
     case kReferenceImpedance:
       return Tr(QT_TRANSLATE_NOOP("Messages", "reference impedance"));
-    case kMagnitude1:
+    case kSourceMagnitude:
       return Tr(QT_TRANSLATE_NOOP("Messages", "source reflection coefficient, magnitude"));
-    case kAngle1:
+    case kSourceAngle:
       return Tr(QT_TRANSLATE_NOOP("Messages", "source reflection coefficient, angle"));
-    case kMagnitude2:
+    case kLoadMagnitude:
       return Tr(QT_TRANSLATE_NOOP("Messages", "load reflection coefficient, magnitude"));
-    case kAngle2:
+    case kLoadAngle:
       return Tr(QT_TRANSLATE_NOOP("Messages", "load reflection coefficient, angle"));
     default:
       return {};

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "calc/result_format.h"
 #include "cli/sweep.h"
 
 namespace cli {
@@ -15,14 +16,6 @@ namespace cli {
 namespace {
 
 using platform::AppendShortest;
-
-void AppendFigure(std::string& out, const calc::Figure& f) {
-  if (f.kind == calc::Figure::kNumber) {
-    AppendShortest(out, f.value);
-  } else if (f.kind == calc::Figure::kInfinite) {
-    out += "inf";
-  }
-}
 
 void AppendQuoted(std::string& out, std::string_view text) {
   out += '"';
@@ -54,37 +47,19 @@ void AppendCsvRow(std::string& out, const SweepRow& row) {
     out += '\n';
     return;
   }
-  const calc::MismatchResult& r = row.result;
-  AppendShortest(out, r.MismatchFactor);
-  out += ',';
-  // The evaluation answers a logarithm of zero with a large finite stand-in; the table says what
-  // it stands for. No power reaches the load (M = 0): the mismatch loss has no bound. A perfect
-  // match (ML = 0, the window's ">100"): the return loss has no bound.
-  if (r.MismatchFactor == 0.0) {
-    out += "inf";
-  } else {
-    AppendShortest(out, r.MismatchLossDb);
-  }
-  out += ',';
-  if (r.MismatchLossDb == 0.0) {
-    out += "inf";
-  } else {
-    AppendShortest(out, r.ReturnLossDb);
-  }
-  for (const double x :
-       {r.Impedance1.Real, r.Impedance1.Imag, r.Impedance2.Real, r.Impedance2.Imag}) {
-    out += ',';
-    AppendShortest(out, x);
-  }
-  out += ',';
-  AppendFigure(out, row.figures.loss_min_db);
-  out += ',';
-  AppendFigure(out, row.figures.loss_max_db);
+  // Unbounded losses are "inf" (calc::AppendCsvField), figures that are not defined empty.
+  const calc::Results r = calc::ResultsOf(row.result);
+  const calc::Impedance& zs = r.source_impedance;
+  const calc::Impedance& zl = r.load_impedance;
+  bool first = true;
   for (const calc::Figure* f :
-       {&row.figures.standard_uncertainty_pct, &row.figures.standard_uncertainty_db,
+       {&r.mismatch_factor, &r.mismatch_loss_db, &r.return_loss_db, &zs.resistance, &zs.reactance,
+        &zl.resistance, &zl.reactance, &row.figures.loss_min_db, &row.figures.loss_max_db,
+        &row.figures.standard_uncertainty_pct, &row.figures.standard_uncertainty_db,
         &row.figures.expanded_uncertainty_pct, &row.figures.expanded_uncertainty_db}) {
-    out += ',';
-    AppendFigure(out, *f);
+    if (!first) out += ',';
+    first = false;
+    calc::AppendCsvField(out, *f);
   }
   out += ",\n";
 }

@@ -4,24 +4,13 @@
 #include <cmath>
 #include <limits>
 
+#include "calc/result_format.h"
+
 namespace cli {
 
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kInf = std::numeric_limits<double>::infinity();
-
-double FigureValue(const calc::Figure& f) {
-  switch (f.kind) {
-    case calc::Figure::kNumber:
-      return f.value;
-    case calc::Figure::kInfinite:
-      return kInf;
-    case calc::Figure::kNotDefined:
-      break;
-  }
-  return kNaN;
-}
 
 PlotPoint PointOf(const SweepRow& row) {
   PlotPoint p;
@@ -30,11 +19,11 @@ PlotPoint PointOf(const SweepRow& row) {
     p.ml_db = p.ml_min_db = p.ml_max_db = p.rl_db = kNaN;
     return p;
   }
-  const calc::MismatchResult& r = row.result;
-  p.ml_db = r.MismatchFactor == 0.0 ? kInf : r.MismatchLossDb;
-  p.rl_db = r.MismatchLossDb == 0.0 ? kInf : r.ReturnLossDb;
-  p.ml_min_db = FigureValue(row.figures.loss_min_db);
-  p.ml_max_db = FigureValue(row.figures.loss_max_db);
+  const calc::Results r = calc::ResultsOf(row.result);
+  p.ml_db = calc::PlotValue(r.mismatch_loss_db);
+  p.rl_db = calc::PlotValue(r.return_loss_db);
+  p.ml_min_db = calc::PlotValue(row.figures.loss_min_db);
+  p.ml_max_db = calc::PlotValue(row.figures.loss_max_db);
   return p;
 }
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "calc/input_text.h"
-#include "calc/result_lines.h"
+#include "calc/result_format.h"
 #include "calc/warning_text.h"
 #include "cli/csv.h"
 #include "cli/options.h"
@@ -80,13 +80,7 @@ class JsonObject {
   }
   void Figure(std::string_view key, const calc::Figure& f) {
     Key(key);
-    if (f.kind == calc::Figure::kNumber) {
-      out_ += Shortest(f.value);
-    } else if (f.kind == calc::Figure::kInfinite) {
-      out_ += "\"infinite\"";
-    } else {
-      out_ += "null";
-    }
+    out_ += calc::JsonValue(f);
   }
   void Close() { out_ += '}'; }
 
@@ -114,7 +108,8 @@ void PortJson(JsonObject& parent, std::string& out, std::string_view key,
 }
 
 void ImpedanceJson(JsonObject& parent, std::string& out, std::string_view key,
-                   const calc::ResultTexts& t, int real, int sign, int imag) {
+                   const calc::ResultTexts& t, calc::Output real, calc::Output sign,
+                   calc::Output imag) {
   parent.Key(key);
   JsonObject o(out);
   o.String("real", t[real]);
@@ -126,7 +121,7 @@ void ImpedanceJson(JsonObject& parent, std::string& out, std::string_view key,
 // The lines of a single point: every result and figure, then what a magnitude given as a VSWR
 // or a return loss was read as ("|ΓS| = 0.2 (VSWR 1.5:1)").
 std::vector<std::string> OutputLines(const calc::Calculation& c) {
-  std::vector<std::string> lines = calc::AllLines(c.texts, c.figures);
+  std::vector<std::string> lines = calc::AllLines(c.results, c.figures);
   for (std::string line :
        {calc::ReadingLine(c.reading1, "\u0393S"), calc::ReadingLine(c.reading2, "\u0393L")}) {
     if (!line.empty()) lines.push_back(std::move(line));
@@ -253,10 +248,13 @@ std::string JsonFor(const calc::Calculation& c) {
   {
     root.Key("results");
     JsonObject r(out);
-    r.String("RL", c.texts[calc::kReturnLoss]);
-    r.String("ML", c.texts[calc::kMismatchLoss]);
-    ImpedanceJson(r, out, "ZS", c.texts, calc::kReal1, calc::kImagSign1, calc::kImagAbs1);
-    ImpedanceJson(r, out, "ZL", c.texts, calc::kReal2, calc::kImagSign2, calc::kImagAbs2);
+    const calc::ResultTexts t = calc::BoxTexts(c.results);
+    r.String("RL", t[calc::kReturnLoss]);
+    r.String("ML", t[calc::kMismatchLoss]);
+    ImpedanceJson(r, out, "ZS", t, calc::kSourceResistance, calc::kSourceReactanceSign,
+                  calc::kSourceReactance);
+    ImpedanceJson(r, out, "ZL", t, calc::kLoadResistance, calc::kLoadReactanceSign,
+                  calc::kLoadReactance);
     r.Close();
   }
   {

@@ -21,8 +21,8 @@ std::string Digits(int count) {
 
 struct TextCase {
   const char* name;
-  InputTexts in;    // Text13, Text1, Text2, Text3, Text4
-  ResultTexts out;  // Text11, Text12, Text5, Text6, Text14, Text7, Text8, Text15
+  InputTexts in;    // in the order of calc::Input
+  ResultTexts out;  // in the order of calc::Output
 };
 
 TEST(CalculateTexts, ResultTable) {
@@ -55,9 +55,16 @@ TEST(CalculateTexts, ResultTable) {
       {"0.5 at -180: tiny negative reactance",
        {"50", "0.5", "-180", "0", "0"},
        {"6.02", "1.25", "16.7", "0.0", "-", "50.0", "0.0", "+"}},
-      {"1 at 90: the loss written out in full",
+      // No power reaches the load: the mismatch loss is unbounded, the return loss zero.
+      {"1 at 90: an unbounded loss",
        {"50", "1", "90", "0", "0"},
-       {"0.00", "-1" + Digits(100) + ".00", "0.0", "50.0", "+", "50.0", "0.0", "+"}},
+       {"0.00", "\u221e", "0.0", "50.0", "+", "50.0", "0.0", "+"}},
+      {"a short",
+       {"50", "1", "180", "0.5", "0"},
+       {"0.00", "\u221e", "0.0", "0.0", "+", "150.0", "0.0", "+"}},
+      {"an impedance written out in full",
+       {"1e20", "0.5", "0", "0", "0"},
+       {"6.02", "1.25", "3" + Digits(20) + ".0", "0.0", "+", "1" + Digits(20) + ".0", "0.0", "+"}},
       {"2 and 2 at 0",
        {"50", "2", "0", "2", "0"},
        {">100", "0.00", "-150.0", "0.0", "-", "-150.0", "0.0", "-"}},
@@ -99,25 +106,25 @@ TEST(CalculateTexts, ErrorTable) {
       {"letters in the source magnitude",
        {"50", "abc", "0", "0", "0"},
        ErrorKind::Conversion,
-       calc::kMagnitude1,
+       calc::kSourceMagnitude,
        Quantity::None,
        "source reflection coefficient, magnitude"},
       {"empty source angle",
        {"50", "0", "", "0", "0"},
        ErrorKind::Conversion,
-       calc::kAngle1,
+       calc::kSourceAngle,
        Quantity::None,
        "source reflection coefficient, angle"},
       {"letters in the load magnitude",
        {"50", "0", "0", "x1", "0"},
        ErrorKind::Conversion,
-       calc::kMagnitude2,
+       calc::kLoadMagnitude,
        Quantity::None,
        "\u201cx1\u201d"},
       {"empty load angle",
        {"50", "0", "0", "0", " "},
        ErrorKind::Conversion,
-       calc::kAngle2,
+       calc::kLoadAngle,
        Quantity::None,
        "load reflection coefficient, angle"},
       {"empty reference impedance",
@@ -129,14 +136,14 @@ TEST(CalculateTexts, ErrorTable) {
       {"number beyond range",
        {"50", "0", "1e999", "0", "0"},
        ErrorKind::Overflow,
-       calc::kAngle1,
+       calc::kSourceAngle,
        Quantity::None,
        "source reflection coefficient, angle"},
       // The first bad text in reading order decides.
       {"several bad inputs",
        {"zz", "0", "yy", "xx", "0"},
        ErrorKind::Conversion,
-       calc::kAngle1,
+       calc::kSourceAngle,
        Quantity::None,
        "yy"},
       // The reference impedance is converted only after the losses were computed.
@@ -155,14 +162,14 @@ TEST(CalculateTexts, ErrorTable) {
       {"a VSWR below 1",
        {"50", "0", "0", "0.5:1", "0"},
        ErrorKind::VswrBelowOne,
-       calc::kMagnitude2,
+       calc::kLoadMagnitude,
        Quantity::None,
        "\u201c0.5:1\u201d in the box \u201cload reflection coefficient, magnitude\u201d is a VSWR "
        "below 1"},
       {"VSWR without its number",
        {"50", "VSWR", "0", "0", "0"},
        ErrorKind::MissingNumber,
-       calc::kMagnitude1,
+       calc::kSourceMagnitude,
        Quantity::None,
        "\u201cVSWR\u201d in the box \u201csource reflection coefficient, magnitude\u201d names a "
        "VSWR or a return loss but gives no number"},

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "calc/calculate_texts.h"
-#include "calc/result_lines.h"
+#include "calc/result_format.h"
 #include "platform/fp_check.h"
 
 namespace {
@@ -132,7 +132,8 @@ TEST(Figures, AgainstIndependentValues) {
   for (const FigureCase& c : cases) {
     SCOPED_TRACE(c.in[1] + "@" + c.in[2] + " " + c.in[3] + "@" + c.in[4]);
     const calc::Calculation calc = calc::Calculate(c.in);
-    EXPECT_EQ(calc.texts, calc::CalculateTexts(c.in));  // the eight results are untouched
+    EXPECT_EQ(calc::BoxTexts(calc.results),
+              calc::CalculateTexts(c.in));  // the eight results are untouched
     const calc::MismatchFigures& m = calc.figures.mismatch;
     ExpectFigure(m.delivered_pct, c.m_pct, Figure::kNotDefined, "M");
     ExpectFigure(m.loss_min_db, c.ml_min, Figure::kInfinite, "ML min");
@@ -187,8 +188,8 @@ TEST(Figures, StandardUncertaintyAgainstIndependentValues) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.in[1] + "@" + c.in[2] + " " + c.in[3] + "@" + c.in[4]);
     const calc::MismatchFigures m =
-        calc::ComputeMismatchFigures(calc::ConvertInput(c.in, calc::kMagnitude1),
-                                     calc::ConvertInput(c.in, calc::kMagnitude2), 0.5);
+        calc::ComputeMismatchFigures(calc::ConvertInput(c.in, calc::kSourceMagnitude),
+                                     calc::ConvertInput(c.in, calc::kLoadMagnitude), 0.5);
     ExpectFigure(m.standard_uncertainty_pct, c.u_pct, Figure::kNotDefined, "u %");
     ExpectFigure(m.standard_uncertainty_db, c.u_db, Figure::kNotDefined, "u dB");
     ExpectFigure(m.expanded_uncertainty_pct, c.expanded_pct, Figure::kNotDefined, "U %");
@@ -198,14 +199,14 @@ TEST(Figures, StandardUncertaintyAgainstIndependentValues) {
 
 TEST(Figures, RangeOfAMatchedPortIsTheMismatchLossItself) {
   const calc::Calculation c = calc::Calculate({"50", "0", "0", "0.7", "45"});
-  EXPECT_EQ(c.figures.mismatch.loss_min_db.value, c.result.MismatchLossDb);
-  EXPECT_EQ(c.figures.mismatch.loss_max_db.value, c.result.MismatchLossDb);
+  EXPECT_EQ(c.figures.mismatch.loss_min_db.value, c.evaluation.MismatchLossDb);
+  EXPECT_EQ(c.figures.mismatch.loss_max_db.value, c.evaluation.MismatchLossDb);
 }
 
 TEST(Figures, LinesWithWordsForInfiniteAndUndefined) {
   const calc::Calculation typical = calc::Calculate({"50", "0.5", "30", "0.3", "-45"});
   EXPECT_EQ(
-      calc::AllLines(typical.texts, typical.figures),
+      calc::AllLines(typical.results, typical.figures),
       (std::vector<std::string>{
           "RL = 11.64 dB", "ML = 0.31 dB", "ZS = 97.7 + j65.1 \u03a9", "ZL = 68.3 - j31.9 \u03a9",
           "M = 93.15 %", "ML at any phase = 0.25 to 2.87 dB",

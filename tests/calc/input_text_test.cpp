@@ -63,7 +63,7 @@ TEST(InputForms, MagnitudeAndAngleBoxes) {
   const calc::Calculation c = calc::Calculate({"50", "VSWR 1.5", "30°", "RL 14", "-45°"});
   EXPECT_EQ(c.reading1.form, Form::kVswr);
   EXPECT_EQ(c.reading2.form, Form::kReturnLoss);
-  EXPECT_EQ(c.texts,
+  EXPECT_EQ(calc::BoxTexts(c.results),
             calc::CalculateTexts({"50", "0.2", "30", platform::Shortest(c.magnitude2), "-45"}));
 }
 

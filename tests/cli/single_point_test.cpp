@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "calc/calculate_texts.h"
-#include "calc/result_lines.h"
+#include "calc/result_format.h"
 #include "calc/warning_text.h"
 #include "cli/run.h"
 #include "cli_test_support.h"
@@ -25,20 +25,20 @@ TEST(SinglePoint, PrintsTheWindowTextsAndTheFigures) {
   EXPECT_EQ(r.err, "");
   const std::string head =
       "RL = " + window[calc::kReturnLoss] + " dB\nML = " + window[calc::kMismatchLoss] +
-      " dB\nZS = " + window[calc::kReal1] + " " + window[calc::kImagSign1] + " j" +
-      window[calc::kImagAbs1] + " \u03a9\nZL = " + window[calc::kReal2] + " " +
-      window[calc::kImagSign2] + " j" + window[calc::kImagAbs2] + " \u03a9\n";
+      " dB\nZS = " + window[calc::kSourceResistance] + " " + window[calc::kSourceReactanceSign] +
+      " j" + window[calc::kSourceReactance] + " \u03a9\nZL = " + window[calc::kLoadResistance] +
+      " " + window[calc::kLoadReactanceSign] + " j" + window[calc::kLoadReactance] + " \u03a9\n";
   EXPECT_EQ(r.out.substr(0, head.size()), head);
   const calc::Calculation c = calc::Calculate(in);
-  EXPECT_EQ(r.out, Joined(calc::AllLines(c.texts, c.figures)));
+  EXPECT_EQ(r.out, Joined(calc::AllLines(c.results, c.figures)));
 
   const cli_test::Outcome json = RunCli({"--source", "0,5@30", "--load", "0.3@-45", "--json"});
   EXPECT_EQ(json.status, cli::kSuccess);
   EXPECT_EQ(json.out, cli::JsonFor(c) + "\n");
   for (const std::string& part :
        {"\"RL\":\"" + window[calc::kReturnLoss] + "\"",
-        "\"ZL\":{\"real\":\"" + window[calc::kReal2] + "\",\"sign\":\"-\",\"imag\":\"" +
-            window[calc::kImagAbs2] + "\"}",
+        "\"ZL\":{\"real\":\"" + window[calc::kLoadResistance] + "\",\"sign\":\"-\",\"imag\":\"" +
+            window[calc::kLoadReactance] + "\"}",
         std::string("\"VSWR\":3,"), std::string("\"lines\":[\"RL = ")}) {
     EXPECT_NE(json.out.find(part), std::string::npos) << part;
   }
@@ -60,6 +60,17 @@ TEST(SinglePoint, PrintsTheWindowTextsAndTheFigures) {
   const std::string active = RunCli({"--source", "2@0", "--load", "2@0", "--json"}).out;
   EXPECT_NE(active.find("\"VSWR\":\"infinite\""), std::string::npos);
   EXPECT_NE(active.find("\"ML_min_dB\":null"), std::string::npos);
+}
+
+// No power reaches the load: the lines and the JSON take the window's "∞".
+TEST(SinglePoint, AnUnboundedMismatchLossIsInfinite) {
+  const cli_test::Outcome lines = RunCli({"--source", "1@90", "--load", "0.5@0"});
+  EXPECT_EQ(lines.status, cli::kSuccess);
+  EXPECT_EQ(lines.out.substr(0, 30), "RL = 0.00 dB\nML = \u221e dB\nZS = ");
+  const std::string json = RunCli({"--source", "1@90", "--load", "0.5@0", "--json"}).out;
+  EXPECT_NE(json.find("\"ML\":\"\u221e\""), std::string::npos) << json;
+  EXPECT_NE(json.find("\"ML = \u221e dB\""), std::string::npos) << json;
+  EXPECT_EQ((lines.out + json).find("00000000"), std::string::npos);
 }
 
 // A fault gives the window's message on standard error, nothing on standard output and status 1.

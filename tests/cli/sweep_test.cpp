@@ -130,6 +130,24 @@ TEST_F(Sweep, APointThatFailsKeepsItsRowAndSaysWhy) {
   EXPECT_NE(Field(lines[3], kML), "");
 }
 
+// Unbounded losses are "inf": the mismatch loss of a short (no power reaches the load), the return
+// loss of a perfect match.
+TEST_F(Sweep, UnboundedLossesAreInf) {
+  const std::string source = dir_.Write("s.s1p", "# GHz S MA R 50\n1 1 180\n2 0.3 45\n");
+  const std::string load = dir_.Write("l.s1p", "# GHz S MA R 50\n1 0.2 0\n2 0.3 -45\n");
+  const cli_test::Outcome r = RunCli({"--source", source + ":11", "--load", load + ":11"});
+  EXPECT_EQ(r.status, cli::kSuccess) << r.err;
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(Field(lines[1], kM), "0");
+  EXPECT_EQ(Field(lines[1], kML), "inf");
+  EXPECT_EQ(Field(lines[1], kML + 1), "-0");
+  EXPECT_EQ(Field(lines[1], kMLmin), "inf");
+  EXPECT_EQ(Field(lines[2], kM), "1");
+  EXPECT_EQ(Field(lines[2], kML), "-0");
+  EXPECT_EQ(Field(lines[2], kML + 1), "inf");
+}
+
 // A file that turns out bad leaves an earlier table untouched and no stray file behind.
 TEST_F(Sweep, BadInputNeverLeavesAPartialTable) {
   dir_.Write("out.csv", "old\n");

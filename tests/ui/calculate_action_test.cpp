@@ -39,6 +39,7 @@ class CalculateActionTest : public QObject {
   void longResultsAreMarkedAndOfferedWhole();
   void noLengthLimit();
   void copyAllResultsAndFigures();
+  void noPowerReachesTheLoad();
 
  private:
   ui::TextBox* box(const char* name) const {
@@ -109,12 +110,12 @@ void CalculateActionTest::click_data() {
   QTest::newRow("conjugate 0.3 at 45 and -45")
       << QStringList{"50", "0.3", "45", "0.3", "-45"}
       << QStringList{">100", "0.00", "68.3", "31.9", "+", "68.3", "31.9", "-"};
-  // Total reflection: the mismatch factor is 0 and the mismatch loss the floor of the logarithm.
+  // Total reflection: no power reaches the load, the mismatch loss is unbounded.
   QTest::newRow("1 at 90") << QStringList{"50", "1", "90", "0", "0"}
-                           << QStringList{"0.00", "-1" + QString(100, '0') + ".00",
-                                          "0.0",  "50.0",
-                                          "+",    "50.0",
-                                          "0.0",  "+"};
+                           << QStringList{"0.00", "\u221e", "0.0", "50.0", "+", "50.0", "0.0", "+"};
+  QTest::newRow("short, 0.5 at 0")
+      << QStringList{"50", "1", "180", "0.5", "0"}
+      << QStringList{"0.00", "\u221e", "0.0", "0.0", "+", "150.0", "0.0", "+"};
   QTest::newRow("2 and 2 at 0") << QStringList{"50", "2", "0", "2", "0"}
                                 << QStringList{">100", "0.00",   "-150.0", "0.0",
                                                "-",    "-150.0", "0.0",    "-"};
@@ -320,13 +321,11 @@ void CalculateActionTest::longResultsAreMarkedAndOfferedWhole() {
   QTest::keySequence(resistance, QKeySequence::Copy);
   QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("9999950.0"));
 
-  // The floor of the mismatch loss: a minus sign and 101 digits.
-  setInputs({u"50"_s, u"1"_s, u"90"_s, u"0"_s, u"0"_s});
+  // An impedance of 3e150 ohms: 151 digits.
+  setInputs({u"1e150"_s, u"0.5"_s, u"0"_s, u"0"_s, u"0"_s});
   clickCalculate();
-  ui::TextBox* mismatch = box("Text12");
-  QVERIFY(mismatch->shownText().startsWith(QStringLiteral("-10")));
-  QVERIFY(mismatch->shownText().endsWith(cut));
-  QVERIFY(mismatch->toolTip().remove(QLatin1Char('\n')).endsWith(mismatch->text()));
+  QCOMPARE(resistance->text(), u"3"_s + QString(150, u'0') + u".0"_s);
+  QVERIFY(resistance->toolTip().remove(QLatin1Char('\n')).endsWith(resistance->text()));
 
   // 123456.8 fits in a smaller font; short results are back in the box's own.
   setInputs({u"123456.78"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s});
@@ -398,6 +397,26 @@ void CalculateActionTest::copyAllResultsAndFigures() {
   ui::TextBox* loss = box("Text12");
   QTest::mouseDClick(loss, Qt::LeftButton, {}, QPoint(loss->width() / 2, loss->height() / 2));
   QCOMPARE(loss->selectedText(), loss->text());
+}
+
+// A short at the source: the mismatch loss is unbounded everywhere the window shows it.
+void CalculateActionTest::noPowerReachesTheLoad() {
+  setInputs({u"50"_s, u"1"_s, u"180"_s, u"0.5"_s, u"0"_s});
+  clickCalculate();
+  QVERIFY(reports_.isEmpty());
+  ui::TextBox* loss = box("Text12");
+  QCOMPARE(loss->text(), u"\u221e"_s);
+  QVERIFY(loss->showsWholeText());
+  QCOMPARE(box("Text11")->text(), u"0.00"_s);
+  const QString spoken = window_->findChild<QPushButton*>("Command1")->accessibleDescription();
+  QVERIFY2(spoken.contains(u"Return loss 0.00 dB, mismatch loss infinite, "_s), qPrintable(spoken));
+  QVERIFY(loss->toolTip().contains(u"\nML at any phase = infinite (total reflection at a port)"_s));
+  QTest::keyClick(window_.get(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+  const QString copied = QApplication::clipboard()->text();
+  QVERIFY2(copied.startsWith(u"RL = 0.00 dB\nML = \u221e dB\n"_s), qPrintable(copied));
+  for (const QString& shown : {loss->toolTip(), loss->accessibleDescription(), spoken, copied}) {
+    QVERIFY2(!shown.contains(u"00000"_s), qPrintable(shown));
+  }
 }
 
 QTEST_MAIN(CalculateActionTest)

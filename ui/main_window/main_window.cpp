@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "calc/calculate_texts.h"
-#include "calc/result_lines.h"
+#include "calc/result_format.h"
 #include "calc/warning_text.h"
 #include "platform/errors.h"
 #include "ui/common/fonts.h"
@@ -77,25 +77,6 @@ QString JoinedLines(const std::vector<std::string>& lines) {
   return text;
 }
 
-// The eight results in words, for a screen reader: "Return loss 6.02 dB, mismatch loss 1.25 dB,
-// source impedance 30.0 plus j 40.0 ohms, load impedance 50.0 plus j 0.0 ohms."
-QString SpokenResults(const calc::ResultTexts& t) {
-  auto text = [&t](int output) { return QString::fromStdString(t[output]); };
-  auto impedance = [&](int real, int sign, int imag) {
-    return (text(sign) == QLatin1String("-") ? MainWindow::tr("%1 minus j %2 ohms")
-                                             : MainWindow::tr("%1 plus j %2 ohms"))
-        .arg(text(real), text(imag));
-  };
-  const QString return_loss = text(calc::kReturnLoss) == QLatin1String(">100")
-                                  ? MainWindow::tr("more than 100 dB")
-                                  : MainWindow::tr("%1 dB").arg(text(calc::kReturnLoss));
-  return MainWindow::tr(
-             "Return loss %1, mismatch loss %2 dB, source impedance %3, load impedance %4.")
-      .arg(return_loss, text(calc::kMismatchLoss),
-           impedance(calc::kReal1, calc::kImagSign1, calc::kImagAbs1),
-           impedance(calc::kReal2, calc::kImagSign2, calc::kImagAbs2));
-}
-
 // The background at its natural size, as sharp as the screen allows.
 QPixmap RenderPicture(qreal ratio) {
   QSvgRenderer renderer(QStringLiteral(":/main_window/background.svg"));
@@ -153,9 +134,20 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
   // on a small screen.
   PlaceWindow(this, QPoint(108, 126));
 
-  inputs_ = {form.Text13, form.Text1, form.Text2, form.Text3, form.Text4};
-  results_ = {form.Text11, form.Text12, form.Text5, form.Text6,
-              form.Text14, form.Text7,  form.Text8, form.Text15};
+  // The box of each quantity.
+  inputs_[calc::kReferenceImpedance] = form.Text13;
+  inputs_[calc::kSourceMagnitude] = form.Text1;
+  inputs_[calc::kSourceAngle] = form.Text2;
+  inputs_[calc::kLoadMagnitude] = form.Text3;
+  inputs_[calc::kLoadAngle] = form.Text4;
+  results_[calc::kReturnLoss] = form.Text11;
+  results_[calc::kMismatchLoss] = form.Text12;
+  results_[calc::kSourceResistance] = form.Text5;
+  results_[calc::kSourceReactance] = form.Text6;
+  results_[calc::kSourceReactanceSign] = form.Text14;
+  results_[calc::kLoadResistance] = form.Text7;
+  results_[calc::kLoadReactance] = form.Text8;
+  results_[calc::kLoadReactanceSign] = form.Text15;
   calculate_button_ = form.Command1;
 
   connect(form.Command1, &QPushButton::clicked, this, &MainWindow::calculate);
@@ -213,10 +205,10 @@ void MainWindow::calculate() {
     return;
   }
 
-  const calc::ResultTexts& results = calculation.texts;
+  const calc::ResultTexts results = calc::BoxTexts(calculation.results);
   for (int i = 0; i < calc::kOutputCount; ++i) {
-    // A number too long for its box shows its sign and leading digits, then a cut mark, and
-    // the box offers it whole in its tooltip (TextBox).
+    // A number too long for its box is shown in a compact form that keeps its size, and the box
+    // offers it whole in its tooltip (TextBox).
     results_[i]->setText(QString::fromStdString(results[i]));
     results_[i]->setCursorPosition(0);
   }
@@ -227,15 +219,19 @@ void MainWindow::calculate() {
   results_[calc::kMismatchLoss]->setDetails(JoinedLines(calc::MismatchLines(figures.mismatch)));
   const QString source = JoinedLines(calc::PortLines(figures.source, calc::Port::kSource));
   const QString load = JoinedLines(calc::PortLines(figures.load, calc::Port::kLoad));
-  for (int i : {calc::kReal1, calc::kImagAbs1, calc::kImagSign1}) results_[i]->setDetails(source);
-  for (int i : {calc::kReal2, calc::kImagAbs2, calc::kImagSign2}) results_[i]->setDetails(load);
+  for (int i : {calc::kSourceResistance, calc::kSourceReactance, calc::kSourceReactanceSign}) {
+    results_[i]->setDetails(source);
+  }
+  for (int i : {calc::kLoadResistance, calc::kLoadReactance, calc::kLoadReactanceSign}) {
+    results_[i]->setDetails(load);
+  }
 
   copy_all_action_->setEnabled(true);
 
   // The results change in boxes without the focus, which a screen reader does not follow: they
   // are announced in words through Calculate's description, which has the focus after the click.
   // A repeated click with the same results announces them again.
-  const QString spoken = SpokenResults(results);
+  const QString spoken = QString::fromStdString(calc::SpokenResults(calculation.results));
   if (calculate_button_->accessibleDescription() == spoken) {
     QAccessibleEvent event(calculate_button_, QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&event);
@@ -247,8 +243,8 @@ void MainWindow::calculate() {
 
 void MainWindow::copyAllResults() {
   if (!last_) return;
-  QGuiApplication::clipboard()->setText(JoinedLines(calc::AllLines(last_->texts, last_->figures)) +
-                                        QLatin1Char('\n'));
+  QGuiApplication::clipboard()->setText(
+      JoinedLines(calc::AllLines(last_->results, last_->figures)) + QLatin1Char('\n'));
 }
 
 void MainWindow::paintEvent(QPaintEvent* /*event*/) {

@@ -1,0 +1,278 @@
+#include "calc/result_format.h"
+
+#include <cmath>
+#include <limits>
+
+#include "platform/number_format.h"
+
+namespace calc {
+
+namespace {
+
+// The window's patterns: losses with two decimals, resistances and reactances with one.
+constexpr std::string_view kLossPattern = "###0.00";
+constexpr std::string_view kImpedancePattern = "#####0.0";
+// The further figures: losses and VSWR with the two decimals of the window's losses. Shares of
+// power with two decimals as well: 0.01 % is about 0.0004 dB, so a percentage never hides a
+// change that its decibel counterpart shows, and uncertainty budgets, which add contributions of
+// a few hundredths of a per cent, can be read from it.
+constexpr std::string_view kDecibelPattern = kLossPattern;
+constexpr std::string_view kRatioPattern = kLossPattern;
+constexpr std::string_view kPercentPattern = "##0.00";
+
+// An unbounded return loss: the window's text for a perfect match.
+constexpr std::string_view kReturnLossUnbounded = ">100";
+// Any other unbounded result in the window and in the lines.
+constexpr std::string_view kInfinity = "\u221e";
+// Unbounded and undefined figures in the lines and the spoken results.
+constexpr std::string_view kInfiniteWord = "infinite";
+constexpr std::string_view kNotDefinedWords = "not defined";
+
+// A result in the window's form: the number by its pattern, or "∞" ("-∞").
+std::string Text(const Figure& f, std::string_view pattern) {
+  switch (f.kind) {
+    case Figure::kNumber:
+      return platform::FormatNumber(f.value, pattern);
+    case Figure::kInfinite: {
+      std::string text = f.negative() ? "-" : "";
+      text += kInfinity;
+      return text;
+    }
+    case Figure::kNotDefined:
+      break;
+  }
+  return {};
+}
+
+// "+" for any zero and above, judged on the unrounded value.
+std::string SignText(const Figure& reactance) {
+  return reactance.negative() ? "-" : "+";
+}
+
+Figure Magnitude(Figure f) {
+  f.value = std::fabs(f.value);
+  return f;
+}
+
+// A figure without a finite value in words: "infinite (no reflection)", "not defined:
+// |ΓS||ΓL| ≥ 1", "not defined".
+std::string Words(const Figure& f) {
+  const std::string_view reason = ReasonText(f.reason);
+  if (f.kind == Figure::kInfinite) {
+    std::string words = f.negative() ? "minus " : "";
+    words += kInfiniteWord;
+    if (!reason.empty()) {
+      words += " (";
+      words += reason;
+      words += ')';
+    }
+    return words;
+  }
+  std::string words(kNotDefinedWords);
+  if (!reason.empty()) {
+    words += ": ";
+    words += reason;
+  }
+  return words;
+}
+
+// "+1.34", and "-1.48" (also "-0.00" for a bound that rounds to zero).
+std::string Signed(const Figure& f, std::string_view pattern, char sign) {
+  std::string text = Text(f, pattern);
+  if (text.front() != '-') text.insert(text.begin(), sign);
+  return text;
+}
+
+std::string Line(std::string_view label, std::string_view value, std::string_view unit = {}) {
+  std::string line(label);
+  line += " = ";
+  line += value;
+  if (!unit.empty()) {
+    line += ' ';
+    line += unit;
+  }
+  return line;
+}
+
+// A figure with its unit, or its words.
+std::string FigureLine(std::string_view label, const Figure& f, std::string_view pattern,
+                       std::string_view unit) {
+  if (f.kind == Figure::kNumber) return Line(label, Text(f, pattern), unit);
+  return Line(label, Words(f));
+}
+
+// Two bounds of one figure: "a to b dB", "+a / -b %"; the words of the first bound without a
+// value otherwise.
+template <typename Join>
+std::string PairLine(std::string_view label, const Figure& first, const Figure& second,
+                     std::string_view unit, Join join) {
+  if (first.kind != Figure::kNumber) return Line(label, Words(first));
+  if (second.kind != Figure::kNumber) return Line(label, Words(second));
+  return Line(label, join(), unit);
+}
+
+std::string ImpedanceLine(std::string_view label, const std::string& real, const std::string& sign,
+                          const std::string& imag) {
+  return Line(label, real + " " + sign + " j" + imag, "\u03a9");
+}
+
+// "1.25 dB"; `unbounded` for a loss without bound, "not defined" for one without a value.
+std::string SpokenLoss(const Figure& f, std::string_view unbounded) {
+  if (f.kind == Figure::kNumber) return Text(f, kLossPattern) + " dB";
+  if (f.kind == Figure::kInfinite && !f.negative()) return std::string(unbounded);
+  std::string words = Words(f);
+  return words.substr(0, words.find(" ("));
+}
+
+std::string SpokenImpedance(const Impedance& z) {
+  return Text(z.resistance, kImpedancePattern) +
+         (z.reactance.negative() ? " minus j " : " plus j ") +
+         Text(Magnitude(z.reactance), kImpedancePattern) + " ohms";
+}
+
+}  // namespace
+
+ResultTexts BoxTexts(const Results& r) {
+  ResultTexts out;
+  out[kReturnLoss] = r.return_loss_db.kind == Figure::kInfinite && !r.return_loss_db.negative()
+                         ? std::string(kReturnLossUnbounded)
+                         : Text(r.return_loss_db, kLossPattern);
+  out[kMismatchLoss] = Text(r.mismatch_loss_db, kLossPattern);
+  const auto impedance = [&out](const Impedance& z, int resistance, int reactance, int sign) {
+    out[resistance] = Text(z.resistance, kImpedancePattern);
+    out[reactance] = Text(Magnitude(z.reactance), kImpedancePattern);
+    out[sign] = SignText(z.reactance);
+  };
+  impedance(r.source_impedance, kSourceResistance, kSourceReactance, kSourceReactanceSign);
+  impedance(r.load_impedance, kLoadResistance, kLoadReactance, kLoadReactanceSign);
+  return out;
+}
+
+std::vector<std::string> ResultLines(const Results& r) {
+  const ResultTexts t = BoxTexts(r);
+  return {
+      Line("RL", t[kReturnLoss], "dB"),
+      Line("ML", t[kMismatchLoss], "dB"),
+      ImpedanceLine("ZS", t[kSourceResistance], t[kSourceReactanceSign], t[kSourceReactance]),
+      ImpedanceLine("ZL", t[kLoadResistance], t[kLoadReactanceSign], t[kLoadReactance]),
+  };
+}
+
+std::vector<std::string> MismatchLines(const MismatchFigures& f) {
+  const auto range = [&f] {
+    return Text(f.loss_min_db, kDecibelPattern) + " to " + Text(f.loss_max_db, kDecibelPattern);
+  };
+  const auto uncertainty = [](const Figure& low, const Figure& high, std::string_view pattern) {
+    return [&low, &high, pattern] {
+      return Signed(high, pattern, '+') + " / " + Signed(low, pattern, '-');
+    };
+  };
+  // "21.21 % (0.92 dB)"
+  const auto percent_and_db = [](const Figure& pct, const Figure& db) {
+    return [&pct, &db] {
+      return Text(pct, kPercentPattern) + " % (" + Text(db, kDecibelPattern) + " dB)";
+    };
+  };
+  constexpr std::string_view kUncertainty = "Mismatch uncertainty";
+  return {
+      FigureLine("M", f.delivered_pct, kPercentPattern, "%"),
+      PairLine("ML at any phase", f.loss_min_db, f.loss_max_db, "dB", range),
+      PairLine(kUncertainty, f.uncertainty_low_db, f.uncertainty_high_db, "dB",
+               uncertainty(f.uncertainty_low_db, f.uncertainty_high_db, kDecibelPattern)),
+      PairLine(kUncertainty, f.uncertainty_low_pct, f.uncertainty_high_pct, "%",
+               uncertainty(f.uncertainty_low_pct, f.uncertainty_high_pct, kPercentPattern)),
+      PairLine("Standard uncertainty", f.standard_uncertainty_pct, f.standard_uncertainty_db, {},
+               percent_and_db(f.standard_uncertainty_pct, f.standard_uncertainty_db)),
+      PairLine("Expanded uncertainty (k = 2)", f.expanded_uncertainty_pct,
+               f.expanded_uncertainty_db, {},
+               percent_and_db(f.expanded_uncertainty_pct, f.expanded_uncertainty_db)),
+  };
+}
+
+std::vector<std::string> PortLines(const PortFigures& f, Port port) {
+  const std::string_view p = port == Port::kSource ? " S" : " L";
+  const auto label = [p](std::string_view name) { return std::string(name) + std::string(p); };
+  return {
+      FigureLine(label("VSWR"), f.vswr, kRatioPattern, {}),
+      FigureLine(label("Return loss"), f.return_loss_db, kDecibelPattern, "dB"),
+      FigureLine(label("Reflected power"), f.reflected_power_pct, kPercentPattern, "%"),
+  };
+}
+
+std::vector<std::string> AllLines(const Results& results, const Figures& figures) {
+  std::vector<std::string> lines = ResultLines(results);
+  for (const auto& part :
+       {MismatchLines(figures.mismatch), PortLines(figures.source, Port::kSource),
+        PortLines(figures.load, Port::kLoad)}) {
+    lines.insert(lines.end(), part.begin(), part.end());
+  }
+  return lines;
+}
+
+std::string SpokenResults(const Results& r) {
+  return "Return loss " + SpokenLoss(r.return_loss_db, "more than 100 dB") + ", mismatch loss " +
+         SpokenLoss(r.mismatch_loss_db, kInfiniteWord) + ", source impedance " +
+         SpokenImpedance(r.source_impedance) + ", load impedance " +
+         SpokenImpedance(r.load_impedance) + ".";
+}
+
+std::string_view ReasonText(Reason reason) {
+  switch (reason) {
+    case Reason::kNone:
+    case Reason::kNotComputable:
+      break;
+    case Reason::kNoPowerReachesLoad:
+      return "no power reaches the load";
+    case Reason::kPerfectMatch:
+      return "perfect match";
+    case Reason::kTotalReflection:
+      return "total reflection or active port";
+    case Reason::kNoReflection:
+      return "no reflection";
+    case Reason::kTotalReflectionAtPort:
+      return "total reflection at a port";
+    case Reason::kProductNotBelowOne:
+      return "|\u0393S||\u0393L| \u2265 1";
+    case Reason::kActivePassivePair:
+      return "one port is active, the other passive";
+  }
+  return {};
+}
+
+std::string JsonValue(const Figure& f) {
+  switch (f.kind) {
+    case Figure::kNumber:
+      return platform::Shortest(f.value);
+    case Figure::kInfinite:
+      return f.negative() ? "\"-infinite\"" : "\"infinite\"";
+    case Figure::kNotDefined:
+      break;
+  }
+  return "null";
+}
+
+void AppendCsvField(std::string& out, const Figure& f) {
+  switch (f.kind) {
+    case Figure::kNumber:
+      platform::AppendShortest(out, f.value);
+      break;
+    case Figure::kInfinite:
+      out += f.negative() ? "-inf" : "inf";
+      break;
+    case Figure::kNotDefined:
+      break;
+  }
+}
+
+double PlotValue(const Figure& f) noexcept {
+  switch (f.kind) {
+    case Figure::kNumber:
+    case Figure::kInfinite:
+      return f.value;
+    case Figure::kNotDefined:
+      break;
+  }
+  return std::numeric_limits<double>::quiet_NaN();
+}
+
+}  // namespace calc

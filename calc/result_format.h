@@ -1,0 +1,72 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "calc/figures.h"
+#include "calc/results.h"
+
+namespace calc {
+
+// The one formatter: every text or number that any output makes of a result or a figure comes
+// from here, so that each rule (the rounding patterns, ">100", "∞", the words for an infinite or
+// undefined figure, "inf" in a table) is written once. All texts are UTF-8.
+
+// The eight result texts of the window, in the order they are written.
+enum Output : int {
+  kReturnLoss = 0,           // dB with two decimals, or ">100"
+  kMismatchLoss = 1,         // dB with two decimals, or "∞"
+  kSourceResistance = 2,     // ohms, one decimal
+  kSourceReactance = 3,      // the magnitude of the source reactance, one decimal
+  kSourceReactanceSign = 4,  // "+" or "-"
+  kLoadResistance = 5,       // as the source's
+  kLoadReactance = 6,        //
+  kLoadReactanceSign = 7,    //
+};
+inline constexpr int kOutputCount = 8;
+using ResultTexts = std::array<std::string, kOutputCount>;
+
+// The window's texts: "6.02", ">100", "1.25", "∞", "150.0", "0.0", "+".
+ResultTexts BoxTexts(const Results& results);
+
+// The eight results as labelled lines, with the window's texts, captions and units:
+// "RL = 6.02 dB", "ML = ∞ dB", "ZS = 150.0 + j0.0 Ω", "ZL = 50.0 - j12.5 Ω".
+std::vector<std::string> ResultLines(const Results& results);
+
+// The junction's figures: "M = 75.00 %", "ML at any phase = 0.58 to 2.21 dB",
+// "Mismatch uncertainty = +1.34 / -1.48 dB", "Mismatch uncertainty = +36.00 / -29.30 %",
+// "Standard uncertainty = 21.21 % (0.92 dB)", "Expanded uncertainty (k = 2) = 42.43 % (1.84 dB)".
+// A figure without a value says why in words ("not defined: |ΓS||ΓL| ≥ 1").
+std::vector<std::string> MismatchLines(const MismatchFigures& figures);
+
+enum class Port { kSource, kLoad };
+
+// One port's figures: "VSWR S = 3.00", "Return loss S = 6.02 dB", "Reflected power S = 25.00 %"
+// (L for the load). An infinite figure says so in words ("VSWR L = infinite (total reflection
+// or active port)").
+std::vector<std::string> PortLines(const PortFigures& figures, Port port);
+
+// Every line: the eight results, the junction, the source port, the load port.
+std::vector<std::string> AllLines(const Results& results, const Figures& figures);
+
+// The eight results in words, for a screen reader: "Return loss 6.02 dB, mismatch loss 1.25 dB,
+// source impedance 30.0 plus j 40.0 ohms, load impedance 50.0 minus j 0.0 ohms." An unbounded
+// return loss is "more than 100 dB", an unbounded mismatch loss "infinite".
+std::string SpokenResults(const Results& results);
+
+// Why a figure has no finite value, in words: "no power reaches the load", "not defined:
+// |ΓS||ΓL| ≥ 1".
+std::string_view ReasonText(Reason reason);
+
+// Machine-readable forms, at full precision (the shortest text that reads back to the same
+// value):
+// - JSON: the number, "infinite" or "-infinite" as a string, null when not defined.
+std::string JsonValue(const Figure& figure);
+// - CSV: the number, "inf" or "-inf", an empty field when not defined.
+void AppendCsvField(std::string& out, const Figure& figure);
+// - a plot: the number, +inf or -inf, NaN when not defined (a gap).
+double PlotValue(const Figure& figure) noexcept;
+
+}  // namespace calc
