@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "platform/errors.h"
 #include "platform/number_format.h"
@@ -127,6 +128,15 @@ std::string ReadingLine(const MagnitudeReading& reading, std::string_view name) 
   std::string line = "|";
   line.append(name).append("| = ").append(magnitude).append(" (").append(note).append(")");
   return line;
+}
+
+std::vector<std::string> ReadingLines(const MagnitudeReading& source,
+                                      const MagnitudeReading& load) {
+  std::vector<std::string> lines;
+  for (std::string line : {ReadingLine(source, "\u0393S"), ReadingLine(load, "\u0393L")}) {
+    if (!line.empty()) lines.push_back(std::move(line));
+  }
+  return lines;
 }
 
 }  // namespace calc

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace calc {
 
@@ -39,5 +40,8 @@ std::string ReadingNote(const MagnitudeReading& reading);
 // to six significant digits, enough to check it against a data sheet; empty for a plain number,
 // which needs no note.
 std::string ReadingLine(const MagnitudeReading& reading, std::string_view name);
+
+// The lines of both ports, source first, for the magnitudes that were not plain numbers.
+std::vector<std::string> ReadingLines(const MagnitudeReading& source, const MagnitudeReading& load);
 
 }  // namespace calc

@@ -122,9 +122,8 @@ void ImpedanceJson(JsonObject& parent, std::string& out, std::string_view key,
 // or a return loss was read as ("|ΓS| = 0.2 (VSWR 1.5:1)").
 std::vector<std::string> OutputLines(const calc::Calculation& c) {
   std::vector<std::string> lines = calc::AllLines(c.results, c.figures);
-  for (std::string line :
-       {calc::ReadingLine(c.reading1, "\u0393S"), calc::ReadingLine(c.reading2, "\u0393L")}) {
-    if (!line.empty()) lines.push_back(std::move(line));
+  for (std::string& line : calc::ReadingLines(c.reading1, c.reading2)) {
+    lines.push_back(std::move(line));
   }
   return lines;
 }

@@ -93,6 +93,9 @@ void CalculateActionTest::click_data() {
   QTest::newRow("0.5 at 90") << QStringList{"50", "0.5", "90", "0", "0"}
                              << QStringList{"6.02", "1.25", "30.0", "40.0",
                                             "+",    "50.0", "0.0",  "+"};
+  QTest::newRow("VSWR 3:1 at 90°")
+      << QStringList{"50", "3:1", "90°", "0", "0"}
+      << QStringList{"6.02", "1.25", "30.0", "40.0", "+", "50.0", "0.0", "+"};
   QTest::newRow("0.5 at -90") << QStringList{"50", "0.5", "-90", "0", "0"}
                               << QStringList{"6.02", "1.25", "30.0", "40.0",
                                              "-",    "50.0", "0.0",  "+"};
@@ -368,13 +371,16 @@ void CalculateActionTest::copyAllResultsAndFigures() {
   copyAll();
   QCOMPARE(clipboard->text(), u"before"_s);
 
-  setInputs({u"50"_s, u"0.5"_s, u"90"_s, u"0.2"_s, u"0"_s});
+  // A source given as a VSWR: what it was read as comes with its figures and in the copy.
+  setInputs({u"50"_s, u"VSWR 3"_s, u"90"_s, u"0.2"_s, u"0"_s});
   clickCalculate();
   copyAll();
   const QString copied = clipboard->text();
   QVERIFY2(copied.startsWith(u"RL = "_s), qPrintable(copied));
-  for (const QString& line : {u"\nZS = 30.0 + j40.0 \u03a9\n"_s, u"\nML at any phase = "_s,
-                              u"\nVSWR S = 3.00\n"_s, u"\nVSWR L = 1.50\n"_s}) {
+  for (const QString& line :
+       {u"\nZS = 30.0 + j40.0 \u03a9\n"_s, u"\nML at any phase = "_s, u"\nVSWR S = 3.00\n"_s,
+        u"\nVSWR L = 1.50\n"_s, u"\nStandard uncertainty = 14.14 % (0.61 dB)\n"_s,
+        u"\n|\u0393S| = 0.5 (VSWR 3:1)\n"_s}) {
     QVERIFY2(copied.contains(line), qPrintable(copied + u" lacks "_s + line));
   }
   // The figures follow the explanations of the mismatch loss and of each port's impedance.
@@ -383,6 +389,8 @@ void CalculateActionTest::copyAllResultsAndFigures() {
   QVERIFY(mismatch.contains(u"\nML at any phase = "_s));
   QVERIFY(box("Text6")->accessibleDescription().contains(u"\nVSWR S = 3.00"_s));
   QVERIFY(box("Text15")->toolTip().contains(u"\nVSWR L = 1.50"_s));
+  QVERIFY(box("Text5")->toolTip().contains(u"\n|\u0393S| = 0.5 (VSWR 3:1)\nVSWR S = 3.00"_s));
+  QVERIFY(!box("Text7")->toolTip().contains(u"\u0393L|"_s));
 
   // A failed Calculate changes neither the figures nor what is copied.
   setInputs({u"50"_s, u"1"_s, u"0"_s, u"0"_s, u"0"_s});

@@ -10,9 +10,13 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSvgRenderer>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "calc/calculate_texts.h"
+#include "calc/input_text.h"
 #include "calc/result_format.h"
 #include "calc/warning_text.h"
 #include "platform/errors.h"
@@ -217,8 +221,19 @@ void MainWindow::calculate() {
   // mismatch loss, each port's at its impedance.
   const calc::Figures& figures = calculation.figures;
   results_[calc::kMismatchLoss]->setDetails(JoinedLines(calc::MismatchLines(figures.mismatch)));
-  const QString source = JoinedLines(calc::PortLines(figures.source, calc::Port::kSource));
-  const QString load = JoinedLines(calc::PortLines(figures.load, calc::Port::kLoad));
+  // A port whose magnitude was typed as a VSWR or a return loss says first what it was read as.
+  const auto port_details = [](const calc::PortFigures& f, calc::Port port,
+                               const calc::MagnitudeReading& reading, std::string_view name) {
+    std::vector<std::string> lines = calc::PortLines(f, port);
+    if (std::string note = calc::ReadingLine(reading, name); !note.empty()) {
+      lines.insert(lines.begin(), std::move(note));
+    }
+    return JoinedLines(lines);
+  };
+  const QString source =
+      port_details(figures.source, calc::Port::kSource, calculation.reading1, "\u0393S");
+  const QString load =
+      port_details(figures.load, calc::Port::kLoad, calculation.reading2, "\u0393L");
   for (int i : {calc::kSourceResistance, calc::kSourceReactance, calc::kSourceReactanceSign}) {
     results_[i]->setDetails(source);
   }
@@ -243,8 +258,11 @@ void MainWindow::calculate() {
 
 void MainWindow::copyAllResults() {
   if (!last_) return;
-  QGuiApplication::clipboard()->setText(
-      JoinedLines(calc::AllLines(last_->results, last_->figures)) + QLatin1Char('\n'));
+  std::vector<std::string> lines = calc::AllLines(last_->results, last_->figures);
+  for (std::string& line : calc::ReadingLines(last_->reading1, last_->reading2)) {
+    lines.push_back(std::move(line));
+  }
+  QGuiApplication::clipboard()->setText(JoinedLines(lines) + QLatin1Char('\n'));
 }
 
 void MainWindow::paintEvent(QPaintEvent* /*event*/) {
