@@ -21,7 +21,9 @@ namespace {
 
 constexpr int kWidth = 960;
 constexpr int kHeight = 680;
-constexpr double kTopLimitDb = 100.0;  // the window's ">100": higher values are drawn at the edge
+constexpr double kTopLimitDb = 100.0;  // the top of a decibel axis: higher values are clipped
+// The height of the band at the top of a panel where unbounded values are drawn.
+constexpr double kInfinityBand = 30.0;
 
 const QColor kLossColour(0x1f, 0x4e, 0x99);
 const QColor kBandColour(0x1f, 0x4e, 0x99, 0x38);
@@ -29,6 +31,7 @@ const QColor kReturnColour(0xc0, 0x39, 0x2b);
 const QColor kGrid(0xd6, 0xd6, 0xd6);
 const QColor kMinorGrid(0xee, 0xee, 0xee);
 const QColor kFrame(0x55, 0x55, 0x55);
+const QColor kInfinityFill(0xf3, 0xec, 0xd9);
 
 QFont Font(int pixels, bool bold = false) {
   QFont font;
@@ -88,15 +91,39 @@ Axis DecibelAxis(const std::vector<double>& values, double& step) {
   return {std::floor(lo / step) * step, std::ceil((hi + 0.03 * (hi - lo)) / step) * step, false};
 }
 
+bool AnyUnbounded(const std::vector<double>& values) {
+  return std::any_of(values.begin(), values.end(), [](double v) { return std::isinf(v); });
+}
+
 class Painter {
  public:
-  Painter(QPainter& p, const Axis& x, const QRectF& r) : p_(p), x_(x), r_(r) {}
+  // With `infinity_band`, the panel keeps a band at its top for unbounded values, marked "∞".
+  Painter(QPainter& p, const Axis& x, const QRectF& r, bool infinity_band = false)
+      : p_(p), x_(x), r_(r), data_(r.adjusted(0, infinity_band ? kInfinityBand : 0, 0, 0)) {}
 
   double X(double hz) const { return x_.Map(hz, r_.left(), r_.right()); }
   double Y(const Axis& y, double db) const {
-    // Unbounded values sit at the top edge; finite ones are clipped with the panel.
-    if (db == INFINITY) return r_.top();
-    return y.Map(db, r_.bottom(), r_.top());
+    // Unbounded values sit in the middle of the band; finite ones are clipped with the panel.
+    if (db == INFINITY) return (r_.top() + data_.top()) / 2;
+    if (db == -INFINITY) return r_.bottom();
+    return y.Map(db, data_.bottom(), data_.top());
+  }
+  bool HasBand() const { return data_.top() > r_.top(); }
+
+  // The band of unbounded values: tinted, ruled off from the axis and labelled "∞".
+  void InfinityBand() {
+    if (!HasBand()) return;
+    const QRectF band(r_.left(), r_.top(), r_.width(), data_.top() - r_.top());
+    p_.fillRect(band, kInfinityFill);
+    p_.setPen(QPen(kFrame, 1, Qt::DashLine));
+    p_.drawLine(QPointF(r_.left(), data_.top()), QPointF(r_.right(), data_.top()));
+    p_.setPen(kFrame);
+    p_.setFont(Font(16, true));
+    const QFontMetricsF fm(p_.font());
+    const QString infinity(QChar(0x221e));
+    p_.drawText(QPointF(r_.left() - 8 - fm.horizontalAdvance(infinity),
+                        band.center().y() + fm.ascent() / 2 - 2),
+                infinity);
   }
 
   // A curve with a gap wherever it has no value.
@@ -121,11 +148,13 @@ class Painter {
     p_.setPen(QPen(colour, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p_.setBrush(Qt::NoBrush);
     p_.drawPath(path);
-    if (points.size() <= 40) {  // few points: mark each one
-      p_.setBrush(colour);
-      for (const PlotPoint& pt : points) {
-        if (!std::isnan(pt.*field))
-          p_.drawEllipse(QPointF(X(pt.frequency_hz), Y(y, pt.*field)), 2.5, 2.5);
+    // Few points: mark each one. Unbounded points are always marked, so that a single one
+    // among many shows.
+    p_.setBrush(colour);
+    for (const PlotPoint& pt : points) {
+      const double v = pt.*field;
+      if (std::isinf(v) || (points.size() <= 40 && !std::isnan(v))) {
+        p_.drawEllipse(QPointF(X(pt.frequency_hz), Y(y, v)), 2.5, 2.5);
       }
     }
   }
@@ -163,6 +192,8 @@ class Painter {
   void Grid(const Axis& y, double step, const QString& title, bool x_labels) {
     p_.setFont(Font(12));
     const QFontMetricsF fm(p_.font());
+    InfinityBand();
+    p_.setFont(Font(12));
     // Horizontal lines and the decibel labels.
     for (double v = y.lo; v <= y.hi + step * 1e-6; v += step) {
       const double py = Y(y, v);
@@ -225,7 +256,7 @@ class Painter {
     double width = 0;
     for (const auto& e : entries) width = std::max(width, fm.horizontalAdvance(std::get<0>(e)));
     const double line_height = fm.height() + 4;
-    const QRectF box(r_.right() - width - 52, r_.top() + 8, width + 44,
+    const QRectF box(r_.right() - width - 52, data_.top() + 8, width + 44,
                      line_height * static_cast<double>(entries.size()) + 8);
     p_.setPen(QPen(kGrid, 1));
     p_.setBrush(QColor(255, 255, 255, 230));
@@ -256,6 +287,7 @@ class Painter {
   QPainter& p_;
   const Axis& x_;
   QRectF r_;
+  QRectF data_;  // where finite values are drawn: the panel without the band
 };
 
 // Qt's own notes (a missing run-time directory, font substitutions) are not the program's
@@ -307,7 +339,7 @@ void Draw(QPainter& p, const PlotData& data) {
   const Axis loss_axis = DecibelAxis(loss, loss_step);
   const Axis return_axis = DecibelAxis(ret, return_step);
 
-  Painter top(p, x, top_panel);
+  Painter top(p, x, top_panel, AnyUnbounded(loss));
   top.Grid(loss_axis, loss_step, QStringLiteral("Mismatch loss (dB)"), false);
   top.Clip(true);
   top.Band(points, loss_axis);
@@ -316,7 +348,7 @@ void Draw(QPainter& p, const PlotData& data) {
   top.Legend({{QStringLiteral("ML"), kLossColour, false},
               {QStringLiteral("ML at any phase (range)"), kBandColour, true}});
 
-  Painter bottom(p, x, bottom_panel);
+  Painter bottom(p, x, bottom_panel, AnyUnbounded(ret));
   bottom.Grid(return_axis, return_step, QStringLiteral("Return loss (dB)"), true);
   bottom.Clip(true);
   bottom.Curve(points, return_axis, &PlotPoint::rl_db, kReturnColour);

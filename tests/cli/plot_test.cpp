@@ -32,4 +32,24 @@ TEST(Plot, DrawsAnSvgWithAxesAndLegend) {
   EXPECT_EQ(dir.Names().size(), 3u);
 }
 
+// Unbounded losses (a short at 2 GHz: no power reaches the load) are drawn in a band at the top
+// of the panel marked "∞"; without them there is no band.
+TEST(Plot, UnboundedLossesGoToABandMarkedInfinity) {
+  const struct {
+    const char* source;
+    bool band;
+  } cases[] = {{"# GHz S MA R 50\n1 0.5 0\n2 1 180\n3 0.5 0\n", true},
+               {"# GHz S MA R 50\n1 0.5 0\n2 0.9 180\n3 0.5 0\n", false}};
+  for (const auto& c : cases) {
+    cli_test::ScratchDir dir;
+    const std::string source = dir.Write("s.s1p", c.source);
+    const std::string load = dir.Write("l.s1p", "# GHz S MA R 50\n1 0.2 0\n2 0.2 0\n3 0.2 0\n");
+    const cli_test::Outcome r = cli_test::RunCli(
+        {"--source", source + ":11", "--load", load + ":11", "--plot", dir.File("p.svg")},
+        cli::WritePlotSvg);
+    EXPECT_EQ(r.status, cli::kSuccess) << r.err;
+    EXPECT_EQ(dir.Read("p.svg").find(">\u221e<") != std::string::npos, c.band) << c.source;
+  }
+}
+
 }  // namespace
