@@ -93,6 +93,26 @@ constexpr std::int64_t kExponentLimit = 1'000'000'000'000;
 constexpr std::int64_t kHighestLead = 308;
 constexpr std::int64_t kLowestLead = -324;
 
+// True for digits that may be grouped by the one comma among them: one to three digits not
+// starting with 0, the comma and three digits ("1,000"). Only called for a number of digits and
+// a comma, so it is kept out of the common path.
+[[gnu::noinline]] bool IsDigitGrouping(std::string_view digits) noexcept {
+  std::size_t whole = 0, fraction = 0;
+  bool after_comma = false;
+  for (std::size_t i = 0; i < digits.size();) {
+    const Char ch = Read(digits, i);
+    if (ch.ascii == ',') {
+      after_comma = true;
+    } else if (after_comma) {
+      ++fraction;
+    } else if (whole++ == 0 && ch.ascii == '0') {
+      return false;
+    }
+    i += ch.size;
+  }
+  return whole >= 1 && whole <= 3 && fraction == 3;
+}
+
 }  // namespace
 
 std::string_view StripBlanks(std::string_view text) noexcept {
@@ -148,9 +168,7 @@ double TextToNumber(std::string_view text) {
   bool any_digit = false;
   bool separator = false;
   bool comma = false;  // the separator is a comma
-  // Digits as written on either side of the separator, and the first one, for "1,000".
-  std::int64_t whole_written = 0, fraction_written = 0;
-  char first_written = '\0';
+  const std::size_t digits_begin = i;
   bool significant = false;         // a non-zero digit has been seen
   std::int64_t integer_digits = 0;  // significant digits before the separator
   // Zeros after the separator that come before the first significant digit.
@@ -158,9 +176,7 @@ double TextToNumber(std::string_view text) {
   for (; i < end; i += ch.size) {
     const char c = next().ascii;
     if (IsDigit(c)) {
-      if (!any_digit) first_written = c;
       any_digit = true;
-      ++(separator ? fraction_written : whole_written);
       if (!significant && c == '0') {
         if (separator) ++leading_fraction_zeros;
         continue;
@@ -185,8 +201,7 @@ double TextToNumber(std::string_view text) {
 
   // "1,000" and "250,000": one to three digits, not starting with 0, a comma and exactly three
   // digits are a decimal comma or digit grouping; neither reading is safe to pick.
-  if (i == end && comma && whole_written >= 1 && whole_written <= 3 && first_written != '0' &&
-      fraction_written == 3) {
+  if (i == end && comma && IsDigitGrouping(number.substr(digits_begin))) {
     fail(ErrorKind::AmbiguousNumber);
   }
 
