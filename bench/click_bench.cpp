@@ -31,6 +31,25 @@ void BM_CalculateClick(benchmark::State& state) {
 }
 BENCHMARK(BM_CalculateClick);
 
+// A click whose results all change: the inputs alternate between two sets.
+void BM_CalculateClickNewResults(benchmark::State& state) {
+  SetInputs("50", "0.5", "30", "0.2", "90");
+  auto* button = window->findChild<QPushButton*>("Command1");
+  auto* magnitude = window->findChild<QLineEdit*>("Text1");
+  auto* last = window->findChild<QLineEdit*>("Text5");
+  const QString magnitudes[] = {QStringLiteral("0.5"), QStringLiteral("0.6")};
+  QString previous;
+  int i = 0;
+  for (auto _ : state) {
+    magnitude->setText(magnitudes[i]);
+    i ^= 1;
+    QTest::mouseClick(button, Qt::LeftButton);
+    if (last->text() == previous) state.SkipWithError("the click changed no result");
+    previous = last->text();
+  }
+}
+BENCHMARK(BM_CalculateClickNewResults);
+
 }  // namespace
 
 int main(int argc, char** argv) {

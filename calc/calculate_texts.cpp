@@ -29,8 +29,9 @@ Calculation Evaluate(const InputTexts& inputs) {
   c.magnitude1 = c.reading1.magnitude;
   c.magnitude2 = c.reading2.magnitude;
   // The reference impedance stays text until the impedances need it.
-  c.evaluation = EvaluateMismatch([&inputs] { return ConvertInput(inputs, kReferenceImpedance); },
-                                  c.magnitude1, c.angle1, c.magnitude2, c.angle2);
+  c.evaluation = EvaluateMismatch(
+      [&inputs, &c] { return c.reference_impedance = ConvertInput(inputs, kReferenceImpedance); },
+      c.magnitude1, c.angle1, c.magnitude2, c.angle2);
   c.results = ResultsOf(c.evaluation);
   return c;
 }

@@ -33,6 +33,7 @@ double ConvertInput(const InputTexts& inputs, int input);
 // eight results as quantities and the further figures (calc/figures.h). Every text shown of it
 // comes from calc/result_format.h.
 struct Calculation {
+  double reference_impedance = 0.0;       // ohms
   double magnitude1 = 0.0, angle1 = 0.0;  // source reflection coefficient, angle in degrees
   double magnitude2 = 0.0, angle2 = 0.0;  // load reflection coefficient
   MagnitudeReading reading1, reading2;    // what the magnitude texts were read as
@@ -40,6 +41,17 @@ struct Calculation {
   Results results;
   Figures figures;
 };
+
+// The numbers `c` was computed from.
+inline Inputs InputsOf(const Calculation& c) {
+  return {c.reference_impedance,
+          c.magnitude1,
+          c.angle1,
+          c.magnitude2,
+          c.angle2,
+          c.reading1,
+          c.reading2};
+}
 
 // The Calculate action without the window: converts the four reflection-coefficient texts,
 // evaluates the losses, converts the reference impedance text (only now, so that a failure of

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "platform/number_format.h"
 
@@ -130,7 +131,91 @@ std::string SpokenImpedance(const Impedance& z) {
          Text(Magnitude(z.reactance), kImpedancePattern) + " ohms";
 }
 
+// A value for the table: the number by its pattern, or the kind in a word.
+std::string TableValue(const Figure& f, std::string_view pattern) {
+  switch (f.kind) {
+    case Figure::kNumber:
+      return platform::FormatNumber(f.value, pattern);
+    case Figure::kInfinite:
+      return f.negative() ? "-infinite" : "infinite";
+    case Figure::kNotDefined:
+      break;
+  }
+  return std::string(kNotDefinedWords);
+}
+
 }  // namespace
+
+std::vector<std::string> InputLines(const Inputs& in) {
+  const auto polar = [](std::string_view label, double magnitude, double angle) {
+    return Line(label,
+                platform::Shortest(magnitude) + " \u2220 " + platform::Shortest(angle) + "\u00b0");
+  };
+  std::vector<std::string> lines = {
+      Line("Z0", platform::Shortest(in.reference_impedance), "\u03a9"),
+      polar("\u0393S", in.magnitude1, in.angle1),
+  };
+  if (std::string note = ReadingLine(in.reading1, "\u0393S"); !note.empty()) {
+    lines.push_back(std::move(note));
+  }
+  lines.push_back(polar("\u0393L", in.magnitude2, in.angle2));
+  if (std::string note = ReadingLine(in.reading2, "\u0393L"); !note.empty()) {
+    lines.push_back(std::move(note));
+  }
+  return lines;
+}
+
+std::vector<TableRow> TableRows(const Inputs& in, const Results& r, const Figures& figures) {
+  const MismatchFigures& m = figures.mismatch;
+  std::vector<TableRow> rows = {
+      {"Z0", platform::Shortest(in.reference_impedance), "\u03a9"},
+      {"\u0393S magnitude", platform::Shortest(in.magnitude1), ""},
+      {"\u0393S angle", platform::Shortest(in.angle1), "\u00b0"},
+      {"\u0393L magnitude", platform::Shortest(in.magnitude2), ""},
+      {"\u0393L angle", platform::Shortest(in.angle2), "\u00b0"},
+      {"RL", TableValue(r.return_loss_db, kLossPattern), "dB"},
+      {"ML", TableValue(r.mismatch_loss_db, kLossPattern), "dB"},
+      {"ZS resistance", TableValue(r.source_impedance.resistance, kImpedancePattern), "\u03a9"},
+      {"ZS reactance", TableValue(r.source_impedance.reactance, kImpedancePattern), "\u03a9"},
+      {"ZL resistance", TableValue(r.load_impedance.resistance, kImpedancePattern), "\u03a9"},
+      {"ZL reactance", TableValue(r.load_impedance.reactance, kImpedancePattern), "\u03a9"},
+      {"M", TableValue(m.delivered_pct, kPercentPattern), "%"},
+      {"ML at any phase, least", TableValue(m.loss_min_db, kDecibelPattern), "dB"},
+      {"ML at any phase, greatest", TableValue(m.loss_max_db, kDecibelPattern), "dB"},
+      {"Mismatch uncertainty, upper", TableValue(m.uncertainty_high_db, kDecibelPattern), "dB"},
+      {"Mismatch uncertainty, lower", TableValue(m.uncertainty_low_db, kDecibelPattern), "dB"},
+      {"Mismatch uncertainty, upper", TableValue(m.uncertainty_high_pct, kPercentPattern), "%"},
+      {"Mismatch uncertainty, lower", TableValue(m.uncertainty_low_pct, kPercentPattern), "%"},
+      {"Standard uncertainty", TableValue(m.standard_uncertainty_pct, kPercentPattern), "%"},
+      {"Standard uncertainty", TableValue(m.standard_uncertainty_db, kDecibelPattern), "dB"},
+      {"Expanded uncertainty (k = 2)", TableValue(m.expanded_uncertainty_pct, kPercentPattern),
+       "%"},
+      {"Expanded uncertainty (k = 2)", TableValue(m.expanded_uncertainty_db, kDecibelPattern),
+       "dB"},
+  };
+  // What a magnitude typed as a VSWR or a return loss was read from, after the inputs.
+  std::size_t at = 5;
+  for (const auto& [name, reading] : {std::pair{"\u0393S magnitude read from", &in.reading1},
+                                      {"\u0393L magnitude read from", &in.reading2}}) {
+    if (std::string note = ReadingNote(*reading); !note.empty()) {
+      rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(at++), {name, std::move(note), ""});
+    }
+  }
+  for (const auto& [port, f] : {std::pair{" S", &figures.source}, {" L", &figures.load}}) {
+    rows.push_back({std::string("VSWR") + port, TableValue(f->vswr, kRatioPattern), ""});
+    rows.push_back(
+        {std::string("Return loss") + port, TableValue(f->return_loss_db, kDecibelPattern), "dB"});
+    rows.push_back({std::string("Reflected power") + port,
+                    TableValue(f->reflected_power_pct, kPercentPattern), "%"});
+  }
+  // A value in words has no unit.
+  for (TableRow& row : rows) {
+    if (row.value == "infinite" || row.value == "-infinite" || row.value == kNotDefinedWords) {
+      row.unit.clear();
+    }
+  }
+  return rows;
+}
 
 ResultTexts BoxTexts(const Results& r) {
   ResultTexts out;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "calc/figures.h"
+#include "calc/input_text.h"
 #include "calc/results.h"
 
 namespace calc {
@@ -50,6 +51,31 @@ std::vector<std::string> PortLines(const PortFigures& figures, Port port);
 
 // Every line: the eight results, the junction, the source port, the load port.
 std::vector<std::string> AllLines(const Results& results, const Figures& figures);
+
+// The numbers a calculation was made from, as they were read from the five input texts.
+struct Inputs {
+  double reference_impedance = 0.0;       // ohms
+  double magnitude1 = 0.0, angle1 = 0.0;  // source reflection coefficient, angle in degrees
+  double magnitude2 = 0.0, angle2 = 0.0;  // load reflection coefficient
+  MagnitudeReading reading1, reading2;    // what the magnitude texts were read as
+};
+
+// The inputs as lines, each number in the shortest text that reads back to it: "Z0 = 50 Ω",
+// "ΓS = 0.5 ∠ 30°", "ΓL = 0.2 ∠ -90°"; a magnitude typed as a VSWR or a return loss adds what it
+// was read as after its coefficient: "|ΓS| = 0.2 (VSWR 1.5:1)".
+std::vector<std::string> InputLines(const Inputs& inputs);
+
+// The inputs, the results and the figures as a table for a spreadsheet, one quantity a row: a
+// label, a value and a unit. The value is one number wherever the quantity has one (a reactance
+// with its sign, each bound of a range on a row of its own); otherwise it is "infinite",
+// "-infinite" or "not defined", without a unit.
+struct TableRow {
+  std::string label;
+  std::string value;
+  std::string unit;
+};
+std::vector<TableRow> TableRows(const Inputs& inputs, const Results& results,
+                                const Figures& figures);
 
 // The eight results in words, for a screen reader: "Return loss 6.02 dB, mismatch loss 1.25 dB,
 // source impedance 30.0 plus j 40.0 ohms, load impedance 50.0 minus j 0.0 ohms." An unbounded

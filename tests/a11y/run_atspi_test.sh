@@ -22,6 +22,14 @@ export DISPLAY=:$display
 export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 NO_AT_BRIDGE=0
 /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
 bus=$!
+# The program joins the accessibility bus only if the bus is there when it starts.
+for _ in $(seq 100); do
+  if dbus-send --session --dest=org.a11y.Bus --print-reply /org/a11y/bus org.a11y.Bus.GetAddress \
+    >/dev/null 2>&1; then
+    break
+  fi
+  sleep 0.1
+done
 "$program" >/dev/null 2>&1 &
 app=$!
 trap 'kill $app $bus $xvfb 2>/dev/null || true' EXIT

@@ -6,8 +6,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTest>
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <memory>
 
@@ -46,11 +49,13 @@ class MainWindowLayoutTest : public QObject {
   void colours();
   void startState();
   void tabCycle();
+  void focusIsSeen();
   void enterAndEscapeDoNothing_data();
   void enterAndEscapeDoNothing();
   void spaceBarPressesTheFocusedButton();
   void resultBoxesTakeClicksAndTyping();
   void inputShowsItsStartWhenLeft();
+  void textShownWholeFits();
   void helpTexts_data();
   void helpTexts();
   void picture();
@@ -349,6 +354,50 @@ void MainWindowLayoutTest::startState() {
   QCOMPARE(QApplication::focusWidget(), box("Text13"));
 }
 
+// The focus indicator, as the pixels show it: at least 3 : 1 against the same pixels without the
+// focus, over at least the area of a 2-pixel line round the control.
+void MainWindowLayoutTest::focusIsSeen() {
+  auto luminance = [](QRgb rgb) {
+    auto channel = [](int c) {
+      const double v = c / 255.0;
+      return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) +
+           0.0722 * channel(qBlue(rgb));
+  };
+  QWidget* elsewhere = control("Command2");
+  for (QWidget* w : window_->findChildren<QWidget*>()) {
+    if (w->focusPolicy() == Qt::NoFocus || w == elsewhere) continue;
+    elsewhere->setFocus();
+    const QImage before = window_->grab(w->geometry()).toImage();
+    w->setFocus();
+    QVERIFY(w->hasFocus());
+    const QImage after = window_->grab(w->geometry()).toImage();
+    qsizetype seen = 0;
+    double weakest_ring = std::numeric_limits<double>::infinity();
+    for (int y = 0; y < before.height(); ++y) {
+      for (int x = 0; x < before.width(); ++x) {
+        const double a = luminance(before.pixel(x, y)), b = luminance(after.pixel(x, y));
+        const double ratio = (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+        if (ratio >= 3.0) ++seen;
+        if (x < 2 || y < 2 || x >= before.width() - 2 || y >= before.height() - 2) {
+          weakest_ring = std::min(weakest_ring, ratio);
+        }
+      }
+    }
+    const qsizetype needed = 4 * (w->width() + w->height()) - 16;
+    qInfo("%s: %lld pixels at 3:1 or more (%lld needed); weakest on the edge %.2f : 1",
+          qPrintable(w->objectName()), static_cast<long long>(seen), static_cast<long long>(needed),
+          weakest_ring);
+    QVERIFY2(seen >= needed, qPrintable(w->objectName()));
+  }
+  // Quit itself, against Calculate.
+  control("Command1")->setFocus();
+  const QImage before = window_->grab(elsewhere->geometry()).toImage();
+  elsewhere->setFocus();
+  QVERIFY(window_->grab(elsewhere->geometry()).toImage() != before);
+}
+
 void MainWindowLayoutTest::tabCycle() {
   const QList<QWidget*> order = {box("Text13"),      box("Text1"), box("Text2"),
                                  box("Text3"),       box("Text4"), control("Command1"),
@@ -413,6 +462,29 @@ void MainWindowLayoutTest::resultBoxesTakeClicksAndTyping() {
   // Tab leaves a result box for the next tab stop.
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   QVERIFY(QApplication::focusWidget()->focusPolicy() & Qt::TabFocus);
+}
+
+// Whether a box measures its text or sees at once that it fits, a text it shows whole fits into
+// its line at the font it shows it in; the widest characters first, one more at a time.
+void MainWindowLayoutTest::textShownWholeFits() {
+  for (const char* name : {"Text5", "Text14", "Text11"}) {
+    ui::TextBox* b = box(name);
+    QStyleOptionFrame panel;
+    panel.initFrom(b);
+    panel.lineWidth = b->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &panel, b);
+    const int room =
+        b->style()->subElementRect(QStyle::SE_LineEditContents, &panel, b).width() - 2 * 2;
+    for (const QString& unit : {QStringLiteral("8"), QStringLiteral("\u221e"), QStringLiteral("-"),
+                                QStringLiteral(">"), QStringLiteral("0.")}) {
+      for (QString text = unit; text.size() < 16; text += unit) {
+        b->setText(text);
+        if (b->showsWholeText()) {
+          QVERIFY2(QFontMetrics(b->font()).horizontalAdvance(text) + 1 <= room,
+                   qPrintable(QString::fromLatin1(name) + u' ' + text));
+        }
+      }
+    }
+  }
 }
 
 void MainWindowLayoutTest::inputShowsItsStartWhenLeft() {

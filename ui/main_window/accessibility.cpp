@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QWidget>
 
+#include "ui/main_window/announcer.h"
 #include "ui/main_window/main_window.h"
 
 namespace ui {
@@ -36,7 +37,11 @@ class MainWindowAccessible : public QAccessibleWidget {
     QList<QWidget*> list;
     for (QObject* object : widget()->children()) {
       auto* child = qobject_cast<QWidget*>(object);
-      if (child && !child->isWindow() && !IsDecorative(child)) list.append(child);
+      // A notification is there while it is shown, not as an empty object before or after.
+      if (child && !child->isWindow() && !IsDecorative(child) &&
+          !(qobject_cast<Announcer*>(child) && child->isHidden())) {
+        list.append(child);
+      }
     }
     return list;
   }
@@ -45,6 +50,9 @@ class MainWindowAccessible : public QAccessibleWidget {
 QAccessibleInterface* MainWindowFactory(const QString& key, QObject* object) {
   if (key == QLatin1String(MainWindow::staticMetaObject.className()) && object->isWidgetType()) {
     return new MainWindowAccessible(static_cast<QWidget*>(object));
+  }
+  if (key == QLatin1String(Announcer::staticMetaObject.className()) && object->isWidgetType()) {
+    return MakeAnnouncerAccessible(object);
   }
   return nullptr;
 }

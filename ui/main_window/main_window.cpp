@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QSvgRenderer>
@@ -23,7 +24,10 @@
 #include "ui/common/fonts.h"
 #include "ui/common/palette.h"
 #include "ui/common/placement.h"
+#include "ui/details_window/details_window.h"
 #include "ui/main_window/accessibility.h"
+#include "ui/main_window/announcer.h"
+#include "ui/main_window/focus_ring.h"
 #include "ui/main_window/text_box.h"
 #include "ui_main_window.h"
 
@@ -129,6 +133,9 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
     box->setExplanation(box->toolTip());  // the form's tooltip, before the box manages it
     box->setDesignFont(box->font());
   }
+  for (QWidget* control : findChildren<QWidget*>()) {
+    if (control->focusPolicy() != Qt::NoFocus) AddFocusRing(control);
+  }
 
   // The picture covers all but a thin strip; the strip, and anything uncovered when the window
   // is enlarged, shows the button face, as does the opaque Label3 (which inherits the role).
@@ -156,14 +163,57 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
 
   connect(form.Command1, &QPushButton::clicked, this, &MainWindow::calculate);
 
+  // What was announced holds for the inputs it was computed from: an edit takes it away.
+  announcer_ = new Announcer(this);
+  for (TextBox* box : inputs_) {
+    connect(box, &QLineEdit::textChanged, announcer_, &Announcer::clear);
+    connect(box, &QLineEdit::textChanged, this, [this] {
+      if (details_ && last_) details_->setInputsChanged(true);
+    });
+  }
+
   // Copy all results: the way to the results for the keyboard, as the result boxes are no tab
   // stops; it has nothing to copy before the first Calculate that succeeds.
+  // The figures behind the results, after each box's explanation: the junction's at the
+  // mismatch loss, each port's at its impedance; those of the last Calculate that succeeded.
+  results_[calc::kMismatchLoss]->setDetailsSource([this] {
+    return last_ ? JoinedLines(calc::MismatchLines(last_->figures.mismatch)) : QString();
+  });
+  // A port whose magnitude was typed as a VSWR or a return loss says first what it was read as.
+  const auto port_details = [](const calc::PortFigures& f, calc::Port port,
+                               const calc::MagnitudeReading& reading, std::string_view name) {
+    std::vector<std::string> lines = calc::PortLines(f, port);
+    if (std::string note = calc::ReadingLine(reading, name); !note.empty()) {
+      lines.insert(lines.begin(), std::move(note));
+    }
+    return JoinedLines(lines);
+  };
+  for (int i : {calc::kSourceResistance, calc::kSourceReactance, calc::kSourceReactanceSign}) {
+    results_[i]->setDetailsSource([this, port_details] {
+      return last_ ? port_details(last_->figures.source, calc::Port::kSource, last_->reading1,
+                                  "\u0393S")
+                   : QString();
+    });
+  }
+  for (int i : {calc::kLoadResistance, calc::kLoadReactance, calc::kLoadReactanceSign}) {
+    results_[i]->setDetailsSource([this, port_details] {
+      return last_
+                 ? port_details(last_->figures.load, calc::Port::kLoad, last_->reading2, "\u0393L")
+                 : QString();
+    });
+  }
+
   copy_all_action_ = new QAction(tr("Copy all results"), this);
   copy_all_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
   copy_all_action_->setShortcutContext(Qt::WindowShortcut);
   copy_all_action_->setEnabled(false);
   connect(copy_all_action_, &QAction::triggered, this, &MainWindow::copyAllResults);
   addAction(copy_all_action_);
+  details_action_ = new QAction(tr("Details\u2026"), this);
+  details_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+  details_action_->setShortcutContext(Qt::WindowShortcut);
+  connect(details_action_, &QAction::triggered, this, &MainWindow::showDetails);
+  addAction(details_action_);
   for (TextBox* box : results_) {
     box->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(box, &QWidget::customContextMenuRequested, box, [this, box](const QPoint& position) {
@@ -171,10 +221,14 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
       menu->setAttribute(Qt::WA_DeleteOnClose);
       menu->addSeparator();
       menu->addAction(copy_all_action_);
+      menu->addAction(details_action_);
       menu->popup(box->mapToGlobal(position));
     });
   }
   connect(form.Command2, &QPushButton::clicked, this, &MainWindow::quitRequested);
+  connect(this, &MainWindow::quitRequested, this, [this] {
+    if (details_) details_->close();
+  });
 
   form.Text13->setFocus();
 }
@@ -195,6 +249,8 @@ void MainWindow::calculate() {
     // leaves every result box as it was.
     calculation = calc::Calculate(inputs);
   } catch (const platform::Error& error) {
+    // The warning is announced as an alert; the results announced before are no longer current.
+    announcer_->clear();
     reporter_(this, QString::fromStdString(calc::WarningText(error)));
     // Lead the user to what needs correcting: the box that holds no number, or Calculate when
     // the numbers themselves cannot be computed with.
@@ -217,52 +273,68 @@ void MainWindow::calculate() {
     results_[i]->setCursorPosition(0);
   }
 
-  // The figures behind the results, after each box's explanation: the junction's at the
-  // mismatch loss, each port's at its impedance.
-  const calc::Figures& figures = calculation.figures;
-  results_[calc::kMismatchLoss]->setDetails(JoinedLines(calc::MismatchLines(figures.mismatch)));
-  // A port whose magnitude was typed as a VSWR or a return loss says first what it was read as.
-  const auto port_details = [](const calc::PortFigures& f, calc::Port port,
-                               const calc::MagnitudeReading& reading, std::string_view name) {
-    std::vector<std::string> lines = calc::PortLines(f, port);
-    if (std::string note = calc::ReadingLine(reading, name); !note.empty()) {
-      lines.insert(lines.begin(), std::move(note));
-    }
-    return JoinedLines(lines);
-  };
-  const QString source =
-      port_details(figures.source, calc::Port::kSource, calculation.reading1, "\u0393S");
-  const QString load =
-      port_details(figures.load, calc::Port::kLoad, calculation.reading2, "\u0393L");
-  for (int i : {calc::kSourceResistance, calc::kSourceReactance, calc::kSourceReactanceSign}) {
-    results_[i]->setDetails(source);
-  }
-  for (int i : {calc::kLoadResistance, calc::kLoadReactance, calc::kLoadReactanceSign}) {
-    results_[i]->setDetails(load);
-  }
-
   copy_all_action_->setEnabled(true);
 
   // The results change in boxes without the focus, which a screen reader does not follow: they
-  // are announced in words through Calculate's description, which has the focus after the click.
-  // A repeated click with the same results announces them again.
-  const QString spoken = QString::fromStdString(calc::SpokenResults(calculation.results));
-  if (calculate_button_->accessibleDescription() == spoken) {
-    QAccessibleEvent event(calculate_button_, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&event);
+  // are announced in words as a notification, also when a repeated click gives the same ones.
+  // Nobody hears them without assistive technology, so they are not even written then.
+  if (QAccessible::isActive()) {
+    announcer_->announce(QString::fromStdString(calc::SpokenResults(calculation.results)));
   } else {
-    calculate_button_->setAccessibleDescription(spoken);
+    announcer_->clear();
   }
   last_ = std::move(calculation);
+  if (details_) details_->showCalculation(*last_);
+  // The figures behind the results follow in the tooltips, written when they are shown.
+  for (int i : {calc::kMismatchLoss, calc::kSourceResistance, calc::kSourceReactance,
+                calc::kSourceReactanceSign, calc::kLoadResistance, calc::kLoadReactance,
+                calc::kLoadReactanceSign}) {
+    results_[i]->detailsChanged();
+  }
 }
 
 void MainWindow::copyAllResults() {
   if (!last_) return;
-  std::vector<std::string> lines = calc::AllLines(last_->results, last_->figures);
-  for (std::string& line : calc::ReadingLines(last_->reading1, last_->reading2)) {
+  std::vector<std::string> lines = calc::InputLines(calc::InputsOf(*last_));
+  for (std::string& line : calc::AllLines(last_->results, last_->figures)) {
     lines.push_back(std::move(line));
   }
-  QGuiApplication::clipboard()->setText(JoinedLines(lines) + QLatin1Char('\n'));
+  // The table: tab-separated for programs that take that, and as an HTML table, which is what
+  // spreadsheets read into cells when they paste.
+  QString separated;
+  QString html = QStringLiteral("<table>");
+  for (const calc::TableRow& row :
+       calc::TableRows(calc::InputsOf(*last_), last_->results, last_->figures)) {
+    const QString cells[] = {QString::fromStdString(row.label), QString::fromStdString(row.value),
+                             QString::fromStdString(row.unit)};
+    separated +=
+        cells[0] + QLatin1Char('\t') + cells[1] + QLatin1Char('\t') + cells[2] + QLatin1Char('\n');
+    html += QStringLiteral("<tr>");
+    for (const QString& cell : cells) {
+      html += QStringLiteral("<td>") + cell.toHtmlEscaped() + QStringLiteral("</td>");
+    }
+    html += QStringLiteral("</tr>");
+  }
+  html += QStringLiteral("</table>");
+  auto* data = new QMimeData;
+  data->setText(JoinedLines(lines) + QLatin1Char('\n'));
+  data->setData(QStringLiteral("text/tab-separated-values"), separated.toUtf8());
+  data->setHtml(html);
+  QGuiApplication::clipboard()->setMimeData(data);
+}
+
+void MainWindow::showDetails() {
+  if (!details_) {
+    details_ = new DetailsWindow(this);
+    connect(details_, &DetailsWindow::copyRequested, this, &MainWindow::copyAllResults);
+    if (last_) details_->showCalculation(*last_);
+    // Beside the main window, or as near as the screen allows.
+    details_->adjustSize();
+    PlaceWindow(details_, geometry().topRight() + QPoint(16, 0));
+  }
+  details_->show();
+  details_->raise();
+  details_->activateWindow();
 }
 
 void MainWindow::paintEvent(QPaintEvent* /*event*/) {

@@ -13,6 +13,8 @@ class QPushButton;
 
 namespace ui {
 
+class Announcer;
+class DetailsWindow;
 class TextBox;
 
 // Form1: the drawing of a source-load junction with the input and result boxes. The controls
@@ -36,11 +38,18 @@ class MainWindow : public QWidget {
   // selected) or, for a failed computation, to Calculate.
   void calculate();
 
-  // Puts the results of the last Calculate that succeeded on the clipboard as plain text, one
-  // labelled line each with its unit; before the first such Calculate it copies nothing. Bound to
+  // Puts the results of the last Calculate that succeeded on the clipboard, after the inputs they
+  // were computed from: as plain text, one labelled line each with its unit, and as a table for
+  // spreadsheets (label, value, unit). Before the first such Calculate it copies nothing. Bound to
   // Ctrl+Shift+C anywhere in the window and offered in the result boxes' context menus.
   void copyAllResults();
   QAction* copyAllResultsAction() const { return copy_all_action_; }
+
+  // Opens the details window (Ctrl+I, and the result boxes' context menus): the inputs, results
+  // and figures of the last Calculate that succeeded as text, and their Smith chart. It is made
+  // when first opened, and follows every later Calculate while it exists.
+  void showDetails();
+  DetailsWindow* detailsWindow() const { return details_; }
 
  signals:
   // Command2 was clicked.
@@ -54,7 +63,10 @@ class MainWindow : public QWidget {
   std::array<TextBox*, 8> results_{};  // in the order calc::Output numbers them
   QPushButton* calculate_button_ = nullptr;
   QAction* copy_all_action_ = nullptr;
+  QAction* details_action_ = nullptr;
+  DetailsWindow* details_ = nullptr;
   ErrorReporter reporter_;
+  Announcer* announcer_ = nullptr;
   std::optional<calc::Calculation> last_;  // the last Calculate that succeeded
   QPixmap picture_;  // the background, rendered at the first paint for the screen's pixel ratio
 };

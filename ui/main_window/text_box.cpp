@@ -1,5 +1,6 @@
 #include "ui/main_window/text_box.h"
 
+#include <QAccessible>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
@@ -17,11 +18,15 @@ namespace {
 
 const QChar kCutMark(0x2026);  // …
 
+// What results are written with: digits, signs, the point, ">" of ">100", "∞" and blanks.
+constexpr char16_t kNarrowCharacters[] = u"0123456789.,+-> \u221e";
+
 // The longest piece of the text that the tooltip and the accessible description repeat; the whole
 // text is always there to select and copy.
 constexpr qsizetype kLongestHelpText = 1000;
-// Tooltips do not wrap a text without spaces; longer lines would run off the screen.
-constexpr qsizetype kTooltipLineLength = 80;
+// Tooltips do not wrap plain text: lines are broken at a readable length, between words where
+// there are spaces, and anywhere in a long number.
+constexpr qsizetype kTooltipLineLength = 60;
 
 // The line edit's own margin between its contents and the text, on either side.
 constexpr int kHorizontalMargin = 2;
@@ -39,9 +44,24 @@ QString Shortened(const QString& text) {
 
 QString Wrapped(const QString& text) {
   QString wrapped;
-  for (qsizetype start = 0; start < text.size(); start += kTooltipLineLength) {
-    if (start > 0) wrapped += QLatin1Char('\n');
-    wrapped += text.mid(start, kTooltipLineLength);
+  for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+    if (!wrapped.isEmpty()) wrapped += QLatin1Char('\n');
+    qsizetype line = 0;  // the length of the line being filled
+    for (QString word : paragraph.split(QLatin1Char(' '))) {
+      if (line > 0 && line + 1 + word.size() > kTooltipLineLength) {
+        wrapped += QLatin1Char('\n');
+        line = 0;
+      } else if (line > 0) {
+        wrapped += QLatin1Char(' ');
+        ++line;
+      }
+      while (word.size() > kTooltipLineLength) {
+        wrapped += word.left(kTooltipLineLength) + QLatin1Char('\n');
+        word.remove(0, kTooltipLineLength);
+      }
+      wrapped += word;
+      line += word.size();
+    }
   }
   return wrapped;
 }
@@ -56,6 +76,12 @@ TextBox::TextBox(QWidget* parent) : QLineEdit(parent) {
 
 void TextBox::setDesignFont(const QFont& font) {
   design_font_ = font;
+  // The widest of the characters that results are written with, in the design font.
+  const QFontMetrics metrics(font);
+  narrow_advance_ = 0;
+  for (QChar c : QStringView(kNarrowCharacters)) {
+    narrow_advance_ = std::max(narrow_advance_, metrics.horizontalAdvance(c));
+  }
   setFont(font);
   fitText();
 }
@@ -65,10 +91,27 @@ void TextBox::setExplanation(const QString& explanation) {
   updateHelp();
 }
 
-void TextBox::setDetails(const QString& details) {
-  if (details == details_) return;
-  details_ = details;
-  updateHelp();
+void TextBox::setDetailsSource(std::function<QString()> source) {
+  details_ = std::move(source);
+  invalidateHelp();
+}
+
+QString TextBox::details() const {
+  return details_ ? details_() : QString();
+}
+
+void TextBox::detailsChanged() {
+  invalidateHelp();
+}
+
+void TextBox::invalidateHelp() {
+  help_stale_ = true;
+  if (QAccessible::isActive()) updateHelp();
+}
+
+bool TextBox::event(QEvent* event) {
+  if (event->type() == QEvent::ToolTip && help_stale_) updateHelp();
+  return QLineEdit::event(event);
 }
 
 QString TextBox::shownText() const {
@@ -118,21 +161,34 @@ void TextBox::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void TextBox::resizeEvent(QResizeEvent* event) {
   QLineEdit::resizeEvent(event);
+  room_ = -1;
   fitText();
+}
+
+bool TextBox::plainlyFits(const QString& text, int room) const {
+  // A short text of digits, signs and points fits without being measured when even that many of
+  // the widest of them would (shaping never widens these characters).
+  if (narrow_advance_ <= 0 || text.size() * narrow_advance_ + 1 > room) return false;
+  return std::all_of(text.begin(), text.end(),
+                     [](QChar c) { return QStringView(kNarrowCharacters).contains(c); });
 }
 
 void TextBox::fitText() {
   if (design_font_.pixelSize() <= 0) return;  // not laid out yet
   const QString text = this->text();
-  const int room = lineRect().width();
+  // The width of the line does not depend on the font: it is measured once for each size.
+  if (room_ < 0) room_ = lineRect().width();
+  const int room = room_;
   QFont font = design_font_;
   bool whole = true;
-  for (int pixels = design_font_.pixelSize();; --pixels) {
-    font.setPixelSize(pixels);
-    if (FitsOnLine(font, text, room)) break;
-    if (pixels <= kMinimumTextPixels) {
-      whole = false;
-      break;
+  if (!plainlyFits(text, room)) {
+    for (int pixels = design_font_.pixelSize();; --pixels) {
+      font.setPixelSize(pixels);
+      if (FitsOnLine(font, text, room)) break;
+      if (pixels <= kMinimumTextPixels) {
+        whole = false;
+        break;
+      }
     }
   }
   if (font != this->font()) setFont(font);
@@ -143,23 +199,25 @@ void TextBox::fitText() {
   } else if (whole) {
     return;
   }
-  updateHelp();
+  invalidateHelp();
+}
+
+QString TextBox::help() const {
+  QString help = explanation_;
+  auto add = [&help](const QString& line) {
+    if (line.isEmpty()) return;
+    if (!help.isEmpty()) help += QLatin1Char('\n');
+    help += line;
+  };
+  add(details());
+  if (!whole_) add(tr("Full value: %1").arg(Shortened(text())));
+  return help;
 }
 
 void TextBox::updateHelp() {
-  QString description = explanation_;
-  QString tooltip = explanation_;
-  auto add = [&](const QString& line, const QString& tooltipLine) {
-    if (!description.isEmpty()) description += QLatin1Char('\n');
-    if (!tooltip.isEmpty()) tooltip += QLatin1Char('\n');
-    description += line;
-    tooltip += tooltipLine;
-  };
-  if (!details_.isEmpty()) add(details_, details_);
-  if (!whole_) {
-    const QString value = Shortened(text());
-    add(tr("Full value: %1").arg(value), tr("Full value: %1").arg(Wrapped(value)));
-  }
+  help_stale_ = false;
+  const QString description = help();
+  QString tooltip = Wrapped(description);
   // The text may be the user's: a tooltip that could be taken for markup is shown as plain text.
   if (Qt::mightBeRichText(tooltip)) tooltip = Qt::convertFromPlainText(tooltip);
   if (tooltip != toolTip()) setToolTip(tooltip);

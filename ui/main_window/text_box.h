@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QLineEdit>
 #include <QString>
+#include <functional>
 
 namespace ui {
 
@@ -25,9 +26,17 @@ class TextBox : public QLineEdit {
   void setExplanation(const QString& explanation);
   QString explanation() const { return explanation_; }
 
-  // More lines after the explanation, for example figures behind a result; empty for none.
-  void setDetails(const QString& details);
-  QString details() const { return details_; }
+  // Where more lines after the explanation come from, for example the figures behind a result
+  // (empty for none). They are asked for only when the help is shown or read.
+  void setDetailsSource(std::function<QString()> source);
+  QString details() const;
+  // The details have changed: the help is built again when it is next shown, at once only for
+  // assistive technology, which reads the description at any time.
+  void detailsChanged();
+
+  // The whole help: the explanation, the details and, for a cut text, the whole value. The
+  // accessible description holds it; the tooltip holds it broken into lines of readable length.
+  QString help() const;
 
   // Whether the whole text fits into the box at its current font.
   bool showsWholeText() const { return whole_; }
@@ -36,6 +45,7 @@ class TextBox : public QLineEdit {
   QString shownText() const;
 
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   // Selects the whole text: a number is one word, not the digits on either side of its point.
   void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -43,14 +53,19 @@ class TextBox : public QLineEdit {
 
  private:
   void fitText();
+  bool plainlyFits(const QString& text, int room) const;
   void updateHelp();
+  void invalidateHelp();
   // Where the line edit draws the line of text, inside its frame and margins.
   QRect lineRect() const;
 
   QFont design_font_;
+  int narrow_advance_ = 0;  // see plainlyFits
+  int room_ = -1;           // the width of the line, or -1 until it is measured
   QString explanation_;
-  QString details_;
+  std::function<QString()> details_;
   bool whole_ = true;
+  bool help_stale_ = false;  // the tooltip and description wait for updateHelp
 };
 
 }  // namespace ui

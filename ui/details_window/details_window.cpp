@@ -1,0 +1,96 @@
+#include "ui/details_window/details_window.h"
+
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+#include "calc/result_format.h"
+#include "calc/smith_geometry.h"
+#include "ui/details_window/smith_chart.h"
+
+namespace ui {
+
+namespace {
+
+void Append(QString& text, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) {
+    if (!text.isEmpty()) text += QLatin1Char('\n');
+    text += QString::fromStdString(line);
+  }
+}
+
+}  // namespace
+
+DetailsWindow::DetailsWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+  setObjectName(QStringLiteral("DetailsWindow"));
+  setWindowTitle(tr("Voranth: details"));
+  // The program ends with its main window, whether this one is open or not.
+  setAttribute(Qt::WA_QuitOnClose, false);
+
+  note_ = new QLabel(tr("The inputs have changed since: press Calculate for their results."));
+  note_->setWordWrap(true);
+  note_->hide();
+
+  text_ = new QPlainTextEdit;
+  text_->setObjectName(QStringLiteral("DetailsText"));
+  text_->setReadOnly(true);
+  // Read line by line and selected with the keyboard as with the mouse.
+  text_->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+  text_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  text_->setAccessibleName(tr("Inputs, results and figures"));
+  text_->setPlainText(tr("No results yet: press Calculate in the main window."));
+  text_->setMinimumWidth(text_->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 44);
+
+  copy_ = new QPushButton(tr("&Copy"));
+  copy_->setObjectName(QStringLiteral("DetailsCopy"));
+  copy_->setToolTip(tr("Copies the inputs, the results and the figures, as text and as a table"));
+  copy_->setEnabled(false);
+  connect(copy_, &QPushButton::clicked, this, &DetailsWindow::copyRequested);
+
+  chart_ = new SmithChart;
+
+  auto* side = new QVBoxLayout;
+  side->addWidget(note_);
+  side->addWidget(text_, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(copy_);
+  side->addLayout(buttons);
+
+  auto* layout = new QHBoxLayout(this);
+  layout->addLayout(side, 0);
+  layout->addWidget(chart_, 1);
+
+  auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(close, &QShortcut::activated, this, &QWidget::close);
+  setTabOrder(text_, copy_);
+}
+
+void DetailsWindow::showCalculation(const calc::Calculation& c) {
+  QString text;
+  Append(text, calc::InputLines(calc::InputsOf(c)));
+  text += QLatin1Char('\n');
+  Append(text, calc::ResultLines(c.results));
+  text += QLatin1Char('\n');
+  Append(text, calc::MismatchLines(c.figures.mismatch));
+  Append(text, calc::PortLines(c.figures.source, calc::Port::kSource));
+  Append(text, calc::PortLines(c.figures.load, calc::Port::kLoad));
+  text_->setPlainText(text);
+  copy_->setEnabled(true);
+  chart_->setPicture(calc::ComputeSmithGeometry(c.magnitude1, c.angle1, c.magnitude2, c.angle2));
+  setInputsChanged(false);
+}
+
+void DetailsWindow::setInputsChanged(bool changed) {
+  note_->setVisible(changed);
+}
+
+QString DetailsWindow::text() const {
+  return text_->toPlainText();
+}
+
+}  // namespace ui
