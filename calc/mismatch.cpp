@@ -51,10 +51,10 @@ auto Traced(Part part) {
 }
 
 // Z = Z0 (1 + G) / (1 - G), as a quotient of moduli and a difference of angles.
-ComplexValue Impedance(const ComplexValue& g, double z0, Quantity q, Trace& trace) {
+ComplexValue ImpedanceFor(const ComplexValue& g, double z0, Quantity q, Trace& trace) {
   // The losses ended on a check, so no flag of theirs is set here: whatever the caller did in
-  // between (converting Z0) is no failure of the impedance.
-  platform::ClearFpFlags();
+  // between (converting Z0) is no failure of the impedance. Testing is cheaper than clearing.
+  if (platform::RaisedFpFlags() != 0) platform::ClearFpFlags();
   const double r0 = Settle(z0);
   const double gr = Settle(g.Real);
   const double gi = Settle(g.Imag);
@@ -156,7 +156,7 @@ Losses EvaluateLosses(double magnitude1, double angle_deg1, double magnitude2, d
 ComplexValue EvaluateImpedance(const ComplexValue& reflection, double reference_impedance,
                                Quantity quantity) {
   return Traced(
-      [&](Trace& trace) { return Impedance(reflection, reference_impedance, quantity, trace); });
+      [&](Trace& trace) { return ImpedanceFor(reflection, reference_impedance, quantity, trace); });
 }
 
 }  // namespace calc

@@ -150,10 +150,12 @@ class Painter {
     p_.drawPath(path);
     // Few points: mark each one. Unbounded points are always marked, so that a single one
     // among many shows.
-    p_.setBrush(colour);
+    bool marking = false;
     for (const PlotPoint& pt : points) {
       const double v = pt.*field;
       if (std::isinf(v) || (points.size() <= 40 && !std::isnan(v))) {
+        if (!marking) p_.setBrush(colour);
+        marking = true;
         p_.drawEllipse(QPointF(X(pt.frequency_hz), Y(y, v)), 2.5, 2.5);
       }
     }

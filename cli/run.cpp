@@ -342,7 +342,7 @@ Single point:
 
   The output gives the eight results exactly as the window writes them
   (RL = 6.02 dB, ML = 1.25 dB, ZS = 150.0 + j0.0 Ω, ZL = ...; RL = >100 dB for
-  a perfect match), then:
+  a perfect match, ML = ∞ dB when no power reaches the load), then:
     M                     share of the available power that reaches the load
     ML at any phase       mismatch loss for the same magnitudes at the best
                           and the worst phase
@@ -371,7 +371,8 @@ Sweep:
                       table goes to standard output when neither --csv nor
                       --plot is given
   --plot OUT.svg      draw the mismatch loss, its range at any phase, and the
-                      return loss against frequency
+                      return loss against frequency; unbounded losses go to a
+                      band at the top of their panel, marked ∞
 
   The table is CSV with a header row and one row per frequency, every number
   at full precision (the shortest text that reads back to the same value):

@@ -109,6 +109,51 @@ std::string FormatNumber(double value, std::string_view pattern) {
   return out;
 }
 
+std::string CompactDecimal(std::string_view text, int significant) {
+  significant = std::max(significant, 2);
+  const bool negative = !text.empty() && text.front() == '-';
+  if (negative) text.remove_prefix(1);
+  // The digits without the point, and how many stand before it.
+  std::string digits;
+  std::size_t integer_digits = text.size();
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '.' && integer_digits == text.size() && i > 0 && i + 1 < text.size()) {
+      integer_digits = i;
+    } else if (c >= '0' && c <= '9') {
+      digits += c;
+    } else {
+      return {};
+    }
+  }
+  if (digits.empty()) return {};
+  // The first digit that is not zero is worth 10^exponent.
+  const std::size_t first = digits.find_first_not_of('0');
+  if (first == std::string::npos) return negative ? "-0.0e0" : "0.0e0";
+  long long exponent = static_cast<long long>(integer_digits) - static_cast<long long>(first) - 1;
+  std::string kept = digits.substr(first, static_cast<std::size_t>(significant));
+  if (digits.size() > first + kept.size() && digits[first + kept.size()] >= '5') {
+    std::size_t k = kept.size();
+    while (k > 0 && kept[k - 1] == '9') kept[--k] = '0';
+    if (k == 0) {
+      kept.insert(kept.begin(), '1');
+      kept.pop_back();
+      ++exponent;
+    } else {
+      ++kept[k - 1];
+    }
+  }
+  while (kept.size() > 2 && kept.back() == '0') kept.pop_back();
+  if (kept.size() < 2) kept += '0';
+  std::string out = negative ? "-" : "";
+  out += kept.front();
+  out += '.';
+  out.append(kept, 1);
+  out += 'e';
+  out += std::to_string(exponent);
+  return out;
+}
+
 void AppendShortest(std::string& out, double value) {
   char buffer[32];
   const std::to_chars_result printed = std::to_chars(buffer, buffer + sizeof buffer, value);

@@ -19,6 +19,13 @@ namespace platform {
 // in "###0.00". NaN and infinities, which the program never formats, give "nan", "inf", "-inf".
 std::string FormatNumber(double value, std::string_view pattern);
 
+// A decimal number written out in full ("-9999950.0", "0.000012") in scientific form with at
+// most `significant` significant digits (at least 2): "-9.99995e6", "1.2e-5". Digits beyond them
+// are rounded off, halves away from zero; trailing zeros are dropped, but one digit always
+// follows the point ("3.0e150", "0.0e0" for zero). Empty when `text` is not such a number: an
+// optional minus sign, digits, and optionally a point and more digits.
+std::string CompactDecimal(std::string_view text, int significant);
+
 // The shortest text that reads back to the same double ("0.1", "1e+09", "-0"); "inf", "-inf" and
 // "nan" for the values that are not finite. AppendShortest writes it at the end of `out`.
 std::string Shortest(double value);

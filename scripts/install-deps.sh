@@ -10,6 +10,9 @@
 #   fuzz      clang with libFuzzer and the sanitizer runtimes (fuzz/run.sh)
 #   package   build and the tools that make and check the Debian package (scripts/check-package.sh)
 #   lint      clang-format and shellcheck
+#   docs      build, and the tools that take the pictures in docs/: an X server to run the
+#             window in, xdotool to drive it, ImageMagick to capture it, rsvg-convert for plots,
+#             Qt's GTK platform theme for the dark scheme
 #   all       every group (.ci/run)
 #
 # Written for Debian 12; the README says which other releases should do. A name written "a|b"
@@ -17,7 +20,7 @@
 set -euo pipefail
 
 usage() {
-  echo "usage: $0 [build|test|bench|fuzz|package|lint|all]..." >&2
+  echo "usage: $0 [build|test|bench|fuzz|package|lint|docs|all]..." >&2
   exit 2
 }
 
@@ -39,6 +42,7 @@ fuzz=(cmake make clang)
 # with an X server, to read the window class of the installed program
 package=(dpkg-dev file desktop-file-utils appstream xvfb xauth x11-utils)
 lint=(clang-format shellcheck)
+docs=(xvfb xauth x11-utils xdotool imagemagick librsvg2-bin qt6-gtk-platformtheme)
 
 packages=()
 fuzzing=false
@@ -51,8 +55,10 @@ for group in "$@"; do
     fuzz) packages+=("${fuzz[@]}"); fuzzing=true ;;
     package) packages+=("${build[@]}" "${package[@]}") ;;
     lint) packages+=("${lint[@]}") ;;
+    docs) packages+=("${build[@]}" "${docs[@]}") ;;
     all)
-      packages+=("${build[@]}" "${test[@]}" "${bench[@]}" "${fuzz[@]}" "${package[@]}" "${lint[@]}")
+      packages+=("${build[@]}" "${test[@]}" "${bench[@]}" "${fuzz[@]}" "${package[@]}" "${lint[@]}"
+        "${docs[@]}")
       fuzzing=true
       ;;
     *) usage ;;

@@ -169,4 +169,33 @@ TEST(FormatNumber, AgreesWithAnIntegerModelOnRandomValues) {
   }
 }
 
+// The compact form of a long number keeps its order of magnitude; texts that are no plain
+// decimal number have none.
+TEST(CompactDecimal, Table) {
+  const struct {
+    std::string text;
+    int significant;
+    std::string compact;
+  } cases[] = {
+      {"9999950.0", 15, "9.99995e6"},
+      {"9999950.0", 5, "1.0e7"},  // rounded off: the carry reaches the first digit
+      {"3" + std::string(150, '0') + ".0", 8, "3.0e150"},
+      {"-123456789.5", 4, "-1.235e8"},
+      {"-123456789.5", 1, "-1.2e8"},  // never fewer than two digits
+      {"0.000012345", 3, "1.23e-5"},
+      {"0.00", 3, "0.0e0"},
+      {"42", 6, "4.2e1"},
+      {"", 6, ""},
+      {">100", 6, ""},
+      {"1e5", 6, ""},
+      {"1.2.3", 6, ""},
+      {"5.", 6, ""},
+      {"\u221e", 6, ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(platform::CompactDecimal(c.text, c.significant), c.compact)
+        << c.text << " " << c.significant;
+  }
+}
+
 }  // namespace

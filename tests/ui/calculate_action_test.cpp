@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
+#include <cmath>
 #include <memory>
 
 #include "ui/common/fonts.h"
@@ -313,6 +314,24 @@ void CalculateActionTest::clicksKeepNothing() {
   clickCalculate();
   QCOMPARE(results(), first);
 
+  // A click leaves each box as writing its text does, whatever was done in it without typing:
+  // no selection, the cursor at the start, nothing to undo.
+  for (const char* name : kResults) {
+    QLineEdit* result = box(name);
+    QTest::mouseDClick(result, Qt::LeftButton);
+    QTest::keyClick(result, Qt::Key_End, Qt::ShiftModifier);
+    QTest::keyClicks(result, "7");
+    QTest::keySequence(result, QKeySequence::Undo);
+  }
+  QCOMPARE(results(), first);
+  clickCalculate();
+  for (const char* name : kResults) {
+    QLineEdit* result = box(name);
+    QVERIFY2(!result->hasSelectedText() && result->cursorPosition() == 0 &&
+                 !result->isRedoAvailable() && !result->isUndoAvailable(),
+             name);
+  }
+
   // A click after other inputs gives what a fresh window gives for them.
   setInputs({"50", "0.5", "0", "0", "0"});
   clickCalculate();
@@ -321,31 +340,50 @@ void CalculateActionTest::clicksKeepNothing() {
 }
 
 void CalculateActionTest::longResultsAreMarkedAndOfferedWhole() {
-  const QString cut = QStringLiteral("\u2026");
-  // 9999950.0 does not fit even in the smallest font: its start is shown, then the cut mark.
-  setInputs({u"50"_s, u"0.99999"_s, u"0"_s, u"0"_s, u"0"_s});
-  clickCalculate();
+  // Numbers that do not fit even in the smallest font show their size in a compact form, marked
+  // as shortened; the box's text, tooltip, description and copy keep the whole number.
+  const struct {
+    QStringList inputs;
+    const char* box;
+    QString text;
+  } cases[] = {
+      {{u"50"_s, u"0.99999"_s, u"0"_s, u"0"_s, u"0"_s}, "Text5", u"9999950.0"_s},
+      {{u"1e150"_s, u"0.5"_s, u"0"_s, u"0"_s, u"0"_s},
+       "Text5",
+       u"3"_s + QString(150, u'0') + u".0"_s},
+      {{u"-1e20"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s},
+       "Text7",
+       u"-1"_s + QString(20, u'0') + u".0"_s},
+  };
+  for (const auto& c : cases) {
+    setInputs(c.inputs);
+    clickCalculate();
+    ui::TextBox* result = box(c.box);
+    QCOMPARE(result->text(), c.text);
+    QVERIFY(!result->showsWholeText());
+    QCOMPARE(result->font().pixelSize(), ui::kMinimumTextPixels);
+    // "≈1.0e7": at least two significant digits, so within 5 % of the whole number.
+    const QString shown = result->shownText();
+    QVERIFY2(shown.startsWith(u'\u2248') && shown.contains(u'e'), qPrintable(shown));
+    bool number = false;
+    const double size = shown.mid(1).toDouble(&number);
+    QVERIFY2(number && std::fabs(size / c.text.toDouble() - 1.0) <= 0.05, qPrintable(shown));
+    // The whole value after the explanation in the tooltip and the accessible description.
+    QVERIFY(result->help().startsWith(result->explanation()));
+    QVERIFY(tooltip(result).remove(u'\n').remove(u' ').endsWith(u"Fullvalue:"_s + c.text));
+    QVERIFY(result->help().endsWith(u"Full value: "_s + c.text));
+    // Copying takes the whole text.
+    QTest::mouseClick(result, Qt::LeftButton);
+    QTest::keySequence(result, QKeySequence::SelectAll);
+    QTest::keySequence(result, QKeySequence::Copy);
+    QCOMPARE(QApplication::clipboard()->text(), c.text);
+    window_->findChild<QPushButton*>("Command1")->setFocus();
+  }
+  // Text that is not a number is still cut at its end.
   ui::TextBox* resistance = box("Text5");
-  QCOMPARE(resistance->text(), QStringLiteral("9999950.0"));
-  QVERIFY(!resistance->showsWholeText());
-  QCOMPARE(resistance->font().pixelSize(), ui::kMinimumTextPixels);
-  QVERIFY(resistance->shownText().startsWith(QStringLiteral("999")));
-  QVERIFY(resistance->shownText().endsWith(cut));
-  // The whole value after the explanation in the tooltip and the accessible description.
-  QVERIFY(tooltip(resistance).startsWith(QStringLiteral("Source impedance, resistance")));
-  QVERIFY(tooltip(resistance).endsWith(QStringLiteral("Full value: 9999950.0")));
-  QVERIFY(resistance->accessibleDescription().endsWith(QStringLiteral("Full value: 9999950.0")));
-  // Copying takes the whole text.
-  QTest::mouseClick(resistance, Qt::LeftButton);
-  QTest::keySequence(resistance, QKeySequence::SelectAll);
-  QTest::keySequence(resistance, QKeySequence::Copy);
-  QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("9999950.0"));
-
-  // An impedance of 3e150 ohms: 151 digits.
-  setInputs({u"1e150"_s, u"0.5"_s, u"0"_s, u"0"_s, u"0"_s});
-  clickCalculate();
-  QCOMPARE(resistance->text(), u"3"_s + QString(150, u'0') + u".0"_s);
-  QVERIFY(tooltip(resistance).remove(QLatin1Char('\n')).endsWith(resistance->text()));
+  resistance->setText(u"abc"_s + QString(60, u'x'));
+  QVERIFY(resistance->shownText().startsWith(u"abcx"_s));
+  QVERIFY(resistance->shownText().endsWith(u"\u2026"_s));
 
   // 123456.8 fits in a smaller font; short results are back in the box's own.
   setInputs({u"123456.78"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s});

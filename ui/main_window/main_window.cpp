@@ -269,8 +269,16 @@ void MainWindow::calculate() {
   for (int i = 0; i < calc::kOutputCount; ++i) {
     // A number too long for its box is shown in a compact form that keeps its size, and the box
     // offers it whole in its tooltip (TextBox).
-    results_[i]->setText(QString::fromStdString(results[i]));
-    results_[i]->setCursorPosition(0);
+    TextBox* box = results_[i];
+    const QString text = QString::fromStdString(results[i]);
+    // Writing the text that a box holds as the last click left it, unedited, with the cursor at
+    // its start, would change nothing at all: it is left as it is.
+    if (text == box->text() && box->cursorPosition() == 0 && !box->hasSelectedText() &&
+        !box->isModified() && !box->isUndoAvailable() && !box->isRedoAvailable()) {
+      continue;
+    }
+    box->setText(text);
+    box->setCursorPosition(0);
   }
 
   copy_all_action_->setEnabled(true);

@@ -9,14 +9,19 @@
 #include <QTextDocument>
 #include <algorithm>
 #include <limits>
+#include <string>
 
+#include "platform/number_format.h"
 #include "ui/common/fonts.h"
 
 namespace ui {
 
 namespace {
 
-const QChar kCutMark(0x2026);  // …
+const QChar kCutMark(0x2026);        // …
+const QChar kShortenedMark(0x2248);  // ≈, before a number shown in its compact form
+// The most significant digits a compact form keeps: as many as the texts of numbers have.
+constexpr int kMostCompactDigits = 15;
 
 // What results are written with: digits, signs, the point, ">" of ">100", "∞" and blanks.
 constexpr char16_t kNarrowCharacters[] = u"0123456789.,+-> \u221e";
@@ -117,9 +122,17 @@ bool TextBox::event(QEvent* event) {
 QString TextBox::shownText() const {
   const QString text = this->text();
   if (whole_) return text;
-  // The longest start that fits with the cut mark after it.
   const QFontMetrics metrics = fontMetrics();
   const int room = lineRect().width();
+  // A number keeps its size: its scientific form with as many digits as fit, marked as shortened.
+  const std::string number = text.toStdString();
+  for (int digits = kMostCompactDigits; digits >= 2; --digits) {
+    const std::string compact = platform::CompactDecimal(number, digits);
+    if (compact.empty()) break;
+    const QString shown = kShortenedMark + QString::fromStdString(compact);
+    if (metrics.horizontalAdvance(shown) <= room) return shown;
+  }
+  // Other text: the longest start that fits with the cut mark after it.
   qsizetype shown = 0;
   qsizetype longest = std::min<qsizetype>(text.size(), room);
   while (shown < longest) {
@@ -147,7 +160,27 @@ void TextBox::paintEvent(QPaintEvent* event) {
   const QRect line = lineRect();
   painter.setClipRect(line.adjusted(-kHorizontalMargin, 0, kHorizontalMargin, 0));
   painter.setPen(palette().color(QPalette::Text));
-  painter.drawText(QPoint(line.left(), line.top() + fontMetrics().ascent()), shownText());
+  // A shortened text placed as the box places its text; a cut one fills the line anyway. A
+  // compact number may be drawn larger than the whole text could, up to the box's design size.
+  const QString shown = shownText();
+  QFont font = this->font();
+  if (shown.startsWith(kShortenedMark)) {
+    for (int pixels = font.pixelSize() + 1; pixels <= design_font_.pixelSize(); ++pixels) {
+      QFont larger = font;
+      larger.setPixelSize(pixels);
+      if (!FitsOnLine(larger, shown, line.width())) break;
+      font = larger;
+    }
+  }
+  painter.setFont(font);
+  const QFontMetrics metrics(font);
+  const int spare = std::max(0, line.width() - metrics.horizontalAdvance(shown));
+  const Qt::Alignment horizontal = QStyle::visualAlignment(layoutDirection(), alignment());
+  const int left = horizontal & Qt::AlignHCenter ? line.left() + spare / 2
+                   : horizontal & Qt::AlignRight ? line.left() + spare
+                                                 : line.left();
+  const int baseline = line.top() + (line.height() + metrics.ascent() - metrics.descent()) / 2;
+  painter.drawText(QPoint(left, baseline), shown);
 }
 
 void TextBox::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -9,10 +9,11 @@ namespace ui {
 
 // A box of the main window. Its text stays exactly what was typed or written into it; only the
 // way it is shown adapts to the narrow box: a text that does not fit is drawn in a smaller font,
-// down to a readable minimum, and beyond that, while the box does not have the focus, from its
-// start with a cut mark "…" at the end. The box then offers the whole text in its tooltip and
-// accessible description after its explanation; selecting and copying always take the whole
-// text. There is no length limit.
+// down to a readable minimum. Beyond that, while the box does not have the focus, a number is
+// drawn in a compact scientific form that keeps its size, marked as shortened ("≈9.99995e6",
+// "≈3.0e150"), and other text from its start with a cut mark "…" at the end. The box then offers
+// the whole text in its tooltip and accessible description after its explanation; selecting and
+// copying always take the whole text. There is no length limit.
 class TextBox : public QLineEdit {
   Q_OBJECT
 
@@ -41,7 +42,8 @@ class TextBox : public QLineEdit {
   // Whether the whole text fits into the box at its current font.
   bool showsWholeText() const { return whole_; }
 
-  // What the box shows while it does not have the focus: the whole text, or its start and "…".
+  // What the box shows while it does not have the focus: the whole text, a number's compact
+  // form, or the text's start and "…".
   QString shownText() const;
 
  protected:
