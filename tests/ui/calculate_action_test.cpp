@@ -544,6 +544,12 @@ void CalculateActionTest::detailsWindow() {
   QApplication::clipboard()->clear();
   details->findChild<QPushButton*>(u"DetailsCopy"_s)->click();
   QVERIFY(QApplication::clipboard()->text().startsWith(u"Z0 = 75 \u03a9\n"_s));
+  // Its chart is drawn for any magnitudes, the active and the huge ones too.
+  for (const char* magnitude : {"2", "-1", "1e300", "0.999999999"}) {
+    setInputs({u"50"_s, QString::fromLatin1(magnitude), u"30"_s, u"0.5"_s, u"0"_s});
+    clickCalculate();
+    QVERIFY(!details->grab().isNull());
+  }
   // Quit closes it with the main window.
   window_->findChild<QPushButton*>(u"Command2"_s)->click();
   QVERIFY(!details->isVisible());

@@ -13,7 +13,7 @@ namespace {
 constexpr double kGridValues[] = {0.2, 0.5, 1.0, 2.0, 5.0};
 
 // Beyond this the chart shows no point nor circle: it would lie far off the chart anyway.
-constexpr double kLargest = 1e6;
+constexpr double kLargest = 100.0;
 
 struct Colours {
   QColor ground, grid, text, source, load, same_loss;
