@@ -1,5 +1,6 @@
 #include "calc/calculate_texts.h"
 
+#include "calc/input_text.h"
 #include "platform/errors.h"
 #include "platform/number_text.h"
 
@@ -7,9 +8,11 @@ namespace calc {
 
 namespace {
 
-double Convert(const InputTexts& inputs, int input) {
+// Reads one input text by its box's rule; an error carries the box's index.
+template <typename Read>
+auto ReadBox(const InputTexts& inputs, int input, Read read) {
   try {
-    return platform::TextToNumber(inputs[input]);
+    return read(inputs[input]);
   } catch (platform::Error& error) {
     error.set_input(input);
     throw;
@@ -19,19 +22,34 @@ double Convert(const InputTexts& inputs, int input) {
 // The converted inputs, their evaluation and its quantities.
 Calculation Evaluate(const InputTexts& inputs) {
   Calculation c;
-  c.magnitude1 = Convert(inputs, kSourceMagnitude);
-  c.angle1 = Convert(inputs, kSourceAngle);
-  c.magnitude2 = Convert(inputs, kLoadMagnitude);
-  c.angle2 = Convert(inputs, kLoadAngle);
+  c.reading1 = ReadBox(inputs, kSourceMagnitude, ReadMagnitude);
+  c.angle1 = ReadBox(inputs, kSourceAngle, ReadAngle);
+  c.reading2 = ReadBox(inputs, kLoadMagnitude, ReadMagnitude);
+  c.angle2 = ReadBox(inputs, kLoadAngle, ReadAngle);
+  c.magnitude1 = c.reading1.magnitude;
+  c.magnitude2 = c.reading2.magnitude;
   // The reference impedance stays text until the impedances need it.
   c.evaluation = EvaluateMismatch(
-      [&inputs, &c] { return c.reference_impedance = Convert(inputs, kReferenceImpedance); },
+      [&inputs, &c] { return c.reference_impedance = ConvertInput(inputs, kReferenceImpedance); },
       c.magnitude1, c.angle1, c.magnitude2, c.angle2);
   c.results = ResultsOf(c.evaluation);
   return c;
 }
 
 }  // namespace
+
+double ConvertInput(const InputTexts& inputs, int input) {
+  switch (input) {
+    case kSourceMagnitude:
+    case kLoadMagnitude:
+      return ReadBox(inputs, input, ReadMagnitude).magnitude;
+    case kSourceAngle:
+    case kLoadAngle:
+      return ReadBox(inputs, input, ReadAngle);
+    default:
+      return ReadBox(inputs, input, platform::TextToNumber);
+  }
+}
 
 Calculation Calculate(const InputTexts& inputs) {
   Calculation c = Evaluate(inputs);

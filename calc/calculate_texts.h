@@ -4,6 +4,7 @@
 #include <string>
 
 #include "calc/figures.h"
+#include "calc/input_text.h"
 #include "calc/mismatch.h"
 #include "calc/result_format.h"
 #include "calc/results.h"
@@ -22,6 +23,12 @@ inline constexpr int kInputCount = 5;
 
 using InputTexts = std::array<std::string, kInputCount>;
 
+// Converts one input text by its box's rule: the reference impedance as a number
+// (platform::TextToNumber), a magnitude as a number, a VSWR or a return loss (ReadMagnitude), an
+// angle as degrees with an optional "°" (ReadAngle). Raises platform::Error with the index of the
+// input (Error::input()).
+double ConvertInput(const InputTexts& inputs, int input);
+
 // Everything one calculation gives: the converted reflection coefficients, the evaluation, the
 // eight results as quantities and the further figures (calc/figures.h). Every text shown of it
 // comes from calc/result_format.h.
@@ -29,6 +36,7 @@ struct Calculation {
   double reference_impedance = 0.0;       // ohms
   double magnitude1 = 0.0, angle1 = 0.0;  // source reflection coefficient, angle in degrees
   double magnitude2 = 0.0, angle2 = 0.0;  // load reflection coefficient
+  MagnitudeReading reading1, reading2;    // what the magnitude texts were read as
   MismatchResult evaluation;              // the numbers as computed
   Results results;
   Figures figures;
@@ -36,7 +44,13 @@ struct Calculation {
 
 // The numbers `c` was computed from.
 inline Inputs InputsOf(const Calculation& c) {
-  return {c.reference_impedance, c.magnitude1, c.angle1, c.magnitude2, c.angle2};
+  return {c.reference_impedance,
+          c.magnitude1,
+          c.angle1,
+          c.magnitude2,
+          c.angle2,
+          c.reading1,
+          c.reading2};
 }
 
 // The Calculate action without the window: converts the four reflection-coefficient texts,

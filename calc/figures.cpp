@@ -1,6 +1,7 @@
 #include "calc/figures.h"
 
 #include <cmath>
+#include <numbers>
 
 #include "platform/fp_check.h"
 
@@ -26,6 +27,9 @@ Figure Number(double value) noexcept {
   if (!std::isfinite(value)) return Figure::NotDefined();
   return Figure::Number(value);
 }
+
+// 10·log10(e): a small relative change u of power is 10·log10(e)·u dB.
+constexpr double kDecibelsPerNeper = 10.0 * std::numbers::log10e;
 
 // ln(x) / ln(10), the logarithm of the evaluation, for x > 0.
 double Log10(double x) noexcept {
@@ -81,6 +85,8 @@ MismatchFigures MismatchFiguresOf(double magnitude1, double magnitude2,
     f.loss_min_db = f.loss_max_db = none;
     f.uncertainty_low_db = f.uncertainty_high_db = none;
     f.uncertainty_low_pct = f.uncertainty_high_pct = none;
+    f.standard_uncertainty_pct = f.standard_uncertainty_db = none;
+    f.expanded_uncertainty_pct = f.expanded_uncertainty_db = none;
     return f;
   }
 
@@ -99,9 +105,21 @@ MismatchFigures MismatchFiguresOf(double magnitude1, double magnitude2,
   const double numerator = Settle((1.0 - a1 * a1) * t);
   if (Failed() || std::isnan(numerator) || numerator < 0.0) {
     // One port active, the other passive (an overflow here also means a huge magnitude).
-    f.loss_min_db = f.loss_max_db = Figure::NotDefined(Reason::kActivePassivePair);
+    const Figure none = Figure::NotDefined(Reason::kActivePassivePair);
+    f.loss_min_db = f.loss_max_db = none;
+    f.standard_uncertainty_pct = f.standard_uncertainty_db = none;
+    f.expanded_uncertainty_pct = f.expanded_uncertainty_db = none;
     return f;
   }
+
+  // The U-shaped distribution's standard uncertainty, and twice it for k = 2. Doubling is exact,
+  // so U is 2u to the last bit in both units.
+  const double u = Settle(std::numbers::sqrt2 * p);
+  f.standard_uncertainty_pct = Number(Settle(u * 100.0));
+  f.standard_uncertainty_db = Number(Settle(u * kDecibelsPerNeper));
+  f.expanded_uncertainty_pct = Number(Settle(Settle(2.0 * u) * 100.0));
+  f.expanded_uncertainty_db = Number(Settle(Settle(2.0 * u) * kDecibelsPerNeper));
+
   if (numerator == 0.0) {
     // A magnitude of exactly 1: total reflection, no power reaches the load at any phase.
     f.loss_min_db = f.loss_max_db = Figure::Infinite(Reason::kTotalReflectionAtPort);

@@ -30,6 +30,11 @@ struct PortFigures {
 // The mismatch uncertainty is the spread of the delivered power about the matched value,
 // 20·log10(1 ± |ΓS||ΓL|) in dB and (1 ± |ΓS||ΓL|)² − 1 in %. It is not defined when
 // |ΓS||ΓL| ≥ 1.
+//
+// With the phase unknown, the mismatch term is U-shaped: the relative half-width 2|ΓS||ΓL|
+// divided by √2 gives the standard uncertainty u = √2·|ΓS||ΓL|, in % and in dB as 10·log10(e)·u,
+// and the expanded uncertainty U = 2u (k = 2). They are not defined where the range is not
+// (|ΓS||ΓL| ≥ 1, or one port active and the other passive).
 struct MismatchFigures {
   double product = 0.0;  // |ΓS||ΓL| (infinite when the product leaves the 64-bit range)
   Figure delivered_pct;  // 100·M: the share of the available power that reaches the load
@@ -37,6 +42,8 @@ struct MismatchFigures {
   Figure loss_max_db;    // ML at the least favourable phase
   Figure uncertainty_low_db, uncertainty_high_db;  // 20·log10(1 − p), 20·log10(1 + p)
   Figure uncertainty_low_pct, uncertainty_high_pct;  // 100·((1 − p)² − 1), 100·((1 + p)² − 1)
+  Figure standard_uncertainty_pct, standard_uncertainty_db;  // 100·u, 10·log10(e)·u
+  Figure expanded_uncertainty_pct, expanded_uncertainty_db;  // the same for U = 2u
 };
 
 struct Figures {

@@ -151,11 +151,18 @@ std::vector<std::string> InputLines(const Inputs& in) {
     return Line(label,
                 platform::Shortest(magnitude) + " \u2220 " + platform::Shortest(angle) + "\u00b0");
   };
-  return {
+  std::vector<std::string> lines = {
       Line("Z0", platform::Shortest(in.reference_impedance), "\u03a9"),
       polar("\u0393S", in.magnitude1, in.angle1),
-      polar("\u0393L", in.magnitude2, in.angle2),
   };
+  if (std::string note = ReadingLine(in.reading1, "\u0393S"); !note.empty()) {
+    lines.push_back(std::move(note));
+  }
+  lines.push_back(polar("\u0393L", in.magnitude2, in.angle2));
+  if (std::string note = ReadingLine(in.reading2, "\u0393L"); !note.empty()) {
+    lines.push_back(std::move(note));
+  }
+  return lines;
 }
 
 std::vector<TableRow> TableRows(const Inputs& in, const Results& r, const Figures& figures) {
@@ -179,7 +186,21 @@ std::vector<TableRow> TableRows(const Inputs& in, const Results& r, const Figure
       {"Mismatch uncertainty, lower", TableValue(m.uncertainty_low_db, kDecibelPattern), "dB"},
       {"Mismatch uncertainty, upper", TableValue(m.uncertainty_high_pct, kPercentPattern), "%"},
       {"Mismatch uncertainty, lower", TableValue(m.uncertainty_low_pct, kPercentPattern), "%"},
+      {"Standard uncertainty", TableValue(m.standard_uncertainty_pct, kPercentPattern), "%"},
+      {"Standard uncertainty", TableValue(m.standard_uncertainty_db, kDecibelPattern), "dB"},
+      {"Expanded uncertainty (k = 2)", TableValue(m.expanded_uncertainty_pct, kPercentPattern),
+       "%"},
+      {"Expanded uncertainty (k = 2)", TableValue(m.expanded_uncertainty_db, kDecibelPattern),
+       "dB"},
   };
+  // What a magnitude typed as a VSWR or a return loss was read from, after the inputs.
+  std::size_t at = 5;
+  for (const auto& [name, reading] : {std::pair{"\u0393S magnitude read from", &in.reading1},
+                                      {"\u0393L magnitude read from", &in.reading2}}) {
+    if (std::string note = ReadingNote(*reading); !note.empty()) {
+      rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(at++), {name, std::move(note), ""});
+    }
+  }
   for (const auto& [port, f] : {std::pair{" S", &figures.source}, {" L", &figures.load}}) {
     rows.push_back({std::string("VSWR") + port, TableValue(f->vswr, kRatioPattern), ""});
     rows.push_back(
@@ -231,6 +252,12 @@ std::vector<std::string> MismatchLines(const MismatchFigures& f) {
       return Signed(high, pattern, '+') + " / " + Signed(low, pattern, '-');
     };
   };
+  // "21.21 % (0.92 dB)"
+  const auto percent_and_db = [](const Figure& pct, const Figure& db) {
+    return [&pct, &db] {
+      return Text(pct, kPercentPattern) + " % (" + Text(db, kDecibelPattern) + " dB)";
+    };
+  };
   constexpr std::string_view kUncertainty = "Mismatch uncertainty";
   return {
       FigureLine("M", f.delivered_pct, kPercentPattern, "%"),
@@ -239,6 +266,11 @@ std::vector<std::string> MismatchLines(const MismatchFigures& f) {
                uncertainty(f.uncertainty_low_db, f.uncertainty_high_db, kDecibelPattern)),
       PairLine(kUncertainty, f.uncertainty_low_pct, f.uncertainty_high_pct, "%",
                uncertainty(f.uncertainty_low_pct, f.uncertainty_high_pct, kPercentPattern)),
+      PairLine("Standard uncertainty", f.standard_uncertainty_pct, f.standard_uncertainty_db, {},
+               percent_and_db(f.standard_uncertainty_pct, f.standard_uncertainty_db)),
+      PairLine("Expanded uncertainty (k = 2)", f.expanded_uncertainty_pct,
+               f.expanded_uncertainty_db, {},
+               percent_and_db(f.expanded_uncertainty_pct, f.expanded_uncertainty_db)),
   };
 }
 

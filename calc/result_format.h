@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "calc/figures.h"
+#include "calc/input_text.h"
 #include "calc/results.h"
 
 namespace calc {
@@ -36,7 +37,8 @@ ResultTexts BoxTexts(const Results& results);
 std::vector<std::string> ResultLines(const Results& results);
 
 // The junction's figures: "M = 75.00 %", "ML at any phase = 0.58 to 2.21 dB",
-// "Mismatch uncertainty = +1.34 / -1.48 dB", "Mismatch uncertainty = +36.00 / -29.30 %".
+// "Mismatch uncertainty = +1.34 / -1.48 dB", "Mismatch uncertainty = +36.00 / -29.30 %",
+// "Standard uncertainty = 21.21 % (0.92 dB)", "Expanded uncertainty (k = 2) = 42.43 % (1.84 dB)".
 // A figure without a value says why in words ("not defined: |ΓS||ΓL| ≥ 1").
 std::vector<std::string> MismatchLines(const MismatchFigures& figures);
 
@@ -55,10 +57,12 @@ struct Inputs {
   double reference_impedance = 0.0;       // ohms
   double magnitude1 = 0.0, angle1 = 0.0;  // source reflection coefficient, angle in degrees
   double magnitude2 = 0.0, angle2 = 0.0;  // load reflection coefficient
+  MagnitudeReading reading1, reading2;    // what the magnitude texts were read as
 };
 
 // The inputs as lines, each number in the shortest text that reads back to it: "Z0 = 50 Ω",
-// "ΓS = 0.5 ∠ 30°", "ΓL = 0.2 ∠ -90°".
+// "ΓS = 0.5 ∠ 30°", "ΓL = 0.2 ∠ -90°"; a magnitude typed as a VSWR or a return loss adds what it
+// was read as after its coefficient: "|ΓS| = 0.2 (VSWR 1.5:1)".
 std::vector<std::string> InputLines(const Inputs& inputs);
 
 // The inputs, the results and the figures as a table for a spreadsheet, one quantity a row: a

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <initializer_list>
 #include <string_view>
+#include <utility>
 
 #include "calc/calculate_texts.h"
 #include "calc/mismatch.h"
@@ -160,6 +161,23 @@ std::string Quote(std::string_view text) {
   return out;
 }
 
+// The two readings of an ambiguous "1,000": without the comma, and with a point for it (an
+// ASCII or a full-width comma; the text holds one).
+std::pair<std::string, std::string> Alternatives(std::string_view text) {
+  for (const std::string_view comma : {std::string_view(","), std::string_view("\uFF0C")}) {
+    if (const std::size_t at = text.find(comma); at != std::string_view::npos) {
+      const std::string_view before = text.substr(0, at);
+      const std::string_view after = text.substr(at + comma.size());
+      std::string grouped(before), decimal(before);
+      grouped.append(after);
+      decimal.push_back('.');
+      decimal.append(after);
+      return {grouped, decimal};
+    }
+  }
+  return {std::string(text), std::string(text)};
+}
+
 std::string InputName(int input) {
   switch (input) {
     case kReferenceImpedance:
@@ -187,6 +205,47 @@ std::string ConversionText(const platform::Error& error) {
                : Fill("Nothing to compute with: the box “%1” is empty. Please enter a number.",
                       {box});
   }
+  switch (error.kind()) {
+    case ErrorKind::AmbiguousNumber: {
+      // The two readings, written without doubt: the comma dropped, or made a point.
+      const auto readings = Alternatives(error.text());
+      return box.empty() ? Fill(
+                               "“%1” can be read two ways: the comma may be a "
+                               "decimal comma or group the digits. Please write "
+                               "“%2” or “%3”, as you mean it.",
+                               {quoted, Quote(readings.first), Quote(readings.second)})
+                         : Fill(
+                               "“%1” in the box “%2” can be read two ways: the "
+                               "comma may be a decimal comma or group the digits. "
+                               "Please write “%3” or “%4”, as you mean it.",
+                               {quoted, box, Quote(readings.first), Quote(readings.second)});
+    }
+    case ErrorKind::MissingNumber:
+      return box.empty() ? Fill(
+                               "“%1” names a VSWR or a return loss but gives no "
+                               "number, as in “VSWR 1.5”, “1.5:1”, “RL 14” or "
+                               "“14 dB”.",
+                               {quoted})
+                         : Fill(
+                               "“%1” in the box “%2” names a VSWR or a return "
+                               "loss but gives no number, as in “VSWR 1.5”, "
+                               "“1.5:1”, “RL 14” or “14 dB”.",
+                               {quoted, box});
+    case ErrorKind::VswrBelowOne:
+      return box.empty() ? Fill(
+                               "“%1” is a VSWR below 1, which no reflection "
+                               "gives: VSWR = (1 + |Γ|)/(1 - |Γ|) is 1 for a "
+                               "perfect match and above 1 for any reflection.",
+                               {quoted})
+                         : Fill(
+                               "“%1” in the box “%2” is a VSWR below 1, which no "
+                               "reflection gives: VSWR = (1 + |Γ|)/(1 - |Γ|) is 1 "
+                               "for a perfect match and above 1 for any "
+                               "reflection.",
+                               {quoted, box});
+    default:
+      break;
+  }
   if (error.kind() == ErrorKind::Overflow) {
     return box.empty() ? Fill(
                              "“%1” is beyond the range of numbers the calculator "
@@ -212,6 +271,9 @@ std::string Heading(ErrorKind kind) {
     case ErrorKind::LogarithmArgument:
       return "Invalid argument of the logarithm";
     case ErrorKind::Conversion:
+    case ErrorKind::AmbiguousNumber:
+    case ErrorKind::MissingNumber:
+    case ErrorKind::VswrBelowOne:
       break;
   }
   return "Error";
@@ -356,6 +418,9 @@ std::string Explanation(const platform::Error& error) {
       }
       return Fill("the argument is negative.");
     case ErrorKind::Conversion:
+    case ErrorKind::AmbiguousNumber:
+    case ErrorKind::MissingNumber:
+    case ErrorKind::VswrBelowOne:
       break;
   }
   return {};

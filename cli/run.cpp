@@ -4,8 +4,12 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
+#include "calc/input_text.h"
 #include "calc/result_format.h"
 #include "calc/two_port.h"
 #include "calc/warning_text.h"
@@ -92,10 +96,17 @@ class JsonObject {
 };
 
 void PortJson(JsonObject& parent, std::string& out, std::string_view key,
-              const calc::PortFigures& f) {
+              const calc::PortFigures& f, const calc::MagnitudeReading& reading) {
   parent.Key(key);
   JsonObject o(out);
   o.Number("magnitude", f.magnitude);
+  // What a VSWR or a return loss typed for the magnitude was read as; null for a plain number.
+  if (const std::string note = calc::ReadingNote(reading); !note.empty()) {
+    o.String("read_as", note);
+  } else {
+    o.Key("read_as");
+    out += "null";
+  }
   o.Figure("VSWR", f.vswr);
   o.Figure("return_loss_dB", f.return_loss_db);
   o.Figure("reflected_power_percent", f.reflected_power_pct);
@@ -203,6 +214,20 @@ void ThroughJson(JsonObject& parent, std::string& out, const calc::ThroughResult
   o.Close();
 }
 
+// The lines of a single point: every result and figure, the two-port's (if any), then what a
+// magnitude given as a VSWR or a return loss was read as ("|ΓS| = 0.2 (VSWR 1.5:1)").
+std::vector<std::string> OutputLines(const calc::Calculation& c,
+                                     const calc::ThroughResult* through) {
+  std::vector<std::string> lines = calc::AllLines(c.results, c.figures);
+  if (through != nullptr) {
+    for (std::string& line : ThroughLines(*through)) lines.push_back(std::move(line));
+  }
+  for (std::string& line : calc::ReadingLines(c.reading1, c.reading2)) {
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
 int SinglePoint(const Options& o, std::ostream& out, std::ostream& err) {
   const calc::InputTexts inputs = {o.z0.value_or("50"), o.source_point->magnitude,
                                    o.source_point->angle, o.load_point->magnitude,
@@ -231,9 +256,8 @@ int SinglePoint(const Options& o, std::ostream& out, std::ostream& err) {
   if (o.json) {
     out << JsonFor(c, through ? &*through : nullptr) << '\n';
   } else {
-    for (const std::string& line : calc::AllLines(c.results, c.figures)) out << line << '\n';
-    if (through) {
-      for (const std::string& line : ThroughLines(*through)) out << line << '\n';
+    for (const std::string& line : OutputLines(c, through ? &*through : nullptr)) {
+      out << line << '\n';
     }
   }
   if (through && !through->warning.empty()) {
@@ -418,8 +442,8 @@ std::string JsonFor(const calc::Calculation& c, const calc::ThroughResult* throu
   {
     root.Key("figures");
     JsonObject f(out);
-    PortJson(f, out, "source", c.figures.source);
-    PortJson(f, out, "load", c.figures.load);
+    PortJson(f, out, "source", c.figures.source, c.reading1);
+    PortJson(f, out, "load", c.figures.load, c.reading2);
     const calc::MismatchFigures& m = c.figures.mismatch;
     f.Key("mismatch");
     JsonObject j(out);
@@ -431,6 +455,10 @@ std::string JsonFor(const calc::Calculation& c, const calc::ThroughResult* throu
     j.Figure("uncertainty_high_dB", m.uncertainty_high_db);
     j.Figure("uncertainty_low_percent", m.uncertainty_low_pct);
     j.Figure("uncertainty_high_percent", m.uncertainty_high_pct);
+    j.Figure("standard_uncertainty_percent", m.standard_uncertainty_pct);
+    j.Figure("standard_uncertainty_dB", m.standard_uncertainty_db);
+    j.Figure("expanded_uncertainty_percent", m.expanded_uncertainty_pct);
+    j.Figure("expanded_uncertainty_dB", m.expanded_uncertainty_db);
     j.Close();
     f.Close();
   }
@@ -438,11 +466,7 @@ std::string JsonFor(const calc::Calculation& c, const calc::ThroughResult* throu
   root.Key("lines");
   out += '[';
   bool first = true;
-  std::vector<std::string> lines = calc::AllLines(c.results, c.figures);
-  if (through != nullptr) {
-    for (std::string& line : ThroughLines(*through)) lines.push_back(std::move(line));
-  }
-  for (const std::string& line : lines) {
+  for (const std::string& line : OutputLines(c, through)) {
     if (!first) out += ',';
     first = false;
     AppendJsonString(out, line);
@@ -489,19 +513,25 @@ through it, the transducer gain and the mismatch loss at both of its planes.
 Single point:
   --z0 OHMS           reference impedance Z0 in ohms (default 50)
   --source MAG@ANGLE  source reflection coefficient: magnitude, and angle in
-                      degrees (for example 0.5@30)
+                      degrees (for example 0.5@30, or 0.5@30°)
   --load MAG@ANGLE    load reflection coefficient (for example 0.3@-45)
   --through "S11 S21 S12 S22"
                       a two-port between source and load, port 1 facing the
                       source, each S-parameter as MAG@ANGLE (for example
                       "0.05@10 0.9@-40 0.9@-40 0.05@170"); its lines follow
                       the others (see Two-port below)
+
+  MAG is |Γ|, or a VSWR ("1.5:1", "VSWR 1.5"), or a return loss ("14 dB",
+  "RL 14", "RL 14 dB"); "-14 dB" is |Γ| in dB, the same magnitude as "14 dB".
+  The words may be written in any case. A magnitude given so is followed in the
+  output by what it was read as: |ΓS| = 0.2 (VSWR 1.5:1).
   --json              write JSON instead of labelled lines
 
   Numbers follow the rule of the window's boxes: a point or a comma as the
   decimal separator, an optional sign and exponent, blanks around ignored; no
-  digit grouping, inf, nan or hexadecimal. Z0 is read only when the impedances
-  need it, as in the window.
+  digit grouping, inf, nan or hexadecimal. A comma followed by exactly three
+  digits ("1,000") is refused: write 1000 or 1.000. Z0 is read only when the
+  impedances need it, as in the window.
 
   The output gives the eight results exactly as the window writes them
   (RL = 6.02 dB, ML = 1.25 dB, ZS = 150.0 + j0.0 Ω, ZL = ...; RL = >100 dB for
@@ -510,6 +540,9 @@ Single point:
     ML at any phase       mismatch loss for the same magnitudes at the best
                           and the worst phase
     Mismatch uncertainty  20·log10(1 ± |ΓS||ΓL|) in dB, (1 ± |ΓS||ΓL|)² − 1 in %
+    Standard uncertainty  u = √2·|ΓS||ΓL| of the U-shaped mismatch term, in %
+                          and in dB (10·log10(e)·u)
+    Expanded uncertainty  U = 2u (k = 2)
     VSWR, Return loss, Reflected power   of the source (S) and the load (L)
   A figure without a finite value says so in words, for example "infinite
   (total reflection or active port)" or "not defined: |ΓS||ΓL| ≥ 1".

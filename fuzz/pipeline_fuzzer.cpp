@@ -94,12 +94,16 @@ void CheckFigures(const calc::Calculation& c) {
   if ((m.uncertainty_low_db.kind == Figure::kNumber) != (m.product < 1.0)) {
     Fail("uncertainty defined for a product of 1 or more, or undefined below 1");
   }
+  if (m.standard_uncertainty_pct.kind == Figure::kNumber &&
+      !(m.product < 1.0 && m.standard_uncertainty_pct.value >= 0.0)) {
+    Fail("standard uncertainty for a product of 1 or more, or below zero");
+  }
   if (m.uncertainty_low_db.kind == Figure::kNumber &&
       !(m.uncertainty_low_db.value <= 0.0 && m.uncertainty_high_db.value >= 0.0)) {
     Fail("uncertainty bounds on the wrong side of zero");
   }
   const std::vector<std::string> lines = calc::AllLines(c.results, f);
-  if (lines.size() != 14) Fail("number of lines");
+  if (lines.size() != 16) Fail("number of lines");
   for (const std::string& line : lines) {
     if (line.find("nan") != std::string::npos) Fail("a line with nan", line);
     for (std::size_t at = line.find("inf"); at != std::string::npos;
@@ -109,17 +113,23 @@ void CheckFigures(const calc::Calculation& c) {
   }
 }
 
-// The conversion on its own: the kind of error it raises for a text, or nothing. A number it
-// gives must come back to the same bits from its shortest exact text.
-std::optional<platform::ErrorKind> ConversionOf(const std::string& text) {
-  double value = 0.0;
+// The conversion of one box on its own: the kind of error it raises for the box's text, or
+// nothing. A plain number it gives must come back to the same bits from its shortest exact text.
+std::optional<platform::ErrorKind> ConversionOf(const calc::InputTexts& texts, int input) {
+  const std::string& text = texts[input];
   try {
-    value = platform::TextToNumber(text);
+    calc::ConvertInput(texts, input);
   } catch (const platform::Error& e) {
-    if (e.kind() != platform::ErrorKind::Conversion && e.kind() != platform::ErrorKind::Overflow) {
+    if (e.quantity() != platform::Quantity::None || e.input() != input) {
       Fail("conversion raised a computation error", text);
     }
     return e.kind();
+  }
+  double value = 0.0;
+  try {
+    value = platform::TextToNumber(text);
+  } catch (const platform::Error&) {
+    return std::nullopt;  // a VSWR, a return loss, or an angle with its degree sign
   }
   char again[40];
   std::snprintf(again, sizeof again, "%.17g", value);
@@ -174,8 +184,9 @@ void CheckWarning(const std::string& text) {
 // reference impedance.
 void CheckFastPath(const calc::InputTexts& texts) {
   double x[calc::kInputCount] = {};
-  for (int i = calc::kSourceMagnitude; i <= calc::kLoadAngle; ++i)
-    x[i] = platform::TextToNumber(texts[i]);
+  for (int i = calc::kSourceMagnitude; i <= calc::kLoadAngle; ++i) {
+    x[i] = calc::ConvertInput(texts, i);
+  }
   struct Outcome {
     std::optional<calc::MismatchResult> result;
     std::optional<platform::Error> error;
@@ -185,7 +196,7 @@ void CheckFastPath(const calc::InputTexts& texts) {
     Outcome o;
     auto z0 = [&] {
       ++o.conversions;
-      return platform::TextToNumber(texts[calc::kReferenceImpedance]);
+      return calc::ConvertInput(texts, calc::kReferenceImpedance);
     };
     try {
       o.result = calc::EvaluateMismatch(
@@ -240,7 +251,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   std::optional<platform::ErrorKind> conversion[calc::kInputCount];
-  for (int i = 0; i < calc::kInputCount; ++i) conversion[i] = ConversionOf(texts[i]);
+  for (int i = 0; i < calc::kInputCount; ++i) conversion[i] = ConversionOf(texts, i);
   // The first of the four reflection-coefficient texts that does not convert, if any.
   int first_bad = -1;
   for (int i = calc::kSourceMagnitude; i <= calc::kLoadAngle && first_bad < 0; ++i) {

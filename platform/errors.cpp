@@ -16,6 +16,12 @@ const char* Error::what() const noexcept {
       return "invalid operation";
     case ErrorKind::LogarithmArgument:
       return "invalid argument of the logarithm";
+    case ErrorKind::AmbiguousNumber:
+      return "ambiguous number";
+    case ErrorKind::MissingNumber:
+      return "missing number";
+    case ErrorKind::VswrBelowOne:
+      return "VSWR below 1";
   }
   return "error";
 }

@@ -15,6 +15,9 @@ enum class ErrorKind {
   DivisionByZero,     // a non-zero value divided by zero
   InvalidOperation,   // zero divided by zero, and the like
   LogarithmArgument,  // a negative argument of the logarithm
+  AmbiguousNumber,    // a text that reads as two numbers: "1,000", one or one thousand
+  MissingNumber,      // a VSWR or return-loss form without its number: "VSWR", "dB"
+  VswrBelowOne,       // a VSWR below 1, which no reflection gives
 };
 
 // The quantity being computed when a computation failed.
@@ -43,8 +46,8 @@ class Error : public std::exception {
   // A short technical description of the kind, for logs and test output.
   const char* what() const noexcept override;
 
-  // For a conversion error (kind Conversion or Overflow with Quantity::None): the text that
-  // could not be converted, as it was given.
+  // For a conversion error (Quantity::None; kind Conversion, Overflow, AmbiguousNumber,
+  // MissingNumber or VswrBelowOne): the text that could not be converted, as it was given.
   const std::string& text() const noexcept { return text_; }
 
   // Index of the input text that could not be converted, when the error is about one
@@ -73,8 +76,9 @@ class Error : public std::exception {
 // A failed computation.
 [[noreturn]] void RaiseComputationError(ErrorKind kind, Quantity quantity);
 
-// A text that is not a number (kind Conversion) or a number beyond the 64-bit range (kind
-// Overflow).
+// A text that is not a number (kind Conversion), a number beyond the 64-bit range (kind
+// Overflow), or a text that cannot be taken as the number it seems to be (AmbiguousNumber,
+// MissingNumber, VswrBelowOne).
 [[noreturn]] void RaiseConversionError(ErrorKind kind, std::string_view text);
 
 }  // namespace platform

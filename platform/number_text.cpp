@@ -93,7 +93,39 @@ constexpr std::int64_t kExponentLimit = 1'000'000'000'000;
 constexpr std::int64_t kHighestLead = 308;
 constexpr std::int64_t kLowestLead = -324;
 
+// True for digits that may be grouped by the one comma among them: one to three digits not
+// starting with 0, the comma and three digits ("1,000"). Only called for a number of digits and
+// a comma, so it is kept out of the common path.
+[[gnu::noinline]] bool IsDigitGrouping(std::string_view digits) noexcept {
+  std::size_t whole = 0, fraction = 0;
+  bool after_comma = false;
+  for (std::size_t i = 0; i < digits.size();) {
+    const Char ch = Read(digits, i);
+    if (ch.ascii == ',') {
+      after_comma = true;
+    } else if (after_comma) {
+      ++fraction;
+    } else if (whole++ == 0 && ch.ascii == '0') {
+      return false;
+    }
+    i += ch.size;
+  }
+  return whole >= 1 && whole <= 3 && fraction == 3;
+}
+
 }  // namespace
+
+std::string_view StripBlanks(std::string_view text) noexcept {
+  std::size_t i = 0;
+  std::size_t end = text.size();
+  while (i < end) {
+    const Char ch = Read(text, i);
+    if (!IsBlank(ch.ascii)) break;
+    i += ch.size;
+  }
+  for (std::size_t blank; end > i && (blank = BlankBefore(text, end)) != 0;) end -= blank;
+  return text.substr(i, end - i);
+}
 
 bool IsBlankText(std::string_view text) noexcept {
   for (std::size_t i = 0; i < text.size();) {
@@ -135,6 +167,8 @@ double TextToNumber(std::string_view text) {
 
   bool any_digit = false;
   bool separator = false;
+  bool comma = false;  // the separator is a comma
+  const std::size_t digits_begin = i;
   bool significant = false;         // a non-zero digit has been seen
   std::int64_t integer_digits = 0;  // significant digits before the separator
   // Zeros after the separator that come before the first significant digit.
@@ -158,11 +192,18 @@ double TextToNumber(std::string_view text) {
     } else if (c == '.' || c == ',') {
       if (separator) fail(ErrorKind::Conversion);
       separator = true;
+      comma = c == ',';
     } else {
       break;
     }
   }
   if (!any_digit) fail(ErrorKind::Conversion);
+
+  // "1,000" and "250,000": one to three digits, not starting with 0, a comma and exactly three
+  // digits are a decimal comma or digit grouping; neither reading is safe to pick.
+  if (i == end && comma && IsDigitGrouping(number.substr(digits_begin))) {
+    fail(ErrorKind::AmbiguousNumber);
+  }
 
   std::int64_t exponent = 0;
   if (i < end && (ch.ascii == 'e' || ch.ascii == 'E')) {

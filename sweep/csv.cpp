@@ -46,7 +46,9 @@ void AppendThrough(std::string& out, const calc::ThroughResult& t) {
 std::string CsvHeader(bool through) {
   std::string header =
       "frequency_hz,source_magnitude,source_angle_deg,load_magnitude,load_angle_deg,"
-      "M,ML_dB,RL_dB,ZS_re_ohm,ZS_im_ohm,ZL_re_ohm,ZL_im_ohm,ML_min_dB,ML_max_dB,";
+      "M,ML_dB,RL_dB,ZS_re_ohm,ZS_im_ohm,ZL_re_ohm,ZL_im_ohm,ML_min_dB,ML_max_dB,"
+      "standard_uncertainty_percent,standard_uncertainty_dB,expanded_uncertainty_percent,"
+      "expanded_uncertainty_dB,";
   if (through) {
     header +=
         "gamma_out_magnitude,gamma_out_angle_deg,gamma_in_magnitude,gamma_in_angle_deg,Gt_dB,"
@@ -63,7 +65,7 @@ void AppendCsvRow(std::string& out, const SweepRow& row) {
     out += ',';
   }
   if (!row.computed) {
-    out += ",,,,,,,,,";
+    out += ",,,,,,,,,,,,,";
     if (row.has_through) AppendThrough(out, row.through);
     AppendQuoted(out, RowWarning(row));
     out += '\n';
@@ -76,7 +78,9 @@ void AppendCsvRow(std::string& out, const SweepRow& row) {
   bool first = true;
   for (const calc::Figure* f :
        {&r.mismatch_factor, &r.mismatch_loss_db, &r.return_loss_db, &zs.resistance, &zs.reactance,
-        &zl.resistance, &zl.reactance, &row.figures.loss_min_db, &row.figures.loss_max_db}) {
+        &zl.resistance, &zl.reactance, &row.figures.loss_min_db, &row.figures.loss_max_db,
+        &row.figures.standard_uncertainty_pct, &row.figures.standard_uncertainty_db,
+        &row.figures.expanded_uncertainty_pct, &row.figures.expanded_uncertainty_db}) {
     if (!first) out += ',';
     first = false;
     calc::AppendCsvField(out, *f);

@@ -159,6 +159,29 @@ TEST(CalculateTexts, ErrorTable) {
        std::nullopt,
        Quantity::SourceImpedance,
        "Division by zero while computing the source impedance"},
+      {"a VSWR below 1",
+       {"50", "0", "0", "0.5:1", "0"},
+       ErrorKind::VswrBelowOne,
+       calc::kLoadMagnitude,
+       Quantity::None,
+       "\u201c0.5:1\u201d in the box \u201cload reflection coefficient, magnitude\u201d is a VSWR "
+       "below 1"},
+      {"VSWR without its number",
+       {"50", "VSWR", "0", "0", "0"},
+       ErrorKind::MissingNumber,
+       calc::kSourceMagnitude,
+       Quantity::None,
+       "\u201cVSWR\u201d in the box \u201csource reflection coefficient, magnitude\u201d names a "
+       "VSWR or a return loss but gives no number"},
+      // One ohm with a decimal comma, or one thousand: the reading is left to the user.
+      {"ambiguous digit grouping",
+       {"1,000", "0", "0", "0", "0"},
+       ErrorKind::AmbiguousNumber,
+       calc::kReferenceImpedance,
+       Quantity::None,
+       "\u201c1,000\u201d in the box \u201creference impedance\u201d can be read two ways: the "
+       "comma may be a decimal comma or group the digits. Please write \u201c1000\u201d or "
+       "\u201c1.000\u201d, as you mean it."},
       {"mismatch factor above 1",
        {"50", "0.3", "0", "0.3000000000000001", "0"},
        ErrorKind::LogarithmArgument,

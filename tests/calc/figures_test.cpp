@@ -151,6 +151,52 @@ TEST(Figures, AgainstIndependentValues) {
   }
 }
 
+// u = √2·|ΓS||ΓL| for the U-shaped mismatch term, in % and in dB (10·log10(e)·u), and U = 2u;
+// expected values from mpmath at 40 digits, with the magnitudes as the exact decimals typed
+// (10^(−14/20) for RL 14).
+TEST(Figures, StandardUncertaintyAgainstIndependentValues) {
+  struct Case {
+    calc::InputTexts in;
+    Value u_pct, u_db, expanded_pct, expanded_db;
+  } const cases[] = {
+      {{"50", "0.5", "30", "0.3", "-45"},
+       21.213203435596426,
+       0.92127771955706314,
+       42.426406871192851,
+       1.8425554391141263},
+      {{"50", "0.05", "10", "0.02", "-170"},
+       0.1414213562373095,
+       0.0061418514637137543,
+       0.28284271247461901,
+       0.012283702927427509},
+      {{"50", "VSWR 1.5", "0", "RL 14", "90"},
+       5.6434540526418553,
+       0.24509209539369014,
+       11.286908105283711,
+       0.49018419078738028},
+      {{"50", "0", "0", "0.7", "45"}, 0.0, 0.0, 0.0, 0.0},
+      // Total reflection at one port still has a spread about the matched value.
+      {{"50", "1", "180", "0.5", "0"},
+       70.710678118654752,
+       3.0709257318568771,
+       141.4213562373095,
+       6.1418514637137543},
+      // Not defined: |ΓS||ΓL| ≥ 1, or one port active and the other passive.
+      {{"50", "2", "0", "2", "0"}, kNone, kNone, kNone, kNone},
+      {{"50", "1.5", "0", "0.5", "90"}, kNone, kNone, kNone, kNone},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.in[1] + "@" + c.in[2] + " " + c.in[3] + "@" + c.in[4]);
+    const calc::MismatchFigures m =
+        calc::ComputeMismatchFigures(calc::ConvertInput(c.in, calc::kSourceMagnitude),
+                                     calc::ConvertInput(c.in, calc::kLoadMagnitude), 0.5);
+    ExpectFigure(m.standard_uncertainty_pct, c.u_pct, Figure::kNotDefined, "u %");
+    ExpectFigure(m.standard_uncertainty_db, c.u_db, Figure::kNotDefined, "u dB");
+    ExpectFigure(m.expanded_uncertainty_pct, c.expanded_pct, Figure::kNotDefined, "U %");
+    ExpectFigure(m.expanded_uncertainty_db, c.expanded_db, Figure::kNotDefined, "U dB");
+  }
+}
+
 TEST(Figures, RangeOfAMatchedPortIsTheMismatchLossItself) {
   const calc::Calculation c = calc::Calculate({"50", "0", "0", "0.7", "45"});
   EXPECT_EQ(c.figures.mismatch.loss_min_db.value, c.evaluation.MismatchLossDb);
@@ -165,8 +211,10 @@ TEST(Figures, LinesWithWordsForInfiniteAndUndefined) {
           "RL = 11.64 dB", "ML = 0.31 dB", "ZS = 97.7 + j65.1 \u03a9", "ZL = 68.3 - j31.9 \u03a9",
           "M = 93.15 %", "ML at any phase = 0.25 to 2.87 dB",
           "Mismatch uncertainty = +1.21 / -1.41 dB", "Mismatch uncertainty = +32.25 / -27.75 %",
-          "VSWR S = 3.00", "Return loss S = 6.02 dB", "Reflected power S = 25.00 %",
-          "VSWR L = 1.86", "Return loss L = 10.46 dB", "Reflected power L = 9.00 %"}));
+          "Standard uncertainty = 21.21 % (0.92 dB)",
+          "Expanded uncertainty (k = 2) = 42.43 % (1.84 dB)", "VSWR S = 3.00",
+          "Return loss S = 6.02 dB", "Reflected power S = 25.00 %", "VSWR L = 1.86",
+          "Return loss L = 10.46 dB", "Reflected power L = 9.00 %"}));
 
   // Both ports active: the window computes the eight results, the figures say what is missing.
   const calc::Figures active = calc::Calculate({"50", "2", "0", "2", "0"}).figures;
@@ -174,7 +222,9 @@ TEST(Figures, LinesWithWordsForInfiniteAndUndefined) {
             (std::vector<std::string>{
                 "M = 100.00 %", "ML at any phase = not defined: |\u0393S||\u0393L| \u2265 1",
                 "Mismatch uncertainty = not defined: |\u0393S||\u0393L| \u2265 1",
-                "Mismatch uncertainty = not defined: |\u0393S||\u0393L| \u2265 1"}));
+                "Mismatch uncertainty = not defined: |\u0393S||\u0393L| \u2265 1",
+                "Standard uncertainty = not defined: |\u0393S||\u0393L| \u2265 1",
+                "Expanded uncertainty (k = 2) = not defined: |\u0393S||\u0393L| \u2265 1"}));
   EXPECT_EQ(calc::PortLines(active.load, calc::Port::kLoad),
             (std::vector<std::string>{"VSWR L = infinite (total reflection or active port)",
                                       "Return loss L = -6.02 dB", "Reflected power L = 400.00 %"}));
@@ -185,8 +235,12 @@ TEST(Figures, LinesWithWordsForInfiniteAndUndefined) {
   EXPECT_EQ(calc::MismatchLines(open.mismatch)[3], "Mismatch uncertainty = +0.00 / -0.00 %");
   EXPECT_EQ(calc::PortLines(open.load, calc::Port::kLoad)[1],
             "Return loss L = infinite (no reflection)");
-  EXPECT_EQ(calc::MismatchLines(calc::ComputeMismatchFigures(1.5, 0.5, 0.5))[1],
+  const std::vector<std::string> active_passive =
+      calc::MismatchLines(calc::ComputeMismatchFigures(1.5, 0.5, 0.5));
+  EXPECT_EQ(active_passive[1],
             "ML at any phase = not defined: one port is active, the other passive");
+  EXPECT_EQ(active_passive[4],
+            "Standard uncertainty = not defined: one port is active, the other passive");
 }
 
 TEST(Figures, NeverRaiseAndNeverLeaveAFlagSet) {
@@ -204,7 +258,7 @@ TEST(Figures, NeverRaiseAndNeverLeaveAFlagSet) {
         }
       }
       EXPECT_EQ(platform::RaisedFpFlags(), 0) << a << " " << b;
-      EXPECT_EQ(calc::AllLines({}, f).size(), 14u);
+      EXPECT_EQ(calc::AllLines({}, f).size(), 16u);
     }
   }
 }

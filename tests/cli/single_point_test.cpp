@@ -18,6 +18,8 @@ const char kExampleLines[] =
     "ML at any phase = 0.25 to 2.87 dB\n"
     "Mismatch uncertainty = +1.21 / -1.41 dB\n"
     "Mismatch uncertainty = +32.25 / -27.75 %\n"
+    "Standard uncertainty = 21.21 % (0.92 dB)\n"
+    "Expanded uncertainty (k = 2) = 42.43 % (1.84 dB)\n"
     "VSWR S = 3.00\n"
     "Return loss S = 6.02 dB\n"
     "Reflected power S = 25.00 %\n"
@@ -37,30 +39,43 @@ TEST(SinglePoint, WritesTheResultsAndFigures) {
       {{"--source", "0,5@30", "--load", "0.3@-45", "--json"},
        R"j({"results":{"RL":"11.64","ML":"0.31","ZS":{"real":"97.7","sign":"+","imag":"65.1"},)j"
        R"j("ZL":{"real":"68.3","sign":"-","imag":"31.9"}},"figures":{"source":{"magnitude":0.5,)j"
-       R"j("VSWR":3,"return_loss_dB":6.020599913279623,"reflected_power_percent":25},"load":{)j"
-       R"j("magnitude":0.3,"VSWR":1.8571428571428574,"return_loss_dB":10.457574905606752,)j"
+       R"j("read_as":null,"VSWR":3,"return_loss_dB":6.020599913279623,)j"
+       R"j("reflected_power_percent":25},"load":{"magnitude":0.3,"read_as":null,)j"
+       R"j("VSWR":1.8571428571428574,"return_loss_dB":10.457574905606752,)j"
        R"j("reflected_power_percent":9},"mismatch":{"M_percent":93.14579952111035,"product":0.15,)j"
        R"j("ML_min_dB":0.24735195715791747,"ML_max_dB":2.8729302499442966,)j"
        R"j("uncertainty_low_dB":-1.4116214857141454,"uncertainty_high_dB":1.213956807072233,)j"
-       R"j("uncertainty_low_percent":-27.750000000000007,"uncertainty_high_percent":32.24999999999998}},)j"
-       R"j("lines":["RL = 11.64 dB","ML = 0.31 dB","ZS = 97.7 + j65.1 Ω","ZL = 68.3 - j31.9 Ω",)j"
-       R"j("M = 93.15 %","ML at any phase = 0.25 to 2.87 dB","Mismatch uncertainty = +1.21 / -1.41 dB",)j"
-       R"j("Mismatch uncertainty = +32.25 / -27.75 %","VSWR S = 3.00","Return loss S = 6.02 dB",)j"
-       R"j("Reflected power S = 25.00 %","VSWR L = 1.86","Return loss L = 10.46 dB",)j"
-       R"j("Reflected power L = 9.00 %"]})j"
+       R"j("uncertainty_low_percent":-27.750000000000007,)j"
+       R"j("uncertainty_high_percent":32.24999999999998,)j"
+       R"j("standard_uncertainty_percent":21.213203435596427,)j"
+       R"j("standard_uncertainty_dB":0.9212777195570632,)j"
+       R"j("expanded_uncertainty_percent":42.42640687119285,)j"
+       R"j("expanded_uncertainty_dB":1.8425554391141263}},"lines":["RL = 11.64 dB",)j"
+       R"j("ML = 0.31 dB","ZS = 97.7 + j65.1 Ω","ZL = 68.3 - j31.9 Ω","M = 93.15 %",)j"
+       R"j("ML at any phase = 0.25 to 2.87 dB","Mismatch uncertainty = +1.21 / -1.41 dB",)j"
+       R"j("Mismatch uncertainty = +32.25 / -27.75 %","Standard uncertainty = 21.21 % (0.92 dB)",)j"
+       R"j("Expanded uncertainty (k = 2) = 42.43 % (1.84 dB)","VSWR S = 3.00",)j"
+       R"j("Return loss S = 6.02 dB","Reflected power S = 25.00 %","VSWR L = 1.86",)j"
+       R"j("Return loss L = 10.46 dB","Reflected power L = 9.00 %"]})j"
        "\n"},
       // Two active ports: unbounded VSWR in words, undefined figures as null.
       {{"--source", "2@0", "--load", "2@0", "--json"},
        R"j({"results":{"RL":">100","ML":"0.00","ZS":{"real":"-150.0","sign":"-","imag":"0.0"},)j"
        R"j("ZL":{"real":"-150.0","sign":"-","imag":"0.0"}},"figures":{"source":{"magnitude":2,)j"
-       R"j("VSWR":"infinite","return_loss_dB":-6.020599913279623,"reflected_power_percent":400},)j"
-       R"j("load":{"magnitude":2,"VSWR":"infinite","return_loss_dB":-6.020599913279623,)j"
-       R"j("reflected_power_percent":400},"mismatch":{"M_percent":100,"product":4,"ML_min_dB":null,)j"
-       R"j("ML_max_dB":null,"uncertainty_low_dB":null,"uncertainty_high_dB":null,)j"
-       R"j("uncertainty_low_percent":null,"uncertainty_high_percent":null}},"lines":["RL = >100 dB",)j"
-       R"j("ML = 0.00 dB","ZS = -150.0 - j0.0 Ω","ZL = -150.0 - j0.0 Ω","M = 100.00 %",)j"
-       R"j("ML at any phase = not defined: |ΓS||ΓL| ≥ 1","Mismatch uncertainty = not defined: |ΓS||ΓL| ≥ 1",)j"
+       R"j("read_as":null,"VSWR":"infinite","return_loss_dB":-6.020599913279623,)j"
+       R"j("reflected_power_percent":400},"load":{"magnitude":2,"read_as":null,"VSWR":"infinite",)j"
+       R"j("return_loss_dB":-6.020599913279623,"reflected_power_percent":400},)j"
+       R"j("mismatch":{"M_percent":100,"product":4,"ML_min_dB":null,"ML_max_dB":null,)j"
+       R"j("uncertainty_low_dB":null,"uncertainty_high_dB":null,"uncertainty_low_percent":null,)j"
+       R"j("uncertainty_high_percent":null,"standard_uncertainty_percent":null,)j"
+       R"j("standard_uncertainty_dB":null,"expanded_uncertainty_percent":null,)j"
+       R"j("expanded_uncertainty_dB":null}},"lines":["RL = >100 dB","ML = 0.00 dB",)j"
+       R"j("ZS = -150.0 - j0.0 Ω","ZL = -150.0 - j0.0 Ω","M = 100.00 %",)j"
+       R"j("ML at any phase = not defined: |ΓS||ΓL| ≥ 1",)j"
        R"j("Mismatch uncertainty = not defined: |ΓS||ΓL| ≥ 1",)j"
+       R"j("Mismatch uncertainty = not defined: |ΓS||ΓL| ≥ 1",)j"
+       R"j("Standard uncertainty = not defined: |ΓS||ΓL| ≥ 1",)j"
+       R"j("Expanded uncertainty (k = 2) = not defined: |ΓS||ΓL| ≥ 1",)j"
        R"j("VSWR S = infinite (total reflection or active port)","Return loss S = -6.02 dB",)j"
        R"j("Reflected power S = 400.00 %","VSWR L = infinite (total reflection or active port)",)j"
        R"j("Return loss L = -6.02 dB","Reflected power L = 400.00 %"]})j"
@@ -75,6 +90,23 @@ TEST(SinglePoint, WritesTheResultsAndFigures) {
 }
 
 // No power reaches the load: the lines and the JSON take the window's "∞".
+// A VSWR and a return loss as typed, what they were read as, and the standard uncertainty.
+TEST(SinglePoint, MagnitudesAsVswrOrReturnLoss) {
+  const cli_test::Outcome forms = RunCli({"--source", "VSWR 1.5@30°", "--load", "RL 14 dB@0"});
+  EXPECT_EQ(forms.status, cli::kSuccess);
+  EXPECT_NE(forms.out.find("\nStandard uncertainty = 5.64 % (0.25 dB)\n"), std::string::npos);
+  EXPECT_TRUE(
+      forms.out.ends_with("\n|\u0393S| = 0.2 (VSWR 1.5:1)\n|\u0393L| = 0.199526 (RL 14 dB)\n"));
+  const std::string forms_json =
+      RunCli({"--source", "1.5:1@30", "--load", "-14 dB@0", "--json"}).out;
+  for (const char* part : {"\"read_as\":\"VSWR 1.5:1\"", "\"read_as\":\"-14 dB\"",
+                           "\"standard_uncertainty_percent\":5.6434540526418"}) {
+    EXPECT_NE(forms_json.find(part), std::string::npos) << part;
+  }
+  const std::string plain_json = RunCli({"--source", "0.5@30", "--load", "0.3@-45", "--json"}).out;
+  EXPECT_NE(plain_json.find("\"read_as\":null"), std::string::npos);
+}
+
 TEST(SinglePoint, AnUnboundedMismatchLossIsInfinite) {
   const cli_test::Outcome lines = RunCli({"--source", "1@90", "--load", "0.5@0"});
   EXPECT_EQ(lines.status, cli::kSuccess);

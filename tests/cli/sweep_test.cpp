@@ -48,7 +48,8 @@ enum Column {
   kML = 6,
   kZLre = 10,
   kMLmin = 12,
-  kWarning = 14
+  kStandardUncertainty = 14,
+  kWarning = 18
 };
 
 constexpr const char* kSource = "! source\n# GHz S MA R 50\n1 0.5 30\n2 0.4 20\n3 0.3 10\n";
@@ -78,6 +79,7 @@ TEST_F(Sweep, SameGridGivesTheCalculationAtEveryFrequency) {
   EXPECT_EQ(Field(lines[1], kML), platform::Shortest(expected.MismatchLossDb));
   EXPECT_EQ(Field(lines[1], 11), platform::Shortest(expected.Impedance2.Imag));
   EXPECT_NE(Field(lines[1], kMLmin), "");
+  EXPECT_NEAR(std::stod(Field(lines[1], kStandardUncertainty)), 21.213203435596426, 1e-12);
 }
 
 // Two frequency grids: the rows that come out, their frequencies and the reflection
@@ -219,7 +221,7 @@ TEST_F(Sweep, APointThatFailsKeepsItsRowAndSaysWhy) {
   EXPECT_NE(r.err.find("at 2e+09 Hz: Division by zero"), std::string::npos) << r.err;
   const std::vector<std::string> lines = Lines(dir_.Read("o.csv"));
   ASSERT_EQ(lines.size(), 4u);
-  EXPECT_EQ(lines[2].rfind("2e+09,1,0,0.2,0,,,,,,,,,,\"Division by zero", 0), 0u) << lines[2];
+  EXPECT_EQ(lines[2].rfind("2e+09,1,0,0.2,0,,,,,,,,,,,,,,\"Division by zero", 0), 0u) << lines[2];
   EXPECT_EQ(Field(lines[3], kWarning), "");
   EXPECT_NE(Field(lines[3], kML), "");
 }
@@ -260,18 +262,20 @@ TEST_F(Sweep, ATwoPortBetweenAddsItsColumns) {
   const std::vector<std::string> lines = Lines(r.out);
   ASSERT_EQ(lines.size(), 3u);
   const std::vector<std::string> header = Split(lines[0], ',');
-  ASSERT_EQ(header.size(), 26u);
-  EXPECT_EQ(header[18], "Gt_dB");
-  EXPECT_EQ(header[19], "ML_source_plane_dB");
-  EXPECT_EQ(header[25], "warning");
+  // The two-port's columns follow the direct ones: Γout, Γin, Gt, then both planes.
+  constexpr std::size_t kThrough = kWarning;
+  ASSERT_EQ(header.size(), kThrough + 12u);
+  EXPECT_EQ(header[kThrough + 4], "Gt_dB");
+  EXPECT_EQ(header[kThrough + 5], "ML_source_plane_dB");
+  EXPECT_EQ(header[kThrough + 11], "warning");
   for (std::size_t i = 1; i < lines.size(); ++i) {
     const std::vector<std::string> f = Split(lines[i], ',');
-    EXPECT_EQ(f[14], f[1]);  // |Γout| = |ΓS|
+    EXPECT_EQ(f[kThrough], f[1]);  // |Γout| = |ΓS|
     // The mismatch at either plane is the direct one, and Gt its negative.
-    EXPECT_NEAR(std::stod(f[19]), std::stod(f[kML]), 1e-12);
-    EXPECT_NEAR(std::stod(f[22]), std::stod(f[kML]), 1e-12);
-    EXPECT_NEAR(std::stod(f[18]), -std::stod(f[kML]), 1e-12);
-    EXPECT_EQ(f[25], "");
+    EXPECT_NEAR(std::stod(f[kThrough + 5]), std::stod(f[kML]), 1e-12);
+    EXPECT_NEAR(std::stod(f[kThrough + 8]), std::stod(f[kML]), 1e-12);
+    EXPECT_NEAR(std::stod(f[kThrough + 4]), -std::stod(f[kML]), 1e-12);
+    EXPECT_EQ(f[kThrough + 11], "");
   }
 
   // Interpolated between points whose transmission turns by 90°: unreliable, and said so.

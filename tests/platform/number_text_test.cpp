@@ -73,6 +73,12 @@ TEST(TextToNumber, AcceptedFormsConvertBitExactly) {
       {"-.5e1", -5.0},
       {"5.e-1", 0.5},
       {"0001.2500", 1.25},
+      // A comma and three digits are digit grouping only after one to three digits not starting
+      // with 0, where it is ambiguous ("1,000", see the calculation's error table).
+      {"0,500", 0.5},
+      {"12,5", 12.5},
+      {"1,0005", 1.0005},
+      {"1234,500", 1234.5},
       {"1e0000000000000000000000000000003", 1000.0},
       {"0.1", 0x1.999999999999ap-4},
       {"0,1", 0x1.999999999999ap-4},

@@ -111,6 +111,9 @@ void CalculateActionTest::click_data() {
   QTest::newRow("0.5 at 90") << QStringList{"50", "0.5", "90", "0", "0"}
                              << QStringList{"6.02", "1.25", "30.0", "40.0",
                                             "+",    "50.0", "0.0",  "+"};
+  QTest::newRow("VSWR 3:1 at 90°")
+      << QStringList{"50", "3:1", "90°", "0", "0"}
+      << QStringList{"6.02", "1.25", "30.0", "40.0", "+", "50.0", "0.0", "+"};
   QTest::newRow("0.5 at -90") << QStringList{"50", "0.5", "-90", "0", "0"}
                               << QStringList{"6.02", "1.25", "30.0", "40.0",
                                              "-",    "50.0", "0.0",  "+"};
@@ -424,17 +427,19 @@ void CalculateActionTest::copyAllResultsAndFigures() {
   copyAll();
   QCOMPARE(clipboard->text(), u"before"_s);
 
-  setInputs({u"50"_s, u"0.5"_s, u"90"_s, u"0.2"_s, u"0"_s});
+  // A source given as a VSWR: what it was read as comes with its figures and in the copy.
+  setInputs({u"50"_s, u"VSWR 3"_s, u"90"_s, u"0.2"_s, u"0"_s});
   clickCalculate();
   copyAll();
   const QString copied = clipboard->text();
   // The inputs first, as the numbers they were read as, so that a copy made after an edit cannot
-  // be taken for the results of the new inputs.
+  // be taken for the results of the new inputs; a VSWR says what it was read as.
   QVERIFY2(copied.startsWith(u"Z0 = 50 \u03a9\n\u0393S = 0.5 \u2220 90\u00b0\n"
-                             u"\u0393L = 0.2 \u2220 0\u00b0\nRL = "_s),
+                             u"|\u0393S| = 0.5 (VSWR 3:1)\n\u0393L = 0.2 \u2220 0\u00b0\nRL = "_s),
            qPrintable(copied));
-  for (const QString& line : {u"\nZS = 30.0 + j40.0 \u03a9\n"_s, u"\nML at any phase = "_s,
-                              u"\nVSWR S = 3.00\n"_s, u"\nVSWR L = 1.50\n"_s}) {
+  for (const QString& line :
+       {u"\nZS = 30.0 + j40.0 \u03a9\n"_s, u"\nML at any phase = "_s, u"\nVSWR S = 3.00\n"_s,
+        u"\nVSWR L = 1.50\n"_s, u"\nStandard uncertainty = 14.14 % (0.61 dB)\n"_s}) {
     QVERIFY2(copied.contains(line), qPrintable(copied + u" lacks "_s + line));
   }
   // The figures follow the explanations of the mismatch loss and of each port's impedance.
@@ -443,6 +448,8 @@ void CalculateActionTest::copyAllResultsAndFigures() {
   QVERIFY(mismatch.contains(u"\nML at any phase = "_s));
   QVERIFY(box("Text6")->help().contains(u"\nVSWR S = 3.00"_s));
   QVERIFY(tooltip(box("Text15")).contains(u"\nVSWR L = 1.50"_s));
+  QVERIFY(box("Text5")->help().contains(u"\n|\u0393S| = 0.5 (VSWR 3:1)\nVSWR S = 3.00"_s));
+  QVERIFY(!box("Text7")->help().contains(u"\u0393L|"_s));
 
   // A failed Calculate changes neither the figures nor what is copied.
   setInputs({u"50"_s, u"1"_s, u"0"_s, u"0"_s, u"0"_s});
@@ -462,10 +469,11 @@ void CalculateActionTest::copyAllResultsAndFigures() {
 void CalculateActionTest::copyAsTable() {
   // For a spreadsheet: label, value and unit a row, each value one number where it has one.
   const QList<QStringList> cases = {
-      {u"50"_s, u"0.5"_s, u"-90"_s, u"0.2"_s, u"0"_s},   // ordinary, a negative reactance
-      {u"50"_s, u"0.3"_s, u"45"_s, u"0.3"_s, u"-45"_s},  // conjugate: RL infinite
-      {u"50"_s, u"1"_s, u"90"_s, u"0"_s, u"0"_s},        // total reflection: infinite figures
-      {u"75"_s, u"2"_s, u"0"_s, u"2"_s, u"0"_s},         // both active: figures not defined
+      {u"50"_s, u"0.5"_s, u"-90"_s, u"0.2"_s, u"0"_s},     // ordinary, a negative reactance
+      {u"50"_s, u"0.3"_s, u"45"_s, u"0.3"_s, u"-45"_s},    // conjugate: RL infinite
+      {u"50"_s, u"1"_s, u"90"_s, u"0"_s, u"0"_s},          // total reflection: infinite figures
+      {u"75"_s, u"2"_s, u"0"_s, u"2"_s, u"0"_s},           // both active: figures not defined
+      {u"50"_s, u"VSWR 1.5"_s, u"0"_s, u"0.2"_s, u"0"_s},  // a VSWR, and what it was read as
   };
   for (const QStringList& in : cases) {
     setInputs(in);
@@ -475,9 +483,12 @@ void CalculateActionTest::copyAsTable() {
     QVERIFY(data->hasHtml());
     const QString table = QString::fromUtf8(data->data(u"text/tab-separated-values"_s));
     const QStringList rows = table.split(u'\n', Qt::SkipEmptyParts);
-    QCOMPARE(rows.size(), 24);
+    const bool vswr = in[1].startsWith(u"VSWR"_s);
+    QCOMPARE(rows.size(), vswr ? 29 : 28);
     QCOMPARE(rows.first(), u"Z0\t"_s + in[0] + u"\t\u03a9"_s);
+    QCOMPARE(rows.contains(u"\u0393S magnitude read from\tVSWR 1.5:1\t"_s), vswr);
     for (const QString& row : rows) {
+      if (row.contains(u"read from"_s)) continue;
       const QStringList cells = row.split(u'\t');
       QCOMPARE(cells.size(), 3);
       bool number = false;

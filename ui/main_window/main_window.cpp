@@ -15,9 +15,13 @@
 #include <QSvgRenderer>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "calc/calculate_texts.h"
+#include "calc/input_text.h"
 #include "calc/result_format.h"
 #include "calc/warning_text.h"
 #include "platform/errors.h"
@@ -222,16 +226,27 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
   results_[calc::kMismatchLoss]->setDetailsSource([this] {
     return last_ ? JoinedLines(calc::MismatchLines(last_->figures.mismatch)) : QString();
   });
+  // A port whose magnitude was typed as a VSWR or a return loss says first what it was read as.
+  const auto port_details = [](const calc::PortFigures& f, calc::Port port,
+                               const calc::MagnitudeReading& reading, std::string_view name) {
+    std::vector<std::string> lines = calc::PortLines(f, port);
+    if (std::string note = calc::ReadingLine(reading, name); !note.empty()) {
+      lines.insert(lines.begin(), std::move(note));
+    }
+    return JoinedLines(lines);
+  };
   for (int i : {calc::kSourceResistance, calc::kSourceReactance, calc::kSourceReactanceSign}) {
-    results_[i]->setDetailsSource([this] {
-      return last_ ? JoinedLines(calc::PortLines(last_->figures.source, calc::Port::kSource))
+    results_[i]->setDetailsSource([this, port_details] {
+      return last_ ? port_details(last_->figures.source, calc::Port::kSource, last_->reading1,
+                                  "\u0393S")
                    : QString();
     });
   }
   for (int i : {calc::kLoadResistance, calc::kLoadReactance, calc::kLoadReactanceSign}) {
-    results_[i]->setDetailsSource([this] {
-      return last_ ? JoinedLines(calc::PortLines(last_->figures.load, calc::Port::kLoad))
-                   : QString();
+    results_[i]->setDetailsSource([this, port_details] {
+      return last_
+                 ? port_details(last_->figures.load, calc::Port::kLoad, last_->reading2, "\u0393L")
+                 : QString();
     });
   }
 
