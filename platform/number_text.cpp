@@ -140,14 +140,9 @@ double TextToNumber(std::string_view text) {
   const auto fail = [&](ErrorKind kind) { RaiseConversionError(kind, text); };
 
   // Blanks around the number are dropped; what is left is read one character at a time.
-  std::size_t i = 0;
-  std::size_t end = text.size();
-  while (i < end) {
-    const Char ch = Read(text, i);
-    if (!IsBlank(ch.ascii)) break;
-    i += ch.size;
-  }
-  for (std::size_t blank; end > i && (blank = BlankBefore(text, end)) != 0;) end -= blank;
+  const std::string_view stripped = StripBlanks(text);
+  std::size_t i = static_cast<std::size_t>(stripped.data() - text.data());
+  const std::size_t end = i + stripped.size();
   const std::string_view number = text.substr(0, end);
   Char ch{kOther, 0};
   const auto next = [&] { return ch = i < end ? Read(number, i) : Char{kOther, 0}; };
