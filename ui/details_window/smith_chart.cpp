@@ -1,5 +1,6 @@
 #include "ui/details_window/smith_chart.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -120,7 +121,15 @@ void SmithChart::paintEvent(QPaintEvent* /*event*/) {
       painter.setBrush(filled ? QBrush(colour) : QBrush(c.ground));
       painter.drawEllipse(p, 4.5, 4.5);
       painter.setPen(colour);
-      painter.drawText(p + QPointF(7, -6), label);
+      // Above and right of the point, or below or left of it where the chart's edge would cut it
+      // (a total reflection lies on the rim).
+      const QFontMetricsF metrics(painter.font());
+      QPointF origin = p + QPointF(7, -6);
+      if (origin.y() - metrics.ascent() < square.top()) origin.setY(p.y() + 6 + metrics.ascent());
+      if (origin.x() + metrics.horizontalAdvance(label) > square.right()) {
+        origin.setX(p.x() - 7 - metrics.horizontalAdvance(label));
+      }
+      painter.drawText(origin, label);
     };
     point(g.conjugate, c.source, false, QStringLiteral("\u0393S*"));
     point(g.source, c.source, true, QStringLiteral("\u0393S"));
