@@ -95,13 +95,6 @@ std::string Line(std::string_view label, std::string_view value, std::string_vie
   return line;
 }
 
-// A figure with its unit, or its words.
-std::string FigureLine(std::string_view label, const Figure& f, std::string_view pattern,
-                       std::string_view unit) {
-  if (f.kind == Figure::kNumber) return Line(label, Text(f, pattern), unit);
-  return Line(label, Words(f));
-}
-
 // Two bounds of one figure: "a to b dB", "+a / -b %"; the words of the first bound without a
 // value otherwise.
 template <typename Join>
@@ -145,6 +138,12 @@ std::string TableValue(const Figure& f, std::string_view pattern) {
 }
 
 }  // namespace
+
+std::string FigureLine(std::string_view label, const Figure& f, std::string_view pattern,
+                       std::string_view unit) {
+  if (f.kind == Figure::kNumber) return Line(label, Text(f, pattern), unit);
+  return Line(label, Words(f));
+}
 
 std::vector<std::string> InputLines(const Inputs& in) {
   const auto polar = [](std::string_view label, double magnitude, double angle) {

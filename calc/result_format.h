@@ -49,6 +49,11 @@ enum class Port { kSource, kLoad };
 // or active port)").
 std::vector<std::string> PortLines(const PortFigures& figures, Port port);
 
+// One figure as a line with its unit, written with `pattern` ("Gt = -2.61 dB"), or in words
+// when it has no finite value ("Gt = minus infinite (no power reaches the load)").
+std::string FigureLine(std::string_view label, const Figure& figure, std::string_view pattern,
+                       std::string_view unit);
+
 // Every line: the eight results, the junction, the source port, the load port.
 std::vector<std::string> AllLines(const Results& results, const Figures& figures);
 

@@ -131,12 +131,6 @@ std::string Coefficient(double magnitude, double angle_deg) {
          platform::FormatNumber(angle_deg, "##0.00") + "\u00b0";
 }
 
-std::string Decibels(double db, std::string_view infinite_words) {
-  if (std::isnan(db)) return "not defined";
-  if (std::isinf(db)) return std::string(infinite_words);
-  return platform::FormatNumber(db, "###0.00") + " dB";
-}
-
 // A plane's mismatch loss and its range at any phase, or the window's warning.
 void PlaneLines(std::vector<std::string>& lines, const std::string& label,
                 const calc::PlaneMismatch& p) {
@@ -157,7 +151,8 @@ std::vector<std::string> ThroughLines(const calc::ThroughResult& t) {
   std::vector<std::string> lines = {
       "\u0393out = " + Coefficient(t.gamma_out_magnitude, t.gamma_out_angle_deg),
       "\u0393in = " + Coefficient(t.gamma_in_magnitude, t.gamma_in_angle_deg),
-      "Gt = " + Decibels(t.gain_db, "-infinite (no power reaches the load)"),
+      calc::FigureLine("Gt", calc::FigureOf(t.gain_db, calc::Reason::kNoPowerReachesLoad),
+                       "###0.00", "dB"),
   };
   PlaneLines(lines, "ML source plane", t.source_plane);
   PlaneLines(lines, "ML load plane", t.load_plane);
