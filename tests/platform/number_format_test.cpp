@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cfloat>
+#include <charconv>
 #include <cinttypes>
 #include <cmath>
 #include <cstdint>
@@ -166,6 +168,38 @@ TEST(FormatNumber, AgreesWithAnIntegerModelOnRandomValues) {
     if (n % 4 == 1) value = std::round(value * 20.0) / 20.0;
     ASSERT_EQ(FormatNumber(value, kLoss), Model(value, 2)) << std::hexfloat << value;
     ASSERT_EQ(FormatNumber(value, kImpedance), Model(value, 1)) << std::hexfloat << value;
+  }
+}
+
+// The shortest text is the standard library's, character for character, for every kind of
+// double: random bit patterns, everyday values, short decimals and their neighbours, powers of two
+// and their neighbours (whose rounding interval is lopsided), whole numbers, subnormals.
+TEST(Shortest, WritesWhatTheStandardLibraryWrites) {
+  const auto expect_same = [](double x) {
+    char expected[64];
+    const std::to_chars_result r = std::to_chars(expected, expected + sizeof expected, x);
+    ASSERT_EQ(platform::Shortest(x), std::string(expected, r.ptr)) << std::hexfloat << x;
+  };
+  std::mt19937_64 random(11);
+  std::uniform_real_distribution<double> everyday(-1000.0, 1000.0);
+  for (int n = 0; n < 200000; ++n) {
+    expect_same(std::bit_cast<double>(random()));
+    expect_same(everyday(random));
+    expect_same(std::ldexp(everyday(random), static_cast<int>(random() % 140) - 70));
+    expect_same(static_cast<double>(random() % 100000000000) / std::pow(10.0, random() % 14));
+  }
+  for (int e = -325; e <= 308; ++e) {
+    for (const double m : {1.0, 1.5, 2.0, 9.99, 123.0, 4.0625, 9007199254740991.0}) {
+      const double x = m * std::pow(10.0, e);
+      for (const double y : {x, std::nextafter(x, 0.0), std::nextafter(x, HUGE_VAL)}) {
+        expect_same(y);
+        expect_same(-y);
+      }
+    }
+  }
+  for (int e = -1074; e <= 1023; ++e) {
+    const double x = std::ldexp(1.0, e);
+    for (const double y : {x, std::nextafter(x, 0.0), std::nextafter(x, HUGE_VAL)}) expect_same(y);
   }
 }
 
