@@ -1,6 +1,7 @@
 #include "touchstone/touchstone.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -21,9 +22,16 @@ std::string WhatOf(const std::string& file, long line, const std::string& messag
   return file + ": " + message;
 }
 
-bool IsBlank(char c) {
+constexpr bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
+
+// IsBlank by table, for the data's inner loop.
+constexpr std::array<bool, 256> kBlanks = [] {
+  std::array<bool, 256> blanks{};
+  for (int c = 0; c < 256; ++c) blanks[static_cast<std::size_t>(c)] = IsBlank(static_cast<char>(c));
+  return blanks;
+}();
 
 char Lower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -50,10 +58,11 @@ std::string_view Significant(std::string_view line) {
 
 // Splits the next blank-separated field off `rest`; empty when none is left.
 std::string_view NextField(std::string_view& rest) {
+  const auto blank = [](char c) { return kBlanks[static_cast<unsigned char>(c)]; };
   std::size_t i = 0;
-  while (i < rest.size() && IsBlank(rest[i])) ++i;
+  while (i < rest.size() && blank(rest[i])) ++i;
   std::size_t j = i;
-  while (j < rest.size() && !IsBlank(rest[j])) ++j;
+  while (j < rest.size() && !blank(rest[j])) ++j;
   const std::string_view field = rest.substr(i, j - i);
   rest.remove_prefix(j);
   return field;
@@ -141,6 +150,36 @@ Parsed ParseNumber(std::string_view text, double& value) {
 // Whether `text` is certainly a number that ParseNumber reads (a plain decimal within the range
 // of a double), found without reading its value; false when unsure.
 bool PlainNumberInRange(std::string_view text) {
+  // The forms that files use, first: a sign, at most 40 digits with at most one point, and an
+  // exponent of at most three digits up to 250 are certainly in range.
+  {
+    const char* c = text.data();
+    const char* const end = c + text.size();
+    if (c != end && (*c == '-' || *c == '+')) ++c;
+    const char* const mantissa = c;
+    int points = 0;
+    for (; c != end; ++c) {
+      if (static_cast<unsigned char>(*c - '0') > 9) {
+        if (*c != '.') break;
+        ++points;
+      }
+    }
+    const long mantissa_length = c - mantissa;
+    if (mantissa_length > points && points <= 1 && mantissa_length <= 40) {
+      if (c == end) return true;
+      if (*c == 'e' || *c == 'E') {
+        if (++c != end && (*c == '-' || *c == '+')) ++c;
+        int exponent = 0, exponent_digits = 0;
+        for (; c != end && static_cast<unsigned char>(*c - '0') <= 9 && exponent_digits < 4;
+             ++c, ++exponent_digits) {
+          exponent = exponent * 10 + (*c - '0');
+        }
+        if (c == end && exponent_digits >= 1 && exponent_digits <= 3 && exponent <= 250) {
+          return true;
+        }
+      }
+    }
+  }
   std::size_t i = 0;
   const std::size_t n = text.size();
   if (i < n && text[i] == '+') ++i;
