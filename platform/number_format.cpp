@@ -157,13 +157,13 @@ constexpr std::uint64_t kPowersOf10[] = {1,
 
 // Writes what std::to_chars(p, p + 32, value) writes, the shortest text that reads back to
 // `value` in fixed or scientific form, whichever is shorter (fixed when both are as long), and
-// returns its end; up to 40 bytes from `p` may be written. Zeros, subnormals, infinities, NaN and
-// whole numbers from 10^16 in fixed form (which the library writes exactly, not as the shortest
-// digits followed by zeros) are left to the library.
+// returns its end; up to 40 bytes from `p` may be written (kShortestSpace). Zeros, subnormals,
+// infinities, NaN and whole numbers from 10^16 in fixed form (which the library writes exactly, not
+// as the shortest digits followed by zeros) are left to the library.
 //
 // The digits are put together in registers and stored a word at a time: stores of single bytes
 // read back as a word would stall the processor.
-char* WriteShortest(char* p, double value) {
+char* WriteShortestInPlace(char* p, double value) {
   std::uint64_t bits = 0;
   std::memcpy(&bits, &value, sizeof bits);
   const int biased_exponent = static_cast<int>((bits >> 52) & 0x7ff);
@@ -350,8 +350,12 @@ std::string CompactDecimal(std::string_view text, int significant) {
   return out;
 }
 
+char* WriteShortest(char* p, double value) {
+  return WriteShortestInPlace(p, value);
+}
+
 void AppendShortest(std::string& out, double value) {
-  char buffer[64];
+  char buffer[kShortestSpace];
   out.append(buffer, WriteShortest(buffer, value));
 }
 

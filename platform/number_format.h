@@ -31,4 +31,9 @@ std::string CompactDecimal(std::string_view text, int significant);
 std::string Shortest(double value);
 void AppendShortest(std::string& out, double value);
 
+// The same text written at `p`, where kShortestSpace bytes must be free (more than the text
+// needs: whole words are stored); returns the end of the text.
+inline constexpr int kShortestSpace = 48;
+char* WriteShortest(char* p, double value);
+
 }  // namespace platform
