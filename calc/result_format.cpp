@@ -1,6 +1,7 @@
 #include "calc/result_format.h"
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -345,17 +346,24 @@ std::string JsonValue(const Figure& f) {
   return "null";
 }
 
-void AppendCsvField(std::string& out, const Figure& f) {
+char* WriteCsvField(char* p, const Figure& f) {
   switch (f.kind) {
     case Figure::kNumber:
-      platform::AppendShortest(out, Unsigned(f.value));
-      break;
-    case Figure::kInfinite:
-      out += f.negative() ? "-inf" : "inf";
-      break;
+      return platform::WriteShortest(p, Unsigned(f.value));
+    case Figure::kInfinite: {
+      const std::string_view text = f.negative() ? "-inf" : "inf";
+      std::memcpy(p, text.data(), text.size());
+      return p + text.size();
+    }
     case Figure::kNotDefined:
       break;
   }
+  return p;
+}
+
+void AppendCsvField(std::string& out, const Figure& f) {
+  char buffer[platform::kShortestSpace];
+  out.append(buffer, WriteCsvField(buffer, f));
 }
 
 double PlotValue(const Figure& f) noexcept {

@@ -97,6 +97,8 @@ std::string_view ReasonText(Reason reason);
 std::string JsonValue(const Figure& figure);
 // - CSV: the number, "inf" or "-inf", an empty field when not defined.
 void AppendCsvField(std::string& out, const Figure& figure);
+//   WriteCsvField writes it at `p`, where platform::kShortestSpace bytes are free; returns its end.
+char* WriteCsvField(char* p, const Figure& figure);
 // - a plot: the number, +inf or -inf, NaN when not defined (a gap).
 double PlotValue(const Figure& figure) noexcept;
 

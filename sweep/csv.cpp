@@ -1,16 +1,12 @@
 #include "sweep/csv.h"
 
 #include "calc/result_format.h"
+#include "platform/number_format.h"
 #include "sweep/sweep.h"
 
 namespace sweep {
 
 namespace {
-
-// A number read from a file, written as every number of the table is (calc::AppendCsvField).
-void AppendShortest(std::string& out, double value) {
-  calc::AppendCsvField(out, calc::Figure::Number(value));
-}
 
 void AppendQuoted(std::string& out, std::string_view text) {
   out += '"';
@@ -59,33 +55,36 @@ std::string CsvHeader(bool through) {
 }
 
 void AppendCsvRow(std::string& out, const SweepRow& row) {
+  // The numbers of a row go through a buffer on the stack, appended once: at most 29 fields of
+  // at most 24 characters and a comma each, and the room that writing the last one needs.
+  char text[29 * 25 + platform::kShortestSpace];
+  char* p = text;
   for (const double x : {row.frequency_hz, row.source_magnitude, row.source_angle_deg,
                          row.load_magnitude, row.load_angle_deg}) {
-    AppendShortest(out, x);
-    out += ',';
+    p = calc::WriteCsvField(p, calc::Figure::Number(x));
+    *p++ = ',';
   }
   if (!row.computed) {
+    out.append(text, p);
     out += ",,,,,,,,,,,,,";
     if (row.has_through) AppendThrough(out, row.through);
     AppendQuoted(out, RowWarning(row));
     out += '\n';
     return;
   }
-  // Unbounded losses are "inf" (calc::AppendCsvField), figures that are not defined empty.
+  // Unbounded losses are "inf" (calc::WriteCsvField), figures that are not defined empty.
   const calc::Results r = calc::ResultsOf(row.result);
   const calc::Impedance& zs = r.source_impedance;
   const calc::Impedance& zl = r.load_impedance;
-  bool first = true;
   for (const calc::Figure* f :
        {&r.mismatch_factor, &r.mismatch_loss_db, &r.return_loss_db, &zs.resistance, &zs.reactance,
         &zl.resistance, &zl.reactance, &row.figures.loss_min_db, &row.figures.loss_max_db,
         &row.figures.standard_uncertainty_pct, &row.figures.standard_uncertainty_db,
         &row.figures.expanded_uncertainty_pct, &row.figures.expanded_uncertainty_db}) {
-    if (!first) out += ',';
-    first = false;
-    calc::AppendCsvField(out, *f);
+    p = calc::WriteCsvField(p, *f);
+    *p++ = ',';
   }
-  out += ',';
+  out.append(text, p);
   if (row.has_through) AppendThrough(out, row.through);
   if (RowFailed(row)) AppendQuoted(out, RowWarning(row));
   out += '\n';

@@ -56,6 +56,14 @@ std::string_view Significant(std::string_view line) {
   return Trim(line);
 }
 
+// Whether the eight bytes at `p` are all decimal digits.
+bool EightDigits(const char* p) {
+  std::uint64_t x = 0;
+  std::memcpy(&x, p, sizeof x);
+  constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0, kThrees = 0x3030303030303030;
+  return (x & kHigh) == kThrees && ((x + 0x0606060606060606) & kHigh) == kThrees;
+}
+
 // Splits the next blank-separated field off `rest`; empty when none is left.
 std::string_view NextField(std::string_view& rest) {
   const auto blank = [](char c) { return kBlanks[static_cast<unsigned char>(c)]; };
@@ -482,6 +490,44 @@ class ReflectionReader::Impl {
   // Checks a number that is not needed as Number() would, without reading its value.
   void Check(std::string_view field) {
     if (!PlainNumberInRange(field)) Number(field);
+  }
+
+  // Splits the next field off `rest` and checks it as Check() does; false when none is left.
+  // The usual field, a plain decimal without exponent followed by a blank or the end of the
+  // line, is found and checked in one pass, eight digits at a time.
+  bool SkipCheckedField(std::string_view& rest) {
+    const char* p = rest.data();
+    const char* const end = p + rest.size();
+    while (p != end && kBlanks[static_cast<unsigned char>(*p)]) ++p;
+    if (p == end) {
+      rest = {};
+      return false;
+    }
+    const char* const start = p;
+    if (*p == '-' || *p == '+') ++p;
+    const char* const mantissa = p;
+    long points = 0;
+    for (;;) {
+      while (end - p >= 8 && EightDigits(p)) p += 8;
+      if (p == end) break;
+      if (static_cast<unsigned char>(*p - '0') <= 9) {
+        ++p;
+      } else if (*p == '.') {
+        ++points;
+        ++p;
+      } else {
+        break;
+      }
+    }
+    const long length = p - mantissa;
+    if ((p == end || kBlanks[static_cast<unsigned char>(*p)]) && length > points && points <= 1 &&
+        length <= 40) {
+      rest = std::string_view(p, static_cast<std::size_t>(end - p));
+      return true;
+    }
+    rest = std::string_view(start, static_cast<std::size_t>(end - start));
+    Check(NextField(rest));
+    return true;
   }
 
   void ReadHeader() {
@@ -953,16 +999,15 @@ class ReflectionReader::Impl {
       const int expected = 2 * pairs + (j == 0 ? 1 : 0);
       double values[9];
       int count = 0;
-      for (std::string_view field; !(field = NextField(text)).empty(); ++count) {
-        if (count < expected) {
-          // Only the frequency and the pairs read are needed; the other numbers are only checked.
-          const std::int64_t at = position + count;
-          if ((j == 0 && count == 0) || Wanted(at)) {
-            values[count] = Number(field);
-          } else {
-            Check(field);
-          }
+      for (;; ++count) {
+        // Only the frequency and the pairs read are needed; the other numbers are only checked.
+        if (count < expected && !(j == 0 && count == 0) && !Wanted(position + count)) {
+          if (!SkipCheckedField(text)) break;
+          continue;
         }
+        const std::string_view field = NextField(text);
+        if (field.empty()) break;
+        if (count < expected) values[count] = Number(field);
         if (j == 0 && count == 0) frequency_field = field;
       }
       if (j == 0 && ports_ == 2 && count == 5 && frequencies_read_ > 0 &&
