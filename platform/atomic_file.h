@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
@@ -42,6 +43,8 @@ class AtomicFile {
   bool direct_ = false;
   bool registered_ = false;
   std::FILE* file_ = nullptr;
+  std::uint64_t written_ = 0;  // bytes given to Write()
+  std::uint64_t started_ = 0;  // bytes whose writing to the disk has been started
 };
 
 // Whether two paths name the same file: the same device and inode when both exist, otherwise the
