@@ -4,10 +4,12 @@
 // angle); missing texts are empty and the last one keeps everything after the fourth '\n'. Any
 // other outcome aborts.
 #include <bit>
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -238,7 +240,22 @@ void CheckFastPath(const calc::InputTexts& texts) {
 
 }  // namespace
 
+// The number writer writes what the standard library writes, for the input's first eight bytes
+// taken as a double.
+void CheckShortest(const std::uint8_t* data, std::size_t size) {
+  if (size < sizeof(double)) return;
+  double x = 0;
+  std::memcpy(&x, data, sizeof x);
+  char expected[64];
+  const std::to_chars_result r = std::to_chars(expected, expected + sizeof expected, x);
+  if (platform::Shortest(x) !=
+      std::string_view(expected, static_cast<std::size_t>(r.ptr - expected))) {
+    Fail("the number writer differs from std::to_chars", platform::Shortest(x));
+  }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  CheckShortest(data, size);
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   calc::InputTexts texts;
   std::size_t start = 0;
