@@ -155,81 +155,6 @@ constexpr std::uint64_t kPowersOf10[] = {1,
                                          10000000000000000,
                                          100000000000000000};
 
-// Writes what std::to_chars(p, p + 32, value) writes, the shortest text that reads back to
-// `value` in fixed or scientific form, whichever is shorter (fixed when both are as long), and
-// returns its end; up to 40 bytes from `p` may be written (kShortestSpace). Zeros, subnormals,
-// infinities, NaN and whole numbers from 10^16 in fixed form (which the library writes exactly, not
-// as the shortest digits followed by zeros) are left to the library.
-//
-// The digits are put together in registers and stored a word at a time: stores of single bytes
-// read back as a word would stall the processor.
-char* WriteShortestInPlace(char* p, double value) {
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, &value, sizeof bits);
-  const int biased_exponent = static_cast<int>((bits >> 52) & 0x7ff);
-  if (biased_exponent == 0 || biased_exponent == 0x7ff) return std::to_chars(p, p + 32, value).ptr;
-  const std::uint64_t c = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
-  const int q = biased_exponent - 1075;
-  // A whole number below 2^53 is its own shortest decimal.
-  Decimal d =
-      q < 0 && q > -53 && ((c >> -q) << -q) == c ? Decimal{c >> -q, 0} : ShortestDecimal(q, c);
-
-  // The digits scaled to exactly 17: d0 and then d1..d16 in two words.
-  const int bit_length = 64 - std::countl_zero(d.digits);
-  const int guess = (bit_length * 1233) >> 12;
-  int length = guess + (d.digits >= kPowersOf10[guess] ? 1 : 0);
-  if (length == 18) {  // a carry to 10^17, which ends in zeros
-    d.digits /= 10;
-    ++d.exponent;
-    length = 17;
-  }
-  const int x = d.exponent + length - 1;  // the value is d0.d1d2... · 10^x
-  const std::uint64_t scaled = d.digits * kPowersOf10[17 - length];
-  const std::uint64_t upper = scaled / 100000000;  // d0..d8
-  int zeros_low = 0, zeros_high = 0;
-  const std::uint64_t low = EightDigits(static_cast<std::uint32_t>(scaled % 100000000), zeros_low);
-  const std::uint64_t high = EightDigits(static_cast<std::uint32_t>(upper % 100000000), zeros_high);
-  const char first = static_cast<char>('0' + upper / 100000000);
-  const int n = 17 - (zeros_low == 8 ? 8 + zeros_high : zeros_low);     // significant digits
-  const Uint128 rest = (static_cast<Uint128>(low) << 64) | high;        // d1..d16
-  const Uint128 all = (rest << 8) | static_cast<unsigned char>(first);  // d0..d15
-
-  const int magnitude = x < 0 ? -x : x;
-  const int scientific_length = (n > 1 ? n + 1 : n) + 2 + (magnitude >= 100 ? 3 : 2);
-  const int fixed_length = x >= 0 ? (x >= n - 1 ? x + 1 : n + 1) : n + 1 - x;
-  const bool fixed = fixed_length <= scientific_length;
-  if (fixed && x >= n - 1 && x > 15) return std::to_chars(p, p + 32, value).ptr;
-
-  *p = '-';
-  p += bits >> 63;
-  if (fixed && x >= n - 1) {  // a whole number of at most 16 digits: the zeros are in `all`
-    Store(p, all);
-    return p + x + 1;
-  }
-  if (fixed && x >= 0) {  // x + 1 digits, the point, the others
-    Store(p, all);
-    p[x + 1] = '.';
-    Store(p + x + 2, rest >> (8 * x));
-    return p + n + 1;
-  }
-  if (fixed) {  // 0.0ddd, with at most three zeros after the point
-    Store(p, std::uint64_t{0x3030303030302E30});  // "0.000000"
-    p[1 - x] = first;
-    Store(p + 2 - x, rest);
-    return p + 1 - x + n;
-  }
-  p[0] = first;
-  p[1] = '.';
-  Store(p + 2, rest);
-  p += n > 1 ? n + 1 : 1;
-  *p++ = 'e';
-  *p++ = x < 0 ? '-' : '+';
-  if (magnitude >= 100) *p++ = static_cast<char>('0' + magnitude / 100);
-  p[0] = static_cast<char>('0' + magnitude / 10 % 10);
-  p[1] = static_cast<char>('0' + magnitude % 10);
-  return p + 2;
-}
-
 }  // namespace
 
 std::string FormatNumber(double value, std::string_view pattern) {
@@ -350,8 +275,79 @@ std::string CompactDecimal(std::string_view text, int significant) {
   return out;
 }
 
+// Writes what std::to_chars(p, p + 32, value) writes, the shortest text that reads back to
+// `value` in fixed or scientific form, whichever is shorter (fixed when both are as long), and
+// returns its end; up to 40 bytes from `p` may be written (kShortestSpace). Zeros, subnormals,
+// infinities, NaN and whole numbers from 10^16 in fixed form (which the library writes exactly, not
+// as the shortest digits followed by zeros) are left to the library.
+//
+// The digits are put together in registers and stored a word at a time: stores of single bytes
+// read back as a word would stall the processor.
 char* WriteShortest(char* p, double value) {
-  return WriteShortestInPlace(p, value);
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  const int biased_exponent = static_cast<int>((bits >> 52) & 0x7ff);
+  if (biased_exponent == 0 || biased_exponent == 0x7ff) return std::to_chars(p, p + 32, value).ptr;
+  const std::uint64_t c = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+  const int q = biased_exponent - 1075;
+  // A whole number below 2^53 is its own shortest decimal.
+  Decimal d =
+      q < 0 && q > -53 && ((c >> -q) << -q) == c ? Decimal{c >> -q, 0} : ShortestDecimal(q, c);
+
+  // The digits scaled to exactly 17: d0 and then d1..d16 in two words.
+  const int bit_length = 64 - std::countl_zero(d.digits);
+  const int guess = (bit_length * 1233) >> 12;
+  int length = guess + (d.digits >= kPowersOf10[guess] ? 1 : 0);
+  if (length == 18) {  // a carry to 10^17, which ends in zeros
+    d.digits /= 10;
+    ++d.exponent;
+    length = 17;
+  }
+  const int x = d.exponent + length - 1;  // the value is d0.d1d2... · 10^x
+  const std::uint64_t scaled = d.digits * kPowersOf10[17 - length];
+  const std::uint64_t upper = scaled / 100000000;  // d0..d8
+  int zeros_low = 0, zeros_high = 0;
+  const std::uint64_t low = EightDigits(static_cast<std::uint32_t>(scaled % 100000000), zeros_low);
+  const std::uint64_t high = EightDigits(static_cast<std::uint32_t>(upper % 100000000), zeros_high);
+  const char first = static_cast<char>('0' + upper / 100000000);
+  const int n = 17 - (zeros_low == 8 ? 8 + zeros_high : zeros_low);     // significant digits
+  const Uint128 rest = (static_cast<Uint128>(low) << 64) | high;        // d1..d16
+  const Uint128 all = (rest << 8) | static_cast<unsigned char>(first);  // d0..d15
+
+  const int magnitude = x < 0 ? -x : x;
+  const int scientific_length = (n > 1 ? n + 1 : n) + 2 + (magnitude >= 100 ? 3 : 2);
+  const int fixed_length = x >= 0 ? (x >= n - 1 ? x + 1 : n + 1) : n + 1 - x;
+  const bool fixed = fixed_length <= scientific_length;
+  if (fixed && x >= n - 1 && x > 15) return std::to_chars(p, p + 32, value).ptr;
+
+  *p = '-';
+  p += bits >> 63;
+  if (fixed && x >= n - 1) {  // a whole number of at most 16 digits: the zeros are in `all`
+    Store(p, all);
+    return p + x + 1;
+  }
+  if (fixed && x >= 0) {  // x + 1 digits, the point, the others
+    Store(p, all);
+    p[x + 1] = '.';
+    Store(p + x + 2, rest >> (8 * x));
+    return p + n + 1;
+  }
+  if (fixed) {  // 0.0ddd, with at most three zeros after the point
+    Store(p, std::uint64_t{0x3030303030302E30});  // "0.000000"
+    p[1 - x] = first;
+    Store(p + 2 - x, rest);
+    return p + 1 - x + n;
+  }
+  p[0] = first;
+  p[1] = '.';
+  Store(p + 2, rest);
+  p += n > 1 ? n + 1 : 1;
+  *p++ = 'e';
+  *p++ = x < 0 ? '-' : '+';
+  if (magnitude >= 100) *p++ = static_cast<char>('0' + magnitude / 100);
+  p[0] = static_cast<char>('0' + magnitude / 10 % 10);
+  p[1] = static_cast<char>('0' + magnitude % 10);
+  return p + 2;
 }
 
 void AppendShortest(std::string& out, double value) {
