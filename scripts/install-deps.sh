@@ -30,6 +30,8 @@ build=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-
   fonts-dejavu-core "fonts-liberation2|fonts-liberation")
 # Debian's GTest package config names the gmock libraries too, so find_package(GTest) needs them.
 test=(libgtest-dev libgmock-dev
+  # the linker of the test programs
+  lld
   # glibc's locale sources, for the test that the conversions ignore the locale
   locales
   # the URW fonts that stand in for Arial and Symbol where Liberation is missing, for the tests
