@@ -25,11 +25,13 @@ usage() {
   exit 2
 }
 
-build=(g++ cmake make pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
+build=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   # the faces that stand in for the windows' fonts
   fonts-dejavu-core "fonts-liberation2|fonts-liberation")
 # Debian's GTest package config names the gmock libraries too, so find_package(GTest) needs them.
 test=(libgtest-dev libgmock-dev
+  # the linker of the test programs
+  lld
   # glibc's locale sources, for the test that the conversions ignore the locale
   locales
   # the URW fonts that stand in for Arial and Symbol where Liberation is missing, for the tests
@@ -41,7 +43,7 @@ test=(libgtest-dev libgmock-dev
   # the check of the two-port between source and load against scikit-rf
   python3-scikit-rf)
 bench=(libbenchmark-dev)
-fuzz=(cmake make clang)
+fuzz=(cmake ninja-build clang)
 # with an X server, to read the window class of the installed program
 package=(dpkg-dev file desktop-file-utils appstream xvfb xauth x11-utils lintian)
 lint=(clang-format shellcheck)

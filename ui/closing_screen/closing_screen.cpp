@@ -136,3 +136,6 @@ void ClosingScreen::finish() {
 }
 
 }  // namespace ui
+
+// The meta-object code, compiled with this file rather than parsing the headers once more.
+#include "moc_closing_screen.cpp"

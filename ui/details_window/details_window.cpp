@@ -94,3 +94,6 @@ QString DetailsWindow::text() const {
 }
 
 }  // namespace ui
+
+// The meta-object code, compiled with this file rather than parsing the headers once more.
+#include "moc_details_window.cpp"

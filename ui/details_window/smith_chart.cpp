@@ -168,3 +168,6 @@ void SmithChart::paintEvent(QPaintEvent* /*event*/) {
 }
 
 }  // namespace ui
+
+// The meta-object code, compiled with this file rather than parsing the headers once more.
+#include "moc_smith_chart.cpp"

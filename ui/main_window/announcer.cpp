@@ -49,3 +49,6 @@ QAccessibleInterface* MakeAnnouncerAccessible(QObject* object) {
 }
 
 }  // namespace ui
+
+// The meta-object code, compiled with this file rather than parsing the headers once more.
+#include "moc_announcer.cpp"

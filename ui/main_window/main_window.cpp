@@ -399,3 +399,6 @@ void MainWindow::paintEvent(QPaintEvent* /*event*/) {
 }
 
 }  // namespace ui
+
+// The meta-object code, compiled with this file rather than parsing the headers once more.
+#include "moc_main_window.cpp"

@@ -271,3 +271,6 @@ QRect TextBox::lineRect() const {
 }
 
 }  // namespace ui
+
+// The meta-object code, compiled with this file rather than parsing the headers once more.
+#include "moc_text_box.cpp"
