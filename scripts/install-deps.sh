@@ -7,7 +7,7 @@
 #   build     compiler, CMake, Qt and fonts: building and running the program (scripts/start.sh)
 #   test      build, Google Test and the locale sources that the tests need (scripts/test.sh)
 #   bench     build and Google Benchmark (the benchmarks, VORANTH_BENCH=ON)
-#   fuzz      clang with libFuzzer and the sanitizer runtimes (fuzz/run.sh)
+#   fuzz      clang with libFuzzer and the sanitizer runtimes (fuzz/run.sh, the asan preset)
 #   package   build and the tools that make and check the Debian package, lintian among them
 #             (scripts/check-package.sh)
 #   lint      clang-format and shellcheck

@@ -5,10 +5,13 @@
 # VORANTH_WERROR=ON turns compiler warnings into errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh test
-
 presets=("$@")
 [[ ${#presets[@]} -eq 0 ]] && presets=(release)
+# The sanitizers' build is clang's, with its sanitizer runtimes (the fuzzers' packages).
+groups=(test)
+[[ " ${presets[*]} " == *" asan "* ]] && groups+=(fuzz)
+scripts/install-deps.sh "${groups[@]}"
+
 for preset in "${presets[@]}"; do
   echo "== $preset"
   cmake --preset "$preset" -DVORANTH_WERROR="${VORANTH_WERROR:-OFF}" >/dev/null

@@ -30,7 +30,6 @@ QRect FromTwips(int left, int top, int width, int height) {
   return {left / 15, top / 15, width / 15, height / 15};
 }
 
-const char* const kInputs[] = {"Text13", "Text1", "Text2", "Text3", "Text4"};
 const char* const kResults[] = {"Text5",  "Text14", "Text6",  "Text7",
                                 "Text15", "Text8",  "Text11", "Text12"};
 
