@@ -324,26 +324,28 @@ TEST(EvaluateMismatch, FastPathMatchesTheCheckedSteps) {
     const Outcome fast = run(z0, m1, a1, m2, a2, false);
     const Outcome checked = run(z0, m1, a1, m2, a2, true);
     ++compared;
-    const std::string where = std::to_string(z0) + " " + std::to_string(m1) + "@" +
-                              std::to_string(a1) + " " + std::to_string(m2) + "@" +
-                              std::to_string(a2);
-    ASSERT_EQ(fast.ok, checked.ok) << where;
-    ASSERT_EQ(fast.conversions, checked.conversions) << where;
+    // Made only for a failure's message (gtest evaluates what follows << only then).
+    const auto where = [&] {
+      return std::to_string(z0) + " " + std::to_string(m1) + "@" + std::to_string(a1) + " " +
+             std::to_string(m2) + "@" + std::to_string(a2);
+    };
+    ASSERT_EQ(fast.ok, checked.ok) << where();
+    ASSERT_EQ(fast.conversions, checked.conversions) << where();
     if (!fast.ok) {
       ++failures;
-      ASSERT_EQ(fast.error->kind(), checked.error->kind()) << where;
-      ASSERT_EQ(fast.error->quantity(), checked.error->quantity()) << where;
-      ASSERT_EQ(fast.error->step(), checked.error->step()) << where;
+      ASSERT_EQ(fast.error->kind(), checked.error->kind()) << where();
+      ASSERT_EQ(fast.error->quantity(), checked.error->quantity()) << where();
+      ASSERT_EQ(fast.error->step(), checked.error->step()) << where();
       for (int i = 0; i < 4; ++i) {
-        ASSERT_EQ(bits(fast.error->values()[i]), bits(checked.error->values()[i])) << where;
+        ASSERT_EQ(bits(fast.error->values()[i]), bits(checked.error->values()[i])) << where();
       }
       return;
     }
-    ASSERT_EQ(bits(fast.r.MismatchFactor), bits(checked.r.MismatchFactor)) << where;
-    ASSERT_EQ(bits(fast.r.MismatchLossDb), bits(checked.r.MismatchLossDb)) << where;
-    ASSERT_EQ(bits(fast.r.ReturnLossDb), bits(checked.r.ReturnLossDb)) << where;
-    ASSERT_TRUE(same_value(fast.r.Impedance1, checked.r.Impedance1)) << where;
-    ASSERT_TRUE(same_value(fast.r.Impedance2, checked.r.Impedance2)) << where;
+    ASSERT_EQ(bits(fast.r.MismatchFactor), bits(checked.r.MismatchFactor)) << where();
+    ASSERT_EQ(bits(fast.r.MismatchLossDb), bits(checked.r.MismatchLossDb)) << where();
+    ASSERT_EQ(bits(fast.r.ReturnLossDb), bits(checked.r.ReturnLossDb)) << where();
+    ASSERT_TRUE(same_value(fast.r.Impedance1, checked.r.Impedance1)) << where();
+    ASSERT_TRUE(same_value(fast.r.Impedance2, checked.r.Impedance2)) << where();
   };
   for (const double m1 : values) {
     for (const double a1 : {0.0, 30.0, 180.0, -90.0, 1e300}) {
