@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MemoryBuffer buffer(text.data(), text.size());
   std::istream in(&buffer);
   try {
-    touchstone::ReflectionReader reader(in, name, port, 0, {}, mode);
+    touchstone::ReflectionReader reader(in, name, port, 0, mode);
     if (mode.empty() && (port < 1 || port > reader.port_count())) {
       Fail("port the file does not have accepted");
     }

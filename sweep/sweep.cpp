@@ -46,11 +46,24 @@ class SampleSource {
   virtual bool Next(Sample& sample) = 0;
 };
 
+// The reader of a file's port; where the number of ports of version 1 data is wanted, the message
+// ends with how a user gives it.
+ReflectionReader Open(const FilePort& file_port) {
+  try {
+    return ReflectionReader(file_port.path, file_port.port, file_port.ports, file_port.mode);
+  } catch (const touchstone::ReadError& e) {
+    if (e.cause() != touchstone::ReadError::Cause::kPortCountUnknown || file_port.ports_hint.empty()) {
+      throw;
+    }
+    throw touchstone::ReadError(e.file(), e.line(), e.message() + ", " + file_port.ports_hint,
+                                e.cause());
+  }
+}
+
 class ReaderSource : public SampleSource {
  public:
   explicit ReaderSource(const FilePort& file_port)
-      : reader_(file_port.path, file_port.port, file_port.ports, file_port.ports_hint,
-                file_port.mode) {}
+      : reader_(Open(file_port)) {}
   bool Next(Sample& sample) override { return reader_.Next(sample); }
   const ReflectionReader& reader() const { return reader_; }
 

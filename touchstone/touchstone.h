@@ -34,16 +34,22 @@ namespace touchstone {
 // expected. what() is "FILE:LINE: MESSAGE" (or "FILE: MESSAGE" when line is 0).
 class ReadError : public std::runtime_error {
  public:
-  ReadError(std::string file, long line, const std::string& message);
+  // Why the file could not be read, where a caller may add to the message: the number of ports
+  // of version 1 data that neither the name nor the caller gives (say how a user gives it).
+  enum class Cause { kOther, kPortCountUnknown };
+
+  ReadError(std::string file, long line, const std::string& message, Cause cause = Cause::kOther);
   const std::string& file() const noexcept { return file_; }
   long line() const noexcept { return line_; }
   // The message alone, without file and line.
   const std::string& message() const noexcept { return message_; }
+  Cause cause() const noexcept { return cause_; }
 
  private:
   std::string file_;
   long line_;
   std::string message_;
+  Cause cause_;
 };
 
 // How the file writes each complex number: real and imaginary part (RI), magnitude and angle in
@@ -76,8 +82,7 @@ class ReflectionReader {
   // Opens the file and reads its header up to the first data line. `port` is 1-based. The file
   // is read once, front to back, so a pipe or a FIFO does as well as a file.
   // Version 1 data takes its number of ports from `ports` when it is above 0, else from the
-  // extension .sNp of the name; when neither tells, the error ends with `ports_hint` (for
-  // example "or give it with --ports N").
+  // extension .sNp of the name; when neither tells, the ReadError's cause is kPortCountUnknown.
   // Throws ReadError: missing or unreadable file, unknown option line, parameter type other than
   // S, port the file does not have, bad keyword, no network data, ...
   // `mixed_mode`, when not empty, names a port of the file's [Mixed-Mode Order] instead of
@@ -85,11 +90,11 @@ class ReflectionReader {
   // one pair of that mode starts there. A file of mixed-mode data refuses a port number, and one
   // of single-ended data a name.
   ReflectionReader(const std::string& path, int port, int ports = 0,
-                   const std::string& ports_hint = {}, const std::string& mixed_mode = {});
+                   const std::string& mixed_mode = {});
   // The same over an already open stream; `name` names it in messages and, for version 1 data,
   // its extension (.sNp) gives the number of ports.
-  ReflectionReader(std::istream& in, std::string name, int port, int ports = 0,
-                   const std::string& ports_hint = {}, const std::string& mixed_mode = {});
+  ReflectionReader(std::istream& in, const std::string& name, int port, int ports = 0,
+                   const std::string& mixed_mode = {});
 
   ReflectionReader(ReflectionReader&&) noexcept;
   class Impl;  // the reader itself, shared with TwoPortReader
@@ -117,9 +122,8 @@ class ReflectionReader {
 // error; so is a version 2 file with a full matrix and no [Two-Port Data Order].
 class TwoPortReader {
  public:
-  TwoPortReader(const std::string& path, int ports = 0, const std::string& ports_hint = {});
-  TwoPortReader(std::istream& in, std::string name, int ports = 0,
-                const std::string& ports_hint = {});
+  explicit TwoPortReader(const std::string& path, int ports = 0);
+  TwoPortReader(std::istream& in, const std::string& name, int ports = 0);
   TwoPortReader(TwoPortReader&&) noexcept;
   TwoPortReader& operator=(TwoPortReader&&) noexcept;
   ~TwoPortReader();

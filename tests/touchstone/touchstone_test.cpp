@@ -406,7 +406,7 @@ TEST(Touchstone, Version21InformationAndMixedMode) {
     SCOPED_TRACE(c.what);
     std::istringstream in(c.text);
     try {
-      ReflectionReader reader(in, "m.s4p", c.port, 0, {}, c.mode);
+      ReflectionReader reader(in, "m.s4p", c.port, 0, c.mode);
       Sample s;
       ASSERT_TRUE(reader.Next(s));
       EXPECT_FALSE(reader.Next(s));
