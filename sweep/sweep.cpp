@@ -52,7 +52,8 @@ ReflectionReader Open(const FilePort& file_port) {
   try {
     return ReflectionReader(file_port.path, file_port.port, file_port.ports, file_port.mode);
   } catch (const touchstone::ReadError& e) {
-    if (e.cause() != touchstone::ReadError::Cause::kPortCountUnknown || file_port.ports_hint.empty()) {
+    if (e.cause() != touchstone::ReadError::Cause::kPortCountUnknown ||
+        file_port.ports_hint.empty()) {
       throw;
     }
     throw touchstone::ReadError(e.file(), e.line(), e.message() + ", " + file_port.ports_hint,
@@ -62,8 +63,7 @@ ReflectionReader Open(const FilePort& file_port) {
 
 class ReaderSource : public SampleSource {
  public:
-  explicit ReaderSource(const FilePort& file_port)
-      : reader_(Open(file_port)) {}
+  explicit ReaderSource(const FilePort& file_port) : reader_(Open(file_port)) {}
   bool Next(Sample& sample) override { return reader_.Next(sample); }
   const ReflectionReader& reader() const { return reader_; }
 

@@ -73,8 +73,7 @@ std::string_view Header::Read() {
     const auto ascii = [](char c) { return c >= ' ' && c <= '~'; };
     if (lines_.line_number() == 1 && line->size() >= 2 &&
         (line->substr(0, 2) == "\xFF\xFE" || line->substr(0, 2) == "\xFE\xFF" ||
-         ((*line)[0] == '\0' && ascii((*line)[1])) ||
-         (ascii((*line)[0]) && (*line)[1] == '\0'))) {
+         ((*line)[0] == '\0' && ascii((*line)[1])) || (ascii((*line)[0]) && (*line)[1] == '\0'))) {
       Fail("the file is UTF-16 text: expected ASCII or UTF-8; save it again in one of these");
     }
     const std::string_view text = Significant(*line);
@@ -170,8 +169,8 @@ void Header::ReadOptionLine(std::string_view text) {
                EqualsNoCase(field, "db")) {
       once(format_seen, "data formats");
       format = EqualsNoCase(field, "ri")   ? Format::kRealImaginary
-                : EqualsNoCase(field, "ma") ? Format::kMagnitudeAngle
-                                            : Format::kDecibelAngle;
+               : EqualsNoCase(field, "ma") ? Format::kMagnitudeAngle
+                                           : Format::kDecibelAngle;
     } else if (EqualsNoCase(field, "r")) {
       once(reference_seen, "reference impedances");
       const std::string_view value = NextField(text);
@@ -350,10 +349,10 @@ void Header::ResolveMode() {
   if (mode_.empty()) {
     if (modes_.empty()) return;
     Fail(two_port ? "the file holds mixed-mode data ([Mixed-Mode Order]): a two-port here "
-                     "must be single-ended"
-                   : "the file holds mixed-mode data: name the port as [Mixed-Mode Order] "
-                     "does (" +
-                         ModeList() + "), for example " + modes_.front());
+                    "must be single-ended"
+                  : "the file holds mixed-mode data: name the port as [Mixed-Mode Order] "
+                    "does (" +
+                        ModeList() + "), for example " + modes_.front());
   }
   if (modes_.empty()) {
     Fail("port " + mode_ + " is a mixed-mode port, and the file has no [Mixed-Mode Order]: its " +

@@ -183,7 +183,8 @@ class ReflectionReader::Impl {
                                 : "decreasing frequencies: " + Shortest(frequency) + unit +
                                       " after " + Shortest(last_frequency_) + unit;
       message += "; frequencies must increase";
-      if (header_.version == 2) message += " (or the point before has a number too many or too few)";
+      if (header_.version == 2)
+        message += " (or the point before has a number too many or too few)";
       Fail(line, message);
     }
     last_frequency_ = frequency;
@@ -210,8 +211,9 @@ class ReflectionReader::Impl {
                              MoreNumbers(layout_.numbers_per_point - position));
       }
       const std::int64_t column = 4 * (j % layout_.lines_per_row);
-      const int pairs = header_.ports <= 2 ? header_.ports * header_.ports
-                                    : static_cast<int>(std::min<std::int64_t>(4, header_.ports - column));
+      const int pairs = header_.ports <= 2
+                            ? header_.ports * header_.ports
+                            : static_cast<int>(std::min<std::int64_t>(4, header_.ports - column));
       const int expected = 2 * pairs + (j == 0 ? 1 : 0);
       double values[9];
       int count = 0;
@@ -312,10 +314,10 @@ class ReflectionReader::Impl {
       if (!Computable(a_[k], b_[k], header_.format)) {
         static constexpr const char* kTwoPortNames[] = {"S11", "S21", "S12", "S22"};
         const std::string p = std::to_string(header_.port);
-        Fail(target_line_[k],
-             (header_.two_port ? std::string(kTwoPortNames[k]) : "S" + p + (header_.port < 10 ? "" : ",") + p) +
-                 " out of range: its magnitude or angle is too large to compute "
-                 "with");
+        Fail(target_line_[k], (header_.two_port ? std::string(kTwoPortNames[k])
+                                                : "S" + p + (header_.port < 10 ? "" : ",") + p) +
+                                  " out of range: its magnitude or angle is too large to compute "
+                                  "with");
       }
     }
   }
