@@ -3,6 +3,7 @@
 #include <cmath>
 #include <optional>
 
+#include "touchstone/comments.h"
 #include "touchstone/numbers.h"
 
 namespace touchstone::detail {
@@ -76,6 +77,10 @@ std::string_view Header::Read() {
          ((*line)[0] == '\0' && ascii((*line)[1])) || (ascii((*line)[0]) && (*line)[1] == '\0'))) {
       Fail("the file is UTF-16 text: expected ASCII or UTF-8; save it again in one of these");
     }
+    if (const void* bang = std::memchr(line->data(), '!', line->size())) {
+      const std::size_t at = static_cast<const char*>(bang) - line->data();
+      if (const auto named = DefinitionOf(line->substr(at + 1))) definition = *named;
+    }
     const std::string_view text = Significant(*line);
     if (text.empty()) continue;
     if (in_information_) {
@@ -139,6 +144,15 @@ double Header::Number(std::string_view field) const {
   Fail("non-numeric field " + Quote(field) + ": expected a number");
 }
 
+double Header::Reference(std::string_view field, const char* where) const {
+  const double ohms = Number(field);
+  if (!(ohms > 0)) {
+    Fail(std::string(where) + " " + Quote(field) +
+         ": a reference impedance must be above 0 ohms");
+  }
+  return ohms;
+}
+
 void Header::ReadOptionLine(std::string_view text) {
   if (option_seen_) return;  // only the first option line counts
   if (data_started || in_network_data) {
@@ -175,18 +189,25 @@ void Header::ReadOptionLine(std::string_view text) {
       once(reference_seen, "reference impedances");
       const std::string_view value = NextField(text);
       if (value.empty()) Fail("option line: expected a reference impedance after R");
-      option_reference = Number(value);
-      // Version 2.1 may give one per port: "R 50 50 75 75".
+      option_reference = Reference(value, "option line: R");
+      // Version 2.1, and version 1 files as some programs write them ("version 1.1"), may give
+      // one per port: "R 50 50 75 75".
       for (std::string_view rest = text;;) {
         const std::string_view more = NextField(rest);
         double ohms = 0;
         if (more.empty() || ParseNumber(more, ohms) != Parsed::kNumber) break;
-        if (!version_2_1_) {
+        if (version == 2 && !version_2_1_) {
           Fail("option line: one reference impedance per port after R needs [Version] 2.1");
         }
         if (references.empty()) references.push_back(option_reference);
-        references.push_back(ohms);
+        references.push_back(Reference(more, "option line: R"));
         text = rest;
+      }
+      if (version == 1 && references.size() > 1 &&
+          references.size() != static_cast<std::size_t>(ports)) {
+        Fail("the option line lists " + std::to_string(references.size()) +
+             " reference impedances after R: expected one, or one per port (" +
+             std::to_string(ports) + ")");
       }
     } else {
       Fail("unknown option line: " + Quote(field) +
@@ -312,7 +333,7 @@ void Header::ReadReferences(std::string_view numbers) {
     if (references_left_ == 0) {
       Fail("[Reference] lists more than " + std::to_string(ports) + " reference impedances");
     }
-    const double ohms = Number(field);
+    const double ohms = Reference(field, "[Reference]");
     ++reference_index_;
     references.push_back(ohms);
     --references_left_;

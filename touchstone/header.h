@@ -77,6 +77,7 @@ class Header {
   int unit_exponent = 9;
   const char* unit_name = "GHz";
   Format format = Format::kMagnitudeAngle;
+  WaveDefinition definition = WaveDefinition::kTravelling;
   double option_reference = 50.0;
   // One reference impedance per port, from [Reference] or a version 2.1 option line; empty when
   // all ports have option_reference.
@@ -92,6 +93,8 @@ class Header {
 
  private:
   double Number(std::string_view field) const;
+  // A reference impedance of the option line or [Reference]: above 0.
+  double Reference(std::string_view field, const char* where) const;
   bool ReadKeyword(std::string_view text);
   void ReadReferences(std::string_view numbers);
   void ReadModes(std::string_view names);

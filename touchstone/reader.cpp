@@ -2,10 +2,12 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string_view>
 
+#include "touchstone/comments.h"
 #include "touchstone/header.h"
 #include "touchstone/layout.h"
 #include "touchstone/lines.h"
@@ -77,7 +79,7 @@ class ReflectionReader::Impl {
 
   bool Next(Sample& sample) {
     if (!NextPoint()) return false;
-    sample = Sample{frequency_hz_, a_[0], b_[0]};
+    sample = Sample{frequency_hz_, a_[0], b_[0], not_a_number_line_};
     return true;
   }
 
@@ -85,7 +87,17 @@ class ReflectionReader::Impl {
     if (!NextPoint()) return false;
     sample.frequency_hz = frequency_hz_;
     for (int k = 0; k < 4; ++k) sample.s[k] = {a_[k], b_[k]};
+    sample.not_a_number_line = not_a_number_line_;
     return true;
+  }
+
+  bool states_impedances() const noexcept { return states_impedances_; }
+  Impedance stated_impedance(int slot) const noexcept { return stated_[slot]; }
+  WaveDefinition definition() const noexcept { return header_.definition; }
+  long long skipped_points() const noexcept { return skipped_; }
+  long skipped_line() const noexcept { return skipped_line_; }
+  Sample skipped(int slot) const noexcept {
+    return {skipped_frequency_hz_, skipped_a_[slot], skipped_b_[slot], skipped_not_a_number_line_};
   }
 
  private:
@@ -94,6 +106,8 @@ class ReflectionReader::Impl {
     pending_line_ = lines_.line_number();
     layout_ = detail::LayoutOf(header_);
     header_.data_started = true;
+    impedances_.emplace(name_, header_.ports,
+                        header_.two_port ? std::vector<long>{1, 2} : std::vector<long>{header_.port});
   }
 
   // The next point into frequency_hz_, a_ and b_; false at the end. After an error the reader
@@ -102,7 +116,7 @@ class ReflectionReader::Impl {
     if (error_) throw *error_;
     if (done_) return false;
     try {
-      return header_.version == 1 ? NextVersion1() : NextVersion2();
+      return ReadNext();
     } catch (const ReadError& e) {
       error_.emplace(e);
       throw;
@@ -142,8 +156,21 @@ class ReflectionReader::Impl {
     return true;
   }
 
+  // Reads a comment of the data: a port impedance list or a wave definition.
+  void ReadComment(std::string_view comment, long line) {
+    if (impedances_ && impedances_->Comment(comment, line)) return;
+    if (const auto definition = detail::DefinitionOf(comment)) {
+      if (points_read_ > 0 && *definition != header_.definition) {
+        Fail(line, "the wave definition is named after the first frequency point: expected it "
+                   "before the data");
+      }
+      header_.definition = *definition;
+    }
+  }
+
   // The next line that holds data, with its comment and surrounding blanks removed; nothing at
-  // the end of the network data (end of file, or [Noise Data] or [End]).
+  // the end of the network data (end of file, or [Noise Data] or [End]). Comments on the way are
+  // read for what they may state about the point before.
   std::optional<std::string_view> NextDataLine() {
     if (pending_) {
       const std::string_view text = *pending_;
@@ -151,8 +178,15 @@ class ReflectionReader::Impl {
       data_line_ = pending_line_;
       return text;
     }
+    if (ended_) return std::nullopt;
     while (const auto line = lines_.Next()) {
-      const std::string_view text = Significant(*line);
+      std::string_view text = *line;
+      if (const void* bang = std::memchr(text.data(), '!', text.size())) {
+        const std::size_t at = static_cast<const char*>(bang) - text.data();
+        ReadComment(text.substr(at + 1), lines_.line_number());
+        text = text.substr(0, at);
+      }
+      text = detail::Trim(text);
       if (text.empty()) continue;
       if (text.front() == '#') {
         header_.ReadOptionLine(text);
@@ -162,12 +196,14 @@ class ReflectionReader::Impl {
           Fail("unexpected keyword " + Bracketed(keyword) +
                " in the network data: expected numbers, [Noise Data] or [End]");
         }
+        ended_ = true;
         return std::nullopt;
       } else {
         data_line_ = lines_.line_number();
         return text;
       }
     }
+    ended_ = true;
     return std::nullopt;
   }
 
@@ -177,122 +213,131 @@ class ReflectionReader::Impl {
     if (!std::isfinite(frequency * header_.unit_hz)) {
       Fail(line, "frequency out of range: " + Quote(field) + unit);
     }
-    if (frequencies_read_ > 0 && frequency <= last_frequency_) {
+    if (frequencies_read_ > 0 && frequency <= last_frequency_ &&
+        !(frequency == last_frequency_ && !last_repeated_)) {
       std::string message = frequency == last_frequency_
-                                ? "repeated frequency " + Shortest(frequency) + unit
+                                ? "frequency " + Shortest(frequency) + unit +
+                                      " repeated a second time"
                                 : "decreasing frequencies: " + Shortest(frequency) + unit +
                                       " after " + Shortest(last_frequency_) + unit;
       message += "; frequencies must increase";
-      if (header_.version == 2)
+      if (header_.version == 2) {
         message += " (or the point before has a number too many or too few)";
+      }
       Fail(line, message);
     }
+    last_repeated_ = frequencies_read_ > 0 && frequency == last_frequency_;
     last_frequency_ = frequency;
     ++frequencies_read_;
   }
 
-  bool NextVersion1() {
-    const std::optional<std::string_view> first = NextDataLine();
-    if (!first) {
-      done_ = true;
-      return false;
+  // A number of a pair that is read: "nan" or "inf", as an analyser writes a point it could not
+  // measure, gives NaN and marks the point.
+  double Value(std::string_view field) {
+    double value = 0;
+    if (detail::ParseNumber(field, value) == detail::Parsed::kNumber) return value;
+    if (detail::NotANumberWord(field)) {
+      if (not_a_number_line_ == 0) not_a_number_line_ = data_line_;
+      return std::numeric_limits<double>::quiet_NaN();
     }
-    double frequency_hz = 0;
-    std::string_view frequency_field;
-    std::int64_t position = 0;  // numbers of the point read so far
-    for (std::int64_t j = 0; j < layout_.lines_per_point; ++j) {
-      std::string_view text;
-      if (j == 0) {
-        text = *first;
-      } else if (const auto next = NextDataLine()) {
-        text = *next;
-      } else {
-        Fail(data_line_, "the file ends inside a frequency point: expected " +
-                             MoreNumbers(layout_.numbers_per_point - position));
-      }
-      const std::int64_t column = 4 * (j % layout_.lines_per_row);
-      const int pairs = header_.ports <= 2
-                            ? header_.ports * header_.ports
-                            : static_cast<int>(std::min<std::int64_t>(4, header_.ports - column));
-      const int expected = 2 * pairs + (j == 0 ? 1 : 0);
-      double values[9];
-      int count = 0;
-      for (;; ++count) {
-        // Only the frequency and the pairs read are needed; the other numbers are only checked.
-        if (count < expected && !(j == 0 && count == 0) && !layout_.Wanted(position + count)) {
-          if (!SkipCheckedField(text)) break;
-          continue;
-        }
-        const std::string_view field = NextField(text);
-        if (field.empty()) break;
-        if (count < expected) values[count] = Number(field);
-        if (j == 0 && count == 0) frequency_field = field;
-      }
-      if (j == 0 && header_.ports == 2 && count == 5 && frequencies_read_ > 0 &&
-          values[0] <= last_frequency_) {
-        // Noise parameters follow the network data of a 2-port, starting at a frequency not
-        // above the last one.
-        done_ = true;
-        return false;
-      }
-      if (count != expected) {
-        Fail(data_line_, "wrong count of numbers: expected " + std::to_string(expected) +
-                             (j == 0 ? " (the frequency and " : " (") + std::to_string(pairs) +
-                             (pairs == 1 ? " pair)" : " pairs)") + ", found " +
-                             std::to_string(count));
-      }
-      if (j == 0) {
-        CheckFrequency(values[0], frequency_field, data_line_);
-        frequency_hz = FrequencyInHz(frequency_field, values[0], header_.unit_exponent);
-      }
-      for (int k = 0; k < layout_.slots; ++k) {
-        if (layout_.target[k] >= position && layout_.target[k] < position + count) {
-          a_[k] = values[layout_.target[k] - position];
-          b_[k] = values[layout_.target[k] - position + 1];
-          target_line_[k] = data_line_;
-        }
-      }
-      position += count;
-    }
-    Fill(frequency_hz);
-    return true;
+    return Number(field);
   }
 
-  bool NextVersion2() {
+  // Checks a number that is not read, as Value() would.
+  void CheckValue(std::string_view field) {
+    if (!detail::PlainNumberInRange(field) && !detail::NotANumberWord(field)) Number(field);
+  }
+
+  static std::int64_t CountFields(std::string_view text) {
+    std::int64_t count = 0;
+    while (!NextField(text).empty()) ++count;
+    return count;
+  }
+
+  // The next point, skipping one that repeats the frequency of the point before; false at the
+  // end of the network data.
+  bool ReadNext() {
+    for (;;) {
+      if (!ReadPoint()) return false;
+      if (!last_repeated_) return true;
+      // Where two segments of a sweep meet: the first point is kept.
+      ++skipped_;
+      skipped_line_ = point_line_;
+      skipped_frequency_hz_ = frequency_hz_;
+      skipped_not_a_number_line_ = not_a_number_line_;
+      for (int k = 0; k < layout_.slots; ++k) {
+        skipped_a_[k] = a_[k];
+        skipped_b_[k] = b_[k];
+        a_[k] = kept_a_[k];
+        b_[k] = kept_b_[k];
+      }
+      frequency_hz_ = kept_frequency_hz_;
+      not_a_number_line_ = kept_not_a_number_line_;
+      stated_[0] = kept_stated_[0];
+      stated_[1] = kept_stated_[1];
+    }
+  }
+
+  // Reads the numbers of one frequency point into frequency_hz_, a_ and b_; false at the end of
+  // the network data. The numbers are counted, not the lines: a point may run over lines as the
+  // layout wants (a version 1 matrix row by row, or whole on one line) or as the file wraps it.
+  // In version 1 a point starts and ends with a line.
+  bool ReadPoint() {
+    const bool v1 = header_.version == 1;
+    const std::int64_t total = layout_.numbers_per_point;
     double frequency_hz = 0;
-    for (std::int64_t position = 0; position < layout_.numbers_per_point;) {
-      const std::string_view field = NextField(line_);
+    std::int64_t position = 0;
+    not_a_number_line_ = 0;
+    while (position < total) {
+      std::string_view field;
+      if (position != 0 && !layout_.Wanted(position)) {
+        // Only checked, not read.
+        if (detail::SkipPlainField(line_, field)) {
+          if (!field.empty()) CheckValue(field);
+          ++position;
+          continue;
+        }
+      } else {
+        field = NextField(line_);
+      }
       if (field.empty()) {
-        // Numbers run on over lines freely: only their count matters.
         if (const auto next = NextDataLine()) {
           line_ = *next;
           continue;
         }
-        if (position > 0) {
-          Fail(data_line_, "the network data ends inside a frequency point: expected " +
-                               MoreNumbers(layout_.numbers_per_point - position));
+        if (position > 0 && v1 && data_line_ == point_line_) {
+          WrongCount(position);
         }
-        if (frequencies_read_ != header_.frequencies_expected) {
+        if (position > 0) {
+          Fail(data_line_, std::string(v1 ? "the file" : "the network data") +
+                               " ends inside a frequency point: expected " +
+                               MoreNumbers(total - position));
+        }
+        if (!v1 && frequencies_read_ != header_.frequencies_expected) {
           Fail("[Number of Frequencies] is " + std::to_string(header_.frequencies_expected) +
                " but the network data holds " + std::to_string(frequencies_read_));
         }
         done_ = true;
         return false;
       }
-      if (position != 0 && !layout_.Wanted(position)) {
-        Check(field);  // not needed, only checked
-        ++position;
-        continue;
-      }
-      const double value = Number(field);
       if (position == 0) {
-        if (frequencies_read_ == header_.frequencies_expected) {
+        point_line_ = data_line_;
+        const double value = Number(field);
+        if (v1 && header_.ports == 2 && frequencies_read_ > 0 && value <= last_frequency_ &&
+            CountFields(line_) == 4) {
+          // Noise parameters follow the network data of a 2-port, starting at a frequency not
+          // above the last one.
+          done_ = true;
+          return false;
+        }
+        if (!v1 && frequencies_read_ == header_.frequencies_expected) {
           Fail("more frequencies than [Number of Frequencies] " +
                std::to_string(header_.frequencies_expected));
         }
         CheckFrequency(value, field, data_line_);
         frequency_hz = FrequencyInHz(field, value, header_.unit_exponent);
       } else {
+        const double value = Value(field);
         for (int k = 0; k < layout_.slots; ++k) {
           if (position == layout_.target[k]) {
             a_[k] = value;
@@ -304,13 +349,73 @@ class ReflectionReader::Impl {
       }
       ++position;
     }
+    if (v1 && !detail::Trim(line_).empty()) WrongCount(total + CountFields(line_));
     Fill(frequency_hz);
+    EndPoint();
     return true;
+  }
+
+  // A version 1 point of `found` numbers where the layout wants another count.
+  [[noreturn]] void WrongCount(std::int64_t found) const {
+    const std::int64_t total = layout_.numbers_per_point, pairs = (total - 1) / 2;
+    const std::string expected = std::to_string(total) + " (the frequency and " +
+                                 std::to_string(pairs) + (pairs == 1 ? " pair)" : " pairs)");
+    if (data_line_ == point_line_) {
+      Fail(data_line_,
+           "wrong count of numbers: expected " + expected + ", found " + std::to_string(found));
+    }
+    Fail(data_line_, "wrong count of numbers: the frequency point from line " +
+                         std::to_string(point_line_) + " holds " + expected + ", and lines " +
+                         std::to_string(point_line_) + " to " + std::to_string(data_line_) +
+                         " hold " + std::to_string(found));
+  }
+
+  // Reads on to the next data line, so that the comments after the point are read with it.
+  void EndPoint() {
+    if (detail::Trim(line_).empty()) {
+      if (const auto next = NextDataLine()) {
+        line_ = *next;
+      } else {
+        line_ = {};
+      }
+    }
+    if (impedances_) {
+      const bool stated = impedances_->EndOfPoint();
+      if (points_read_ == 0) {
+        states_impedances_ = stated;
+      } else if (stated != states_impedances_) {
+        Fail(stated ? impedances_->line() : point_line_,
+             stated ? "\"! Port Impedance\" after this frequency point but not after the first: "
+                      "expected one after every point or none"
+                    : "no \"! Port Impedance\" after the frequency point of this line: expected "
+                      "one after every point, as after the first");
+      }
+      if (stated) {
+        for (int k = 0; k < (header_.two_port ? 2 : 1); ++k) stated_[k] = impedances_->wanted(k);
+      }
+    }
+    if (states_impedances_ && header_.mode_kind != 0) {
+      Fail(impedances_->line(),
+           "\"! Port Impedance\" with [Mixed-Mode Order]: the impedances stated per port of "
+           "mixed-mode data are not read");
+    }
+    if (!last_repeated_) {
+      kept_frequency_hz_ = frequency_hz_;
+      kept_not_a_number_line_ = not_a_number_line_;
+      for (int k = 0; k < layout_.slots; ++k) {
+        kept_a_[k] = a_[k];
+        kept_b_[k] = b_[k];
+      }
+      kept_stated_[0] = stated_[0];
+      kept_stated_[1] = stated_[1];
+    }
+    ++points_read_;
   }
 
   void Fill(double frequency_hz) {
     frequency_hz_ = frequency_hz;
     for (int k = 0; k < layout_.slots; ++k) {
+      if (std::isnan(a_[k]) || std::isnan(b_[k])) continue;  // not a number in the file
       if (!Computable(a_[k], b_[k], header_.format)) {
         static constexpr const char* kTwoPortNames[] = {"S11", "S21", "S12", "S22"};
         const std::string p = std::to_string(header_.port);
@@ -327,20 +432,40 @@ class ReflectionReader::Impl {
   Header header_;
   std::string name_;
   Layout layout_;
+  std::optional<detail::PortImpedances> impedances_;
 
   // Position in the data.
   std::optional<std::string_view> pending_;  // the first data line, read with the header
   long pending_line_ = 0;
   long data_line_ = 0;     // number of the data line last returned
-  std::string_view line_;  // rest of the current version 2 data line
+  long point_line_ = 0;    // of the first line of the point last read
+  std::string_view line_;  // rest of the current data line
+  bool ended_ = false;     // the end of the network data was reached by NextDataLine
   bool done_ = false;
   std::int64_t frequencies_read_ = 0;
+  std::int64_t points_read_ = 0;
   double last_frequency_ = 0;
+  bool last_repeated_ = false;  // the point last read repeats the frequency of the one before
   std::optional<ReadError> error_;
-  // The point last read: its frequency, and the pairs at the layout's targets.
+  // The point last read: its frequency, the pairs at the layout's targets, the line of a number
+  // that is "nan" or "inf" (0: none), and the stated impedances of the ports read.
   double frequency_hz_ = 0;
   double a_[4] = {}, b_[4] = {};
   long target_line_[4] = {};
+  long not_a_number_line_ = 0;
+  bool states_impedances_ = false;
+  Impedance stated_[2];
+  // The point last handed over, kept while the next one may repeat its frequency.
+  double kept_frequency_hz_ = 0;
+  double kept_a_[4] = {}, kept_b_[4] = {};
+  long kept_not_a_number_line_ = 0;
+  Impedance kept_stated_[2];
+  // The last point skipped for repeating the frequency of the point before.
+  long long skipped_ = 0;
+  long skipped_line_ = 0;
+  double skipped_frequency_hz_ = 0;
+  double skipped_a_[4] = {}, skipped_b_[4] = {};
+  long skipped_not_a_number_line_ = 0;
 };
 
 ReflectionReader::ReflectionReader(const std::string& path, int port, int ports,
@@ -368,6 +493,24 @@ const std::string& ReflectionReader::name() const noexcept {
 bool ReflectionReader::Next(Sample& sample) {
   return impl_->Next(sample);
 }
+bool ReflectionReader::states_impedances() const noexcept {
+  return impl_->states_impedances();
+}
+Impedance ReflectionReader::stated_impedance() const noexcept {
+  return impl_->stated_impedance(0);
+}
+WaveDefinition ReflectionReader::wave_definition() const noexcept {
+  return impl_->definition();
+}
+long long ReflectionReader::skipped_points() const noexcept {
+  return impl_->skipped_points();
+}
+long ReflectionReader::skipped_line() const noexcept {
+  return impl_->skipped_line();
+}
+Sample ReflectionReader::skipped() const noexcept {
+  return impl_->skipped(0);
+}
 
 TwoPortReader::TwoPortReader(const std::string& path, int ports)
     : impl_(std::make_unique<ReflectionReader::Impl>(path, Request{1, true, {}, ports})) {}
@@ -388,6 +531,31 @@ const std::string& TwoPortReader::name() const noexcept {
 }
 bool TwoPortReader::Next(TwoPortSample& sample) {
   return impl_->Next(sample);
+}
+bool TwoPortReader::states_impedances() const noexcept {
+  return impl_->states_impedances();
+}
+Impedance TwoPortReader::stated_impedance(int port) const noexcept {
+  return impl_->stated_impedance(port == 2 ? 1 : 0);
+}
+WaveDefinition TwoPortReader::wave_definition() const noexcept {
+  return impl_->definition();
+}
+long long TwoPortReader::skipped_points() const noexcept {
+  return impl_->skipped_points();
+}
+long TwoPortReader::skipped_line() const noexcept {
+  return impl_->skipped_line();
+}
+TwoPortSample TwoPortReader::skipped() const noexcept {
+  TwoPortSample sample;
+  for (int k = 0; k < 4; ++k) {
+    const Sample one = impl_->skipped(k);
+    sample.frequency_hz = one.frequency_hz;
+    sample.s[k] = {one.a, one.b};
+    sample.not_a_number_line = one.not_a_number_line;
+  }
+  return sample;
 }
 
 }  // namespace touchstone

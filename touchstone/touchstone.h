@@ -56,13 +56,26 @@ class ReadError : public std::runtime_error {
 // degrees (MA), or magnitude in dB and angle in degrees (DB).
 enum class Format { kRealImaginary, kMagnitudeAngle, kDecibelAngle };
 
+// How the waves of S-parameters against a complex reference impedance are defined: travelling
+// waves unless a comment of the file names the power or the pseudo definition ("S-parameter uses
+// the power definition").
+enum class WaveDefinition { kTravelling, kPseudo, kPower };
+
+// A reference impedance that the file states for a port at one frequency, in ohms.
+struct Impedance {
+  double re = 0, im = 0;
+};
+
 // One frequency point of the reflection coefficient S_pp of the chosen port, against that
 // port's reference impedance in the file: the two numbers as the file writes them, in the file's
 // format (ReflectionReader::format()). They are finite, and so is the complex number they stand
 // for in either form. The frequency is in hertz.
+// A point where the file writes "nan" or "inf" (as analysers write a point they could not
+// measure) has a or b NaN, and not_a_number_line gives that line (0 otherwise).
 struct Sample {
   double frequency_hz = 0;
   double a = 0, b = 0;
+  long not_a_number_line = 0;
 };
 
 // One frequency point of a 2-port: S11, S21, S12 and S22 in this order, each pair as the file
@@ -73,6 +86,7 @@ struct TwoPortSample {
   };
   double frequency_hz = 0;
   Pair s[4];
+  long not_a_number_line = 0;  // as in Sample
 };
 
 // Streams S_pp of one port of a Touchstone file (version 1 or 2.0), one frequency point at a
@@ -113,6 +127,22 @@ class ReflectionReader {
   // After an error the reader stays failed: every further call throws the same error.
   bool Next(Sample& sample);
 
+  // Whether the file states the reference impedance of each port at every frequency ("! Port
+  // Impedance" after each point, as simulators export data that is not renormalised): known
+  // once the first point is read. Then the S-parameters of each point refer to these, in the
+  // file's wave definition, instead of reference_ohms().
+  bool states_impedances() const noexcept;
+  Impedance stated_impedance() const noexcept;  // of the chosen port, at the point last read
+  WaveDefinition wave_definition() const noexcept;
+
+  // A point that repeats the frequency of the point before, as where two segments of an
+  // analyser's sweep meet, is skipped and the point before kept (a third point at the same
+  // frequency is an error): how many were skipped so far, and the last one as the file writes
+  // it, with its line.
+  long long skipped_points() const noexcept;
+  long skipped_line() const noexcept;
+  Sample skipped() const noexcept;
+
  private:
   std::unique_ptr<Impl> impl_;
 };
@@ -133,6 +163,14 @@ class TwoPortReader {
   const std::string& name() const noexcept;
   // Reads the next frequency point; false at the end of the network data. Throws ReadError.
   bool Next(TwoPortSample& sample);
+
+  // As ReflectionReader's, of port 1 or 2.
+  bool states_impedances() const noexcept;
+  Impedance stated_impedance(int port) const noexcept;
+  WaveDefinition wave_definition() const noexcept;
+  long long skipped_points() const noexcept;
+  long skipped_line() const noexcept;
+  TwoPortSample skipped() const noexcept;
 
  private:
   std::unique_ptr<ReflectionReader::Impl> impl_;
