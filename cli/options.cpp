@@ -184,10 +184,6 @@ Options ParseOptions(const std::vector<std::string>& args) {
   if (o.sweep()) {
     o.source_file->ports = source_ports;
     o.load_file->ports = load_ports;
-    if (o.z0)
-      throw UsageError(
-          "--z0 is for a single point; a sweep uses the source file's "
-          "reference impedance");
     if (o.json) throw UsageError("--json is for a single point; a sweep writes CSV");
     if (o.through_point) {
       throw UsageError(

@@ -316,6 +316,20 @@ int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWrit
   }
   const FileSpec& source = *o.source_file;
   const FileSpec& load = *o.load_file;
+  // --z0: the common reference of every file.
+  double z0 = 0.0;
+  if (o.z0) {
+    try {
+      z0 = platform::TextToNumber(*o.z0);
+    } catch (const platform::Error&) {
+      z0 = -1.0;
+    }
+    if (!(z0 > 0.0) || !std::isfinite(z0)) {
+      err << kProgram << ": --z0 \"" << *o.z0
+          << "\": expected a reference impedance in ohms above 0\n";
+      return kUsage;
+    }
+  }
   // What is already out when something fails.
   bool stdout_started = false;
   std::vector<std::string> written;  // output files complete
@@ -361,8 +375,8 @@ int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWrit
       }
     };
     const sweep::SweepSummary summary =
-        o.through_file ? sweep::RunSweep(source, load, *o.through_file, note, sink)
-                       : sweep::RunSweep(source, load, note, sink);
+        o.through_file ? sweep::RunSweep(source, load, *o.through_file, note, sink, z0)
+                       : sweep::RunSweep(source, load, note, sink, z0);
     if (table) flush();
     if (file) {
       file->Commit();
@@ -496,7 +510,7 @@ std::string HelpText() {
   voranth-calc [--z0 OHMS] --source MAG@ANGLE --load MAG@ANGLE
                [--through "S11 S21 S12 S22"] [--json]
   voranth-calc --source FILE:PP --load FILE:PP [--through TWOPORT.s2p[:21]]
-               [--csv OUT.csv] [--plot OUT.svg] [--smith OUT.svg]
+               [--z0 OHMS] [--csv OUT.csv] [--plot OUT.svg] [--smith OUT.svg]
   voranth-calc --help | --version
 
 Mismatch loss, return loss and impedances of a source-load junction, computed
@@ -565,6 +579,14 @@ Sweep:
   --source-ports N, --load-ports N
                       the number of ports of version 1 data whose name does
                       not end in .sNp (a pipe, for example)
+  --z0 OHMS           the common reference impedance of the sweep: every file
+                      (and the two-port) is brought to it, and ZS and ZL are
+                      given against it. Without it, a file that states its
+                      ports' impedances at each frequency ("! Port Impedance"
+                      comments, as simulators export data that is not
+                      renormalised) is brought to the source's option-line R
+                      (50 ohms if none); otherwise ΓL is brought to the
+                      source's reference
   --csv OUT.csv       write the table to OUT.csv, "-" for standard output; the
                       table goes to standard output when none of --csv,
                       --plot and --smith is given. A symbolic link is

@@ -10,9 +10,11 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 #include "calc/complex_value.h"
+#include "calc/reference_impedance.h"
 #include "calc/warning_text.h"
 #include "platform/errors.h"
 #include "platform/number_format.h"
@@ -61,14 +63,92 @@ ReflectionReader Open(const FilePort& file_port) {
   }
 }
 
+// The wave definition of the file's S-parameters, in calc's terms.
+calc::WaveDefinition DefinitionOf(touchstone::WaveDefinition definition) {
+  switch (definition) {
+    case touchstone::WaveDefinition::kPower:
+      return calc::WaveDefinition::kPower;
+    case touchstone::WaveDefinition::kPseudo:
+      return calc::WaveDefinition::kPseudo;
+    case touchstone::WaveDefinition::kTravelling:
+      break;
+  }
+  return calc::WaveDefinition::kTravelling;
+}
+
+const char* NameOf(touchstone::WaveDefinition definition) {
+  switch (definition) {
+    case touchstone::WaveDefinition::kPower:
+      return "power-wave";
+    case touchstone::WaveDefinition::kPseudo:
+      return "pseudo-wave";
+    case touchstone::WaveDefinition::kTravelling:
+      break;
+  }
+  return "travelling-wave";
+}
+
+// What the user should know of a point skipped for repeating the frequency of the point before.
+std::string SkippedNote(const std::string& path, long line, double hz, double difference) {
+  return path + ":" + std::to_string(line) + ": the frequency " + Shortest(hz) +
+         " Hz repeats the point before (where two segments of a sweep meet): the point before is "
+         "kept and this line skipped" +
+         (difference > 0    ? "; it differed by " + Shortest(difference) + " in \u0393"
+          : difference == 0 ? "; the two were equal"
+                            : "");
+}
+
 class ReaderSource : public SampleSource {
  public:
-  explicit ReaderSource(const FilePort& file_port) : reader_(Open(file_port)) {}
-  bool Next(Sample& sample) override { return reader_.Next(sample); }
+  ReaderSource(const FilePort& file_port, const std::function<void(const std::string&)>& note)
+      : reader_(Open(file_port)), note_(note) {
+    has_first_ = reader_.Next(first_);
+  }
+  bool Next(Sample& sample) override {
+    if (has_first_) {
+      sample = first_;
+      has_first_ = false;
+    } else if (!reader_.Next(sample)) {
+      return false;
+    }
+    if (reader_.skipped_points() != skipped_) {
+      skipped_ = reader_.skipped_points();
+      const Reflection a = ReflectionOf(last_, reader_.format());
+      const Reflection b = ReflectionOf(reader_.skipped(), reader_.format());
+      note_(SkippedNote(reader_.name(), reader_.skipped_line(), sample.frequency_hz,
+                        std::hypot(a.re - b.re, a.im - b.im)));
+    }
+    last_ = sample;
+    if (convert_) {
+      // Against the stated impedance (or the file's reference) to the common reference.
+      const Reflection r = ReflectionOf(sample, reader_.format());
+      const touchstone::Impedance z = reader_.states_impedances()
+                                          ? reader_.stated_impedance()
+                                          : touchstone::Impedance{reader_.reference_ohms(), 0.0};
+      const calc::Complex g = calc::ReflectionAgainst(
+          {r.re, r.im}, {z.re, z.im}, DefinitionOf(reader_.wave_definition()), common_ohms_);
+      sample.a = g.re;
+      sample.b = g.im;
+    }
+    return true;
+  }
   const ReflectionReader& reader() const { return reader_; }
+  // Brings every point to the real reference `ohms`, as RI, where the file states its
+  // impedances or refers to another one.
+  void ConvertTo(double ohms) {
+    convert_ = reader_.states_impedances() || reader_.reference_ohms() != ohms;
+    common_ohms_ = ohms;
+  }
+  Format format() const { return convert_ ? Format::kRealImaginary : reader_.format(); }
 
  private:
   ReflectionReader reader_;
+  const std::function<void(const std::string&)>& note_;
+  Sample first_, last_;
+  bool has_first_ = false;
+  long long skipped_ = 0;
+  bool convert_ = false;
+  double common_ohms_ = 0.0;
 };
 
 // Samples kept in an unnamed temporary file, in order of frequency, so that a file that cannot
@@ -83,7 +163,7 @@ class Spool : public SampleSource {
   Spool& operator=(const Spool&) = delete;
 
   void Write(const Sample& s) {
-    const double record[3] = {s.frequency_hz, s.a, s.b};
+    const double record[4] = {s.frequency_hz, s.a, s.b, static_cast<double>(s.not_a_number_line)};
     if (std::fwrite(record, sizeof record, 1, file_) != 1) Fail();
     ++count_;
   }
@@ -92,12 +172,12 @@ class Spool : public SampleSource {
     if (std::fflush(file_) != 0 || std::fseek(file_, 0, SEEK_SET) != 0) Fail();
   }
   bool Next(Sample& s) override {
-    double record[3];
+    double record[4];
     if (std::fread(record, sizeof record, 1, file_) != 1) {
       if (std::ferror(file_)) Fail();
       return false;
     }
-    s = Sample{record[0], record[1], record[2]};
+    s = Sample{record[0], record[1], record[2], static_cast<long>(record[3])};
     return true;
   }
   long long count() const { return count_; }
@@ -107,7 +187,7 @@ class Spool : public SampleSource {
     while (low < high) {
       const long long middle = low + (high - low) / 2;
       double f = 0;
-      const off_t at = static_cast<off_t>(middle) * static_cast<off_t>(3 * sizeof(double));
+      const off_t at = static_cast<off_t>(middle) * static_cast<off_t>(4 * sizeof(double));
       if (pread(fileno(file_), &f, sizeof f, at) != static_cast<ssize_t>(sizeof f)) Fail();
       if (f < hz || (inclusive && f == hz)) {
         low = middle + 1;
@@ -201,20 +281,32 @@ Reflection Polar(Complex g) {
 // The pairing of the two files and what is needed to build a row.
 class RowMaker {
  public:
-  RowMaker(Format source_format, Format load_format, double source_ohms, double load_ohms)
+  RowMaker(Format source_format, Format load_format, double source_ohms, double load_ohms,
+           std::string source_path, std::string load_path)
       : source_format_(source_format),
         load_format_(load_format),
         source_ohms_(source_ohms),
-        load_ohms_(load_ohms) {}
+        load_ohms_(load_ohms),
+        source_path_(std::move(source_path)),
+        load_path_(std::move(load_path)) {}
 
   Reflection Source(const Sample& s) const { return ReflectionOf(s, source_format_); }
   Reflection Load(const Sample& s) const { return ReflectionOf(s, load_format_); }
 
-  // `load_as_written`: ΓL is the file's own point, not interpolated.
+  // `load_as_written`: ΓL is the file's own point, not interpolated. `source_nan` and
+  // `load_nan`: the line of a "nan" or "inf" in the file behind each (0: none).
   SweepRow Make(double frequency_hz, const Reflection& source, const Reflection& load,
-                bool load_as_written) const {
+                bool load_as_written, long source_nan = 0, long load_nan = 0) const {
     SweepRow row;
     row.frequency_hz = frequency_hz;
+    if (source_nan != 0 || load_nan != 0) {
+      row.warning = "not a number in the file, line " +
+                    std::to_string(source_nan != 0 ? source_nan : load_nan) + " of " +
+                    (source_nan != 0 ? source_path_ : load_path_);
+      row.source_magnitude = row.source_angle_deg = row.load_magnitude = row.load_angle_deg =
+          std::numeric_limits<double>::quiet_NaN();
+      return row;
+    }
     row.source_magnitude = source.magnitude;
     row.source_angle_deg = source.angle_deg;
     if (load_as_written && source_ohms_ == load_ohms_) {
@@ -253,6 +345,7 @@ class RowMaker {
  private:
   Format source_format_, load_format_;
   double source_ohms_, load_ohms_;
+  std::string source_path_, load_path_;
 };
 
 Complex Interpolate(const Reflection& a, double fa, const Reflection& b, double fb, double f) {
@@ -274,26 +367,34 @@ calc::Complex C(const Reflection& r) {
 // The through's points as they are read: each converted, turned round and renormalised.
 class ThroughTrack {
  public:
-  ThroughTrack(const ThroughFile& file, double to_ohms)
-      : file_(file), reader_(file.path), to_ohms_(to_ohms) {
-    r1_ = reader_.reference_ohms(file.reversed ? 2 : 1);
-    r2_ = reader_.reference_ohms(file.reversed ? 1 : 2);
+  // Opens the file and reads its first point, which tells whether it states its impedances.
+  ThroughTrack(const ThroughFile& file, const std::function<void(const std::string&)>& note)
+      : file_(file), reader_(file.path), note_(note) {
+    has_first_ = reader_.Next(first_);
+  }
+  bool states_impedances() const { return reader_.states_impedances(); }
+
+  // Starts reading with the S-parameters brought to `to_ohms` at both ports.
+  void Start(double to_ohms) {
+    to_ohms_ = to_ohms;
+    r1_ = reader_.reference_ohms(file_.reversed ? 2 : 1);
+    r2_ = reader_.reference_ohms(file_.reversed ? 1 : 2);
     renormalise_ = r1_ != to_ohms_ || r2_ != to_ohms_;
     if (renormalise_ && !(r1_ > 0.0 && r2_ > 0.0 && to_ohms_ > 0.0 && std::isfinite(r1_) &&
                           std::isfinite(r2_) && std::isfinite(to_ohms_))) {
-      throw SweepError(file.path + ": its reference impedances (" + Shortest(r1_) + " and " +
+      throw SweepError(file_.path + ": its reference impedances (" + Shortest(r1_) + " and " +
                        Shortest(r2_) + " \u03a9) cannot be renormalised to the source's " +
                        Shortest(to_ohms_) + " \u03a9: all must be positive");
     }
     has_cur_ = Read(cur_);
     has_next_ = has_cur_ && Read(next_);
-    if (!has_cur_) throw SweepError(file.path + ": the file holds no frequency points");
+    if (!has_cur_) throw SweepError(file_.path + ": the file holds no frequency points");
     first_hz_ = cur_.hz;
   }
 
   // What the user should know before the first row.
   std::string RenormalisationNote() const {
-    if (!renormalise_) return {};
+    if (!renormalise_ || reader_.states_impedances()) return {};
     return "the reference impedances of the two-port " + file_.path + " (" + Shortest(r1_) +
            " and " + Shortest(r2_) +
            " \u03a9) differ from the source's: its S-parameters are "
@@ -307,6 +408,7 @@ class ThroughTrack {
   Where At(double hz, TwoPortS& s, bool& interpolated) {
     while (has_next_ && (next_.hz <= hz || Same(hz, next_.hz))) Advance();
     interpolated = false;
+    not_a_number_line_ = cur_.not_a_number_line;
     if (Same(hz, cur_.hz)) {
       s = cur_.s;
       return Where::kInside;
@@ -314,6 +416,7 @@ class ThroughTrack {
     if (hz < cur_.hz) return Where::kBelow;
     if (!has_next_) return Where::kAbove;
     interpolated = true;
+    if (not_a_number_line_ == 0) not_a_number_line_ = next_.not_a_number_line;
     // Between points whose transmission turns further than this, a straight line in the complex
     // plane cuts the arc short: the interpolated loss is too high.
     const auto turn = [](calc::Complex a, calc::Complex b) {
@@ -348,6 +451,9 @@ class ThroughTrack {
            " Hz): the interpolated values there are unreliable";
   }
 
+  // The line of a "nan" or "inf" in the file behind the S-parameters that At() gave (0: none).
+  long not_a_number_line() const { return not_a_number_line_; }
+
   // The band of the points read so far: all of it once At() has passed the end.
   double first_hz() const { return first_hz_; }
   double last_hz() const { return has_next_ ? next_.hz : cur_.hz; }
@@ -356,11 +462,30 @@ class ThroughTrack {
   struct Point {
     double hz = 0.0;
     TwoPortS s;
+    long not_a_number_line = 0;  // of a "nan" or "inf" in the file
   };
 
   bool Read(Point& p) {
     touchstone::TwoPortSample sample;
-    if (!reader_.Next(sample)) return false;
+    if (has_first_) {
+      sample = first_;
+      has_first_ = false;
+    } else if (!reader_.Next(sample)) {
+      return false;
+    }
+    if (reader_.skipped_points() != skipped_) {
+      skipped_ = reader_.skipped_points();
+      const touchstone::TwoPortSample b = reader_.skipped();
+      double difference = 0.0;
+      for (int k = 0; k < 4; ++k) {
+        const Reflection x = ReflectionOf(Sample{0, last_.s[k].a, last_.s[k].b}, reader_.format());
+        const Reflection y = ReflectionOf(Sample{0, b.s[k].a, b.s[k].b}, reader_.format());
+        difference = std::max(difference, std::hypot(x.re - y.re, x.im - y.im));
+      }
+      note_(SkippedNote(file_.path, reader_.skipped_line(), sample.frequency_hz, difference));
+    }
+    last_ = sample;
+    p.not_a_number_line = sample.not_a_number_line;
     const Format format = reader_.format();
     calc::Complex c[4];
     for (int k = 0; k < 4; ++k) {
@@ -369,7 +494,15 @@ class ThroughTrack {
     p.hz = sample.frequency_hz;
     // Turned round, port 2 faces the source: S11 and S22 change places, and so do S21 and S12.
     p.s = file_.reversed ? TwoPortS{c[3], c[2], c[1], c[0]} : TwoPortS{c[0], c[1], c[2], c[3]};
-    if (renormalise_) p.s = RenormaliseTwoPort(p.s, r1_, r2_, to_ohms_);
+    if (reader_.states_impedances()) {
+      // Against the impedances the file states at this frequency, renormalised as a whole.
+      const touchstone::Impedance z1 = reader_.stated_impedance(file_.reversed ? 2 : 1);
+      const touchstone::Impedance z2 = reader_.stated_impedance(file_.reversed ? 1 : 2);
+      p.s = calc::TwoPortAgainst(p.s, {z1.re, z1.im}, {z2.re, z2.im},
+                                 DefinitionOf(reader_.wave_definition()), to_ohms_);
+    } else if (renormalise_) {
+      p.s = RenormaliseTwoPort(p.s, r1_, r2_, to_ohms_);
+    }
     return true;
   }
   void Advance() {
@@ -386,7 +519,12 @@ class ThroughTrack {
 
   ThroughFile file_;
   touchstone::TwoPortReader reader_;
-  double to_ohms_, r1_ = 0.0, r2_ = 0.0;
+  const std::function<void(const std::string&)>& note_;
+  touchstone::TwoPortSample first_, last_;
+  bool has_first_ = false;
+  long long skipped_ = 0;
+  long not_a_number_line_ = 0;
+  double to_ohms_ = 0.0, r1_ = 0.0, r2_ = 0.0;
   bool renormalise_ = false;
   Point cur_, next_;
   bool has_cur_ = false, has_next_ = false;
@@ -460,30 +598,56 @@ namespace {
 
 SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
                    const ThroughFile* through, const std::function<void(const std::string&)>& note,
-                   const std::function<void(const SweepRow&)>& emit) {
-  ReaderSource source_file(source_port);
-  ReaderSource load_file(load_port);
-  const double source_ohms = source_file.reader().reference_ohms();
-  const double load_ohms = load_file.reader().reference_ohms();
-  if (source_ohms != load_ohms) {
+                   const std::function<void(const SweepRow&)>& emit, double common_ohms) {
+  ReaderSource source_file(source_port, note);
+  ReaderSource load_file(load_port, note);
+  double source_ohms = source_file.reader().reference_ohms();
+  double load_ohms = load_file.reader().reference_ohms();
+  std::optional<ThroughTrack> track;
+  if (through != nullptr) track.emplace(*through, note);
+  // Files that state their ports' impedances, and a reference given with --z0, bring every file
+  // to one real reference: --z0, else the source's option line.
+  std::string stated;
+  for (const auto& [path, states, definition] :
+       {std::tuple{source_port.path, source_file.reader().states_impedances(),
+                   source_file.reader().wave_definition()},
+        std::tuple{load_port.path, load_file.reader().states_impedances(),
+                   load_file.reader().wave_definition()}}) {
+    if (states) stated += (stated.empty() ? "" : ", ") + path + " (" + NameOf(definition) + ")";
+  }
+  if (track && track->states_impedances()) {
+    stated += (stated.empty() ? "" : ", ") + through->path;
+  }
+  if (common_ohms > 0.0 || !stated.empty()) {
+    const double common = common_ohms > 0.0 ? common_ohms : source_ohms;
+    source_file.ConvertTo(common);
+    load_file.ConvertTo(common);
+    source_ohms = load_ohms = common;
+    note((stated.empty() ? std::string()
+                         : "the port impedances stated at each frequency (! Port Impedance) are "
+                           "used: " +
+                               stated + "; ") +
+         "every reflection coefficient is brought to the common reference of " + Shortest(common) +
+         " \u03a9 (" + (common_ohms > 0.0 ? "--z0" : "the source's option line") +
+         "), and ZS and ZL are given against it");
+  } else if (source_ohms != load_ohms) {
     note("the reference impedances differ (" + source_port.path + ": " + Shortest(source_ohms) +
          " \u03a9, " + load_port.path + ": " + Shortest(load_ohms) +
          " \u03a9): \u0393L is brought to " + Shortest(source_ohms) +
          " \u03a9 through its impedance, and ZS and ZL are given against " + Shortest(source_ohms) +
          " \u03a9");
   }
-  const RowMaker maker(source_file.reader().format(), load_file.reader().format(), source_ohms,
-                       load_ohms);
+  const RowMaker maker(source_file.format(), load_file.format(), source_ohms, load_ohms,
+                       source_port.path, load_port.path);
   SweepSummary summary;
 
   // With a two-port between, each row gets its S-parameters at the row's frequency; rows outside
   // its band are left out.
-  std::optional<ThroughTrack> track;
   long long through_rows = 0, outside = 0;
   bool said_interpolated = false;
   std::function<void(const SweepRow&)> sink = emit;
   if (through != nullptr) {
-    track.emplace(*through, source_ohms);
+    track->Start(source_ohms);
     if (const std::string n = track->RenormalisationNote(); !n.empty()) note(n);
     sink = [&](const SweepRow& base) {
       TwoPortS s;
@@ -501,8 +665,18 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
       }
       SweepRow row = base;
       row.has_through = true;
-      row.through = calc::EvaluateThrough(s, row.source_magnitude, row.source_angle_deg,
-                                          row.load_magnitude, row.load_angle_deg, source_ohms);
+      if (const long line = track->not_a_number_line(); line != 0) {
+        constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+        row.through.gamma_out = row.through.gamma_in = {kNaN, kNaN};
+        row.through.gamma_out_magnitude = row.through.gamma_out_angle_deg = kNaN;
+        row.through.gamma_in_magnitude = row.through.gamma_in_angle_deg = kNaN;
+        row.through.gain_db = kNaN;
+        row.through.warning =
+            "not a number in the file, line " + std::to_string(line) + " of " + through->path;
+      } else {
+        row.through = calc::EvaluateThrough(s, row.source_magnitude, row.source_angle_deg,
+                                            row.load_magnitude, row.load_angle_deg, source_ohms);
+      }
       ++through_rows;
       emit(row);
     };
@@ -535,7 +709,8 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
   double done_source_hz = -kInfinity, done_load_hz = -kInfinity;
   while (s.has() && l.has() &&
          SameFrequency(s.cur().frequency_hz, l.cur().frequency_hz, s.Step(), l.Step())) {
-    sink(maker.Make(s.cur().frequency_hz, maker.Source(s.cur()), maker.Load(l.cur()), true));
+    sink(maker.Make(s.cur().frequency_hz, maker.Source(s.cur()), maker.Load(l.cur()), true,
+                    s.cur().not_a_number_line, l.cur().not_a_number_line));
     ++summary.rows;
     done_source_hz = s.cur().frequency_hz;
     done_load_hz = l.cur().frequency_hz;
@@ -579,11 +754,12 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
   Cursor o(on_load_grid ? static_cast<SampleSource&>(source_rest) : load_rest);
   const double done_hz = on_load_grid ? done_load_hz : done_source_hz;
   double steep_counted_hz = -kInfinity;
-  const auto row = [&](double f, const Reflection& primary, const Reflection& other, bool direct) {
+  const auto row = [&](double f, const Reflection& primary, const Reflection& other, bool direct,
+                       long primary_nan, long other_nan) {
     if (on_load_grid) {
-      sink(maker.Make(f, other, primary, true));
+      sink(maker.Make(f, other, primary, true, other_nan, primary_nan));
     } else {
-      sink(maker.Make(f, primary, other, direct));
+      sink(maker.Make(f, primary, other, direct, primary_nan, other_nan));
     }
     ++summary.rows;
   };
@@ -601,9 +777,11 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
         o.has_next() ? o.next().frequency_hz - o.cur().frequency_hz : kInfinity;
     if (SameFrequency(f, o.cur().frequency_hz, p.Step(), o.Step())) {
       // A direct pair takes the source's frequency, whichever grid leads.
-      row(on_load_grid ? o.cur().frequency_hz : f, primary, other_of(o.cur()), true);
+      row(on_load_grid ? o.cur().frequency_hz : f, primary, other_of(o.cur()), true,
+          here.not_a_number_line, o.cur().not_a_number_line);
     } else if (o.has_next() && SameFrequency(f, o.next().frequency_hz, p.Step(), o_next_step)) {
-      row(on_load_grid ? o.next().frequency_hz : f, primary, other_of(o.next()), true);
+      row(on_load_grid ? o.next().frequency_hz : f, primary, other_of(o.next()), true,
+          here.not_a_number_line, o.next().not_a_number_line);
     } else if (o.has_next() && o.cur().frequency_hz < f && f < o.next().frequency_hz) {
       const Reflection before = other_of(o.cur()), after = other_of(o.next());
       if (Turn(before, after) > kSteepTurnDeg && o.cur().frequency_hz != steep_counted_hz) {
@@ -615,7 +793,8 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
       }
       const Reflection between =
           Polar(Interpolate(before, o.cur().frequency_hz, after, o.next().frequency_hz, f));
-      row(f, primary, between, false);
+      row(f, primary, between, false, here.not_a_number_line,
+          o.cur().not_a_number_line != 0 ? o.cur().not_a_number_line : o.next().not_a_number_line);
       ++summary.interpolated;
     }
   }
@@ -632,14 +811,14 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
 
 SweepSummary RunSweep(const FilePort& source, const FilePort& load,
                       const std::function<void(const std::string&)>& note,
-                      const std::function<void(const SweepRow&)>& sink) {
-  return Sweep(source, load, nullptr, note, sink);
+                      const std::function<void(const SweepRow&)>& sink, double z0) {
+  return Sweep(source, load, nullptr, note, sink, z0);
 }
 
 SweepSummary RunSweep(const FilePort& source, const FilePort& load, const ThroughFile& through,
                       const std::function<void(const std::string&)>& note,
-                      const std::function<void(const SweepRow&)>& sink) {
-  return Sweep(source, load, &through, note, sink);
+                      const std::function<void(const SweepRow&)>& sink, double z0) {
+  return Sweep(source, load, &through, note, sink, z0);
 }
 
 }  // namespace sweep

@@ -95,9 +95,15 @@ struct SweepSummary {
 //
 // Raises touchstone::ReadError for a file that cannot be read and SweepError when the two cannot
 // be used together. Memory stays constant whatever the files' length.
+//
+// A file that states the impedance of its ports at each frequency (simulators' "! Port
+// Impedance"), or `z0` above 0, brings every file (and the two-port, renormalised as a whole) to
+// one common real reference: `z0` when above 0, else the source's reference; ZS and ZL are then
+// given against it. A "nan" or "inf" in a file leaves its row uncomputed, with the line in the
+// warning; a point that repeats the frequency before it is skipped, with a note.
 SweepSummary RunSweep(const FilePort& source, const FilePort& load,
                       const std::function<void(const std::string&)>& note,
-                      const std::function<void(const SweepRow&)>& sink);
+                      const std::function<void(const SweepRow&)>& sink, double z0 = 0.0);
 
 // The same with a two-port between source and load. Its file is read once too, alongside the
 // rows: at each row's frequency its own point is used, or its S-parameters are interpolated
@@ -106,7 +112,7 @@ SweepSummary RunSweep(const FilePort& source, const FilePort& load,
 // source's, which needs them positive. Raises SweepError when no row lies in its band.
 SweepSummary RunSweep(const FilePort& source, const FilePort& load, const ThroughFile& through,
                       const std::function<void(const std::string&)>& note,
-                      const std::function<void(const SweepRow&)>& sink);
+                      const std::function<void(const SweepRow&)>& sink, double z0 = 0.0);
 
 // The S-parameters of a two-port against r1 at port 1 and r2 at port 2, renormalised to r at
 // both ports (power waves; the references are positive): S' = K(S − ρ)(I − ρS)⁻¹K⁻¹ with

@@ -45,7 +45,7 @@ class PortImpedances {
   std::vector<long> wanted_;
   std::vector<Impedance> wanted_values_;
   long line_ = 0;
-  long read_ = 0;  // numbers of the current list so far; -1 when none is open
+  long read_ = 0;      // numbers of the current list so far; -1 when none is open
   bool seen_ = false;  // a list for the current point
   double re_ = 0;
 };

@@ -147,8 +147,7 @@ double Header::Number(std::string_view field) const {
 double Header::Reference(std::string_view field, const char* where) const {
   const double ohms = Number(field);
   if (!(ohms > 0)) {
-    Fail(std::string(where) + " " + Quote(field) +
-         ": a reference impedance must be above 0 ohms");
+    Fail(std::string(where) + " " + Quote(field) + ": a reference impedance must be above 0 ohms");
   }
   return ohms;
 }

@@ -106,8 +106,9 @@ class ReflectionReader::Impl {
     pending_line_ = lines_.line_number();
     layout_ = detail::LayoutOf(header_);
     header_.data_started = true;
-    impedances_.emplace(name_, header_.ports,
-                        header_.two_port ? std::vector<long>{1, 2} : std::vector<long>{header_.port});
+    impedances_.emplace(
+        name_, header_.ports,
+        header_.two_port ? std::vector<long>{1, 2} : std::vector<long>{header_.port});
   }
 
   // The next point into frequency_hz_, a_ and b_; false at the end. After an error the reader
@@ -161,8 +162,9 @@ class ReflectionReader::Impl {
     if (impedances_ && impedances_->Comment(comment, line)) return;
     if (const auto definition = detail::DefinitionOf(comment)) {
       if (points_read_ > 0 && *definition != header_.definition) {
-        Fail(line, "the wave definition is named after the first frequency point: expected it "
-                   "before the data");
+        Fail(line,
+             "the wave definition is named after the first frequency point: expected it "
+             "before the data");
       }
       header_.definition = *definition;
     }
@@ -215,11 +217,11 @@ class ReflectionReader::Impl {
     }
     if (frequencies_read_ > 0 && frequency <= last_frequency_ &&
         !(frequency == last_frequency_ && !last_repeated_)) {
-      std::string message = frequency == last_frequency_
-                                ? "frequency " + Shortest(frequency) + unit +
-                                      " repeated a second time"
-                                : "decreasing frequencies: " + Shortest(frequency) + unit +
-                                      " after " + Shortest(last_frequency_) + unit;
+      std::string message =
+          frequency == last_frequency_
+              ? "frequency " + Shortest(frequency) + unit + " repeated a second time"
+              : "decreasing frequencies: " + Shortest(frequency) + unit + " after " +
+                    Shortest(last_frequency_) + unit;
       message += "; frequencies must increase";
       if (header_.version == 2) {
         message += " (or the point before has a number too many or too few)";
