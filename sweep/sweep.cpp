@@ -90,12 +90,13 @@ const char* NameOf(touchstone::WaveDefinition definition) {
 
 // What the user should know of a point skipped for repeating the frequency of the point before.
 std::string SkippedNote(const std::string& path, long line, double hz, double difference) {
-  return path + ":" + std::to_string(line) + ": the frequency " + Shortest(hz) +
-         " Hz repeats the point before (where two segments of a sweep meet): the point before is "
-         "kept and this line skipped" +
-         (difference > 0    ? "; it differed by " + Shortest(difference) + " in \u0393"
-          : difference == 0 ? "; the two were equal"
-                            : "");
+  std::string note = path + ":" + std::to_string(line) + ": the frequency " + Shortest(hz) +
+                     " Hz repeats the point before (where two segments of a sweep meet): the "
+                     "point before is kept and this line skipped; ";
+  if (difference == 0) return note + "the two are equal";
+  if (!(difference >= 0.00005)) return note + "|\u0394\u0393| between the two is below 0.0001";
+  return note + "|\u0394\u0393| between the two is " +
+         platform::FormatNumber(difference, "0.0000");
 }
 
 class ReaderSource : public SampleSource {
@@ -115,8 +116,8 @@ class ReaderSource : public SampleSource {
       skipped_ = reader_.skipped_points();
       const Reflection a = ReflectionOf(last_, reader_.format());
       const Reflection b = ReflectionOf(reader_.skipped(), reader_.format());
-      note_(SkippedNote(reader_.name(), reader_.skipped_line(), sample.frequency_hz,
-                        std::hypot(a.re - b.re, a.im - b.im)));
+      note_(SkippedNote(reader_.name(), reader_.skipped_line(),
+                        reader_.skipped().frequency_hz, std::hypot(a.re - b.re, a.im - b.im)));
     }
     last_ = sample;
     if (convert_) {
@@ -482,7 +483,7 @@ class ThroughTrack {
         const Reflection y = ReflectionOf(Sample{0, b.s[k].a, b.s[k].b}, reader_.format());
         difference = std::max(difference, std::hypot(x.re - y.re, x.im - y.im));
       }
-      note_(SkippedNote(file_.path, reader_.skipped_line(), sample.frequency_hz, difference));
+      note_(SkippedNote(file_.path, reader_.skipped_line(), b.frequency_hz, difference));
     }
     last_ = sample;
     p.not_a_number_line = sample.not_a_number_line;

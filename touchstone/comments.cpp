@@ -52,6 +52,7 @@ bool PortImpedances::Comment(std::string_view comment, long line) {
     seen_ = true;
     line_ = line;
     read_ = 0;
+    bad_port_ = 0;
     text.remove_prefix(kPortImpedance.size());  // the first number may follow without a blank
   } else if (read_ < 0 || read_ >= 2 * ports_) {
     return false;
@@ -77,9 +78,10 @@ void PortImpedances::Number(std::string_view field, long line) {
   if (index >= 2 * ports_) return;  // too many: said at the end of the list
   const long port = index / 2 + 1;
   if (index % 2 == 0) {
-    if (!(value > 0)) {
-      Fail(line, "\"! Port Impedance\": port " + std::to_string(port) + " has the real part " +
-                     Shortest(value) + ": a reference impedance needs a real part above 0");
+    // Said once the list is known to be a list of N pairs.
+    if (!(value > 0) && bad_port_ == 0) {
+      bad_port_ = port;
+      bad_re_ = value;
     }
     re_ = value;
     return;
@@ -100,6 +102,10 @@ bool PortImpedances::EndOfPoint() {
     }
     Fail(line_, "\"! Port Impedance\" lists " + std::to_string(read_) + " numbers: expected " +
                     pairs + " (the real and imaginary part of each port's reference impedance)");
+  }
+  if (bad_port_ != 0) {
+    Fail(line_, "\"! Port Impedance\": port " + std::to_string(bad_port_) + " has the real part " +
+                    Shortest(bad_re_) + ": a reference impedance needs a real part above 0");
   }
   read_ = -1;
   seen_ = false;

@@ -48,6 +48,8 @@ class PortImpedances {
   long read_ = 0;      // numbers of the current list so far; -1 when none is open
   bool seen_ = false;  // a list for the current point
   double re_ = 0;
+  long bad_port_ = 0;  // the first port whose real part is not above 0 (0: none)
+  double bad_re_ = 0;
 };
 
 }  // namespace touchstone::detail
