@@ -236,7 +236,9 @@ class Panel {
       for (const PlotPoint& pt : points) {
         for (const auto field : fields) {
           const double v = pt.*field;
-          if (!std::isnan(v) && area.Contains({X(pt.frequency_hz), Y(y_axis, v)})) ++covered;
+          // Values beyond the axis count where they leave the panel, at its top edge.
+          const Point at{X(pt.frequency_hz), std::max(Y(y_axis, v), r_.top + 6)};
+          if (!std::isnan(v) && area.Contains(at)) ++covered;
         }
       }
       if (fewest < 0 || covered < fewest) {
@@ -259,28 +261,39 @@ class Panel {
   }
 
  private:
-  // An arrowhead at the top edge over each run of values beyond the axis, where the run is
-  // highest.
+  // Where a run of values beyond the axis leaves the panel through its top edge: an arrowhead
+  // there, with the run's greatest value beside it.
   void BeyondMarks(const std::vector<PlotPoint>& points, const Axis& y, double PlotPoint::*field,
                    Colour colour) {
+    const auto beyond = [&](std::size_t k) {
+      const double v = points[k].*field;
+      return std::isfinite(v) && Y(y, v) < r_.top;
+    };
+    const Font font{11};
     int marks = 0;
     std::size_t i = 0;
     while (i < points.size() && marks < kMaxBeyondMarks) {
-      const auto beyond = [&](std::size_t k) {
-        const double v = points[k].*field;
-        return std::isfinite(v) && Y(y, v) < r_.top;
-      };
       if (!beyond(i)) {
         ++i;
         continue;
       }
-      std::size_t highest = i;
-      for (; i < points.size() && beyond(i); ++i) {
-        if (points[i].*field > points[highest].*field) highest = i;
+      const std::size_t start = i;
+      double highest = points[i].*field;
+      for (; i < points.size() && beyond(i); ++i) highest = std::max(highest, points[i].*field);
+      // The crossing of the edge, from the point before the run where it has one.
+      double x = X(points[start].frequency_hz);
+      if (start > 0 && std::isfinite(points[start - 1].*field)) {
+        const Point a{X(points[start - 1].frequency_hz), Y(y, points[start - 1].*field)};
+        const Point b{x, Y(y, points[start].*field)};
+        x = a.x + (b.x - a.x) * (r_.top - a.y) / (b.y - a.y);
       }
-      const double x = X(points[highest].frequency_hz);
+      x = std::clamp(x, r_.left + 6, r_.right() - 6);
       svg_.Polygon({{x, r_.top + 1}, {x - 5, r_.top + 10}, {x + 5, r_.top + 10}}, colour,
                    Pen{kWhite, 1});
+      const std::string text = DecimalText(highest, 0.01) + " dB";
+      const bool right = x + 8 + TextWidth(text, font.pixels) < r_.right() - 4;
+      svg_.Text({right ? x + 8 : x - 8, r_.top + 10}, text, font, colour,
+                right ? Anchor::kStart : Anchor::kEnd);
       ++marks;
     }
   }
