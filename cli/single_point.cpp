@@ -7,6 +7,7 @@
 
 #include "calc/two_port.h"
 #include "calc/warning_text.h"
+#include "cli/fixed_values.h"
 #include "cli/json.h"
 #include "cli/point_lines.h"
 #include "cli/run.h"
@@ -14,35 +15,6 @@
 #include "platform/number_text.h"
 
 namespace cli {
-
-namespace {
-
-// The two-port of a single point from its texts, read by the boxes' rule. Raises UsageError.
-calc::TwoPortS ThroughOf(const std::array<PointSpec, 4>& points) {
-  static constexpr const char* kNames[] = {"S11", "S21", "S12", "S22"};
-  double v[8];
-  for (int k = 0; k < 8; ++k) {
-    const std::string& text = k % 2 == 0 ? points[k / 2].magnitude : points[k / 2].angle;
-    try {
-      v[k] = platform::TextToNumber(text);
-    } catch (const platform::Error&) {
-      throw UsageError("--through: the " + std::string(k % 2 == 0 ? "magnitude" : "angle") +
-                       " of " + kNames[k / 2] + " \"" + text + "\" is not a number");
-    }
-  }
-  calc::TwoPortS s;
-  calc::Complex* c[] = {&s.s11, &s.s21, &s.s12, &s.s22};
-  for (int k = 0; k < 4; ++k) {
-    const double radians = v[2 * k + 1] * calc::kPi / 180.0;
-    *c[k] = {v[2 * k] * std::cos(radians), v[2 * k] * std::sin(radians)};
-    if (!std::isfinite(c[k]->re) || !std::isfinite(c[k]->im)) {
-      throw UsageError(std::string("--through: ") + kNames[k] + " is too large to compute with");
-    }
-  }
-  return s;
-}
-
-}  // namespace
 
 int SinglePoint(const Options& o, std::ostream& out, std::ostream& err) {
   const calc::InputTexts inputs = {o.z0.value_or("50"), o.source_point->magnitude,

@@ -171,7 +171,6 @@ TEST(CommandLine, UnusableCommandLinesAreRefused) {
   const std::vector<std::vector<std::string>> cases = {
       {"--source", "0.5@0"},
       {"--source", "0.5", "--load", "0@0"},
-      {"--source", "0.5@0", "--load", "f.s2p:11"},
       {"--source", "0.5@0", "--load", "0@0", "--csv", "x.csv"},
       {"--source", "a.s2p:12", "--load", "b.s2p:11"},
       {"--source", "a.s2p:22", "--load", "b.s2p:11", "--z0", "75"},
@@ -179,7 +178,9 @@ TEST(CommandLine, UnusableCommandLinesAreRefused) {
       {"--frobnicate"},
       {"--source", "0.5@0", "--load", "0@0", "--through", "t.s2p"},
       {"--source", "0.5@0", "--load", "0@0", "--through", "0@0 1@0 1@0"},
-      {"--source", "a.s2p:22", "--load", "b.s2p:11", "--through", "0@0 1@0 1@0 0@0"},
+      {"--source", "a.s2p:22", "--load", "b.s2p:11", "--through", "0@0 1@0 1@0 0@0 1@0"},
+      {"--source", "-:22", "--load", "-:11"},
+      {"--source", "a.s2p:22", "--load", "b.s2p:11", "--csv", "-", "--smith", "-"},
       {"--source", "0.5@0", "--load", "0@0", "--smith", "x.svg"},
   };
   for (const auto& args : cases) {
