@@ -8,6 +8,7 @@ std::string HelpText() {
                [--through "S11 S21 S12 S22"] [--json]
   voranth-calc --source FILE:PP --load FILE:PP [--through TWOPORT.s2p[:21]]
                [--csv OUT.csv] [--plot OUT.svg] [--smith OUT.svg]
+  voranth-calc --source MAG@ANGLE --load FILE:PP ... (or the other way round)
   voranth-calc --help | --version
 
 Mismatch loss, return loss and impedances of a source-load junction, computed
@@ -53,13 +54,16 @@ Single point:
   A figure without a finite value says so in words, for example "infinite
   (total reflection or active port)" or "not defined: |ΓS||ΓL| ≥ 1".
 
-  JSON: {"results": the eight texts, "figures": the figures as numbers
-  ("infinite" for an unbounded one, null for one that is not defined),
-  "lines": the lines}.
+  JSON: {"results": the eight texts, each with its number at full precision
+  (RL_dB, ML_dB; re_ohm and im_ohm of ZS and ZL), "figures": the figures,
+  "through": the two-port's figures, "lines": the lines}. Every value is a
+  number, "infinite" or "-infinite" for an unbounded one, or null for one
+  that is not defined.
 
   When a box of the window would hold no number, or a quantity cannot be
-  computed, the window's warning is written to standard error and nothing to
-  standard output.
+  computed, the window's warning is written to standard error, nothing to
+  standard output (with --json: {"error": {"warning": the warning}}), and
+  the exit status is 1.
 
 Sweep:
   --source FILE:PP    S_pp of port p of a Touchstone file (version 1, 2.0 or
@@ -71,16 +75,21 @@ Sweep:
                       port 1); it refers to its two ports' reference
                       impedances in series (D) or in parallel (C)
   --load FILE:PP      likewise for the load, for example filter.s2p:11; FILE
-                      may be a pipe, a FIFO or /dev/stdin (each file is read
-                      once)
+                      may be a pipe, a FIFO, or - for standard input (each
+                      file is read once)
+  --source MAG@ANGLE or --load MAG@ANGLE with a file on the other side
+                      a fixed reflection coefficient (a data sheet's VSWR,
+                      say: --source "VSWR 1.5@0"), the same at every
+                      frequency of the file and against its reference
+                      impedance
   --source-ports N, --load-ports N
                       the number of ports of version 1 data whose name does
                       not end in .sNp (a pipe, for example)
-  --csv OUT.csv       write the table to OUT.csv, "-" for standard output; the
-                      table goes to standard output when none of --csv,
-                      --plot and --smith is given. A symbolic link is
-                      followed to its file; a FIFO or a device is written
-                      directly
+  --csv OUT.csv       write the table to OUT.csv; the table goes to standard
+                      output when none of --csv, --plot and --smith is
+                      given. For every output, "-" is standard output (for
+                      one of them); a symbolic link is followed to its
+                      file; a FIFO or a device is written directly
   --plot OUT.svg      draw the mismatch loss, its range at any phase, and the
                       return loss against frequency (with --through: the
                       mismatch loss at both planes, and the transducer gain);
@@ -92,7 +101,9 @@ Sweep:
   --through TWOPORT.s2p[:21]
                       a two-port between source and load: all four
                       S-parameters of a 2-port file, port 1 facing the
-                      source; ":21" turns it round (see Two-port below)
+                      source; ":21" turns it round (see Two-port below).
+                      The path may hold blanks; "S11 S21 S12 S22", each
+                      MAG@ANGLE, is a two-port fixed for every frequency
 
   The table is CSV with a header row and one row per frequency, every number
   at full precision (the shortest text that reads back to the same value):
@@ -104,7 +115,12 @@ Sweep:
     ZS_re_ohm, ZS_im_ohm, ZL_re_ohm, ZL_im_ohm   impedances against the source's
                                          reference impedance
     ML_min_dB, ML_max_dB                 mismatch loss at any phase
-  with --through, before the warning:
+    standard_uncertainty_percent, standard_uncertainty_dB
+                                         standard uncertainty of the
+                                         mismatch term
+    expanded_uncertainty_percent, expanded_uncertainty_dB
+                                         expanded uncertainty (k = 2)
+  with --through:
     gamma_out_magnitude, gamma_out_angle_deg, gamma_in_magnitude,
     gamma_in_angle_deg                   Γout and Γin
     Gt_dB                                transducer gain (-inf: no power)
@@ -112,6 +128,7 @@ Sweep:
     ML_load_plane_dB, ML_load_plane_min_dB, ML_load_plane_max_dB
                                          mismatch loss at each plane, with
                                          its range at any phase
+  and last:
     warning                              why a point could not be computed
   "inf" is an unbounded loss: ML when no power reaches the load, RL for a
   perfect match. An empty field is a figure that is not defined; zero is
@@ -128,12 +145,13 @@ Sweep:
   points interpolated. Bands that do not overlap are an error.
 
   Each file is read once. A fault in either (with its file, line and what was
-  expected) leaves OUT.csv and OUT.svg as they were: each is written beside
-  its target, flushed to the disk and renamed over it when complete, and the
-  temporary file is removed when the program is interrupted. A table on
+  expected), or an output that cannot be written, leaves OUT.csv and OUT.svg
+  as they were: each is written beside its target and flushed to the disk,
+  and all are renamed over their targets only when all are complete; the
+  temporary files are removed when a signal ends the program. What went to
   standard output may have been begun. An output that is one of the input
-  files, or both outputs naming one file, is refused before anything is
-  written.
+  files, or two outputs naming one file in any spelling, is refused before
+  anything is written.
 
   A point that cannot be computed (for example |ΓL| = 1 at 0°, an open circuit
   whose impedance is infinite) keeps its row: frequency and reflection

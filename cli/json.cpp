@@ -43,6 +43,14 @@ void AppendJsonString(std::string& out, std::string_view text) {
   out += '"';
 }
 
+// A computed number by the document's rule: NaN is not defined (null), an infinity is written
+// "infinite" or "-infinite", and a zero is 0 whatever its sign (as calc::JsonValue writes figures).
+std::string JsonNumber(double value) {
+  if (std::isnan(value)) return "null";
+  if (std::isinf(value)) return value < 0 ? "\"-infinite\"" : "\"infinite\"";
+  return Shortest(value == 0.0 ? 0.0 : value);
+}
+
 // Builds a JSON object member by member.
 class JsonObject {
  public:
@@ -57,9 +65,11 @@ class JsonObject {
     Key(key);
     AppendJsonString(out_, value);
   }
+  // Every value of the document follows one rule: a number, "infinite" or "-infinite", or null
+  // for one that is not defined.
   void Number(std::string_view key, double value) {
     Key(key);
-    out_ += std::isfinite(value) ? Shortest(value) : "null";  // JSON has no infinities
+    out_ += JsonNumber(value);
   }
   void Figure(std::string_view key, const calc::Figure& f) {
     Key(key);
@@ -90,14 +100,17 @@ void PortJson(JsonObject& parent, std::string& out, std::string_view key,
   o.Close();
 }
 
+// The window's three texts of an impedance, then its real and imaginary parts as numbers.
 void ImpedanceJson(JsonObject& parent, std::string& out, std::string_view key,
                    const calc::ResultTexts& t, calc::Output real, calc::Output sign,
-                   calc::Output imag) {
+                   calc::Output imag, const calc::Impedance& z) {
   parent.Key(key);
   JsonObject o(out);
   o.String("real", t[real]);
   o.String("sign", t[sign]);
   o.String("imag", t[imag]);
+  o.Figure("re_ohm", z.resistance);
+  o.Figure("im_ohm", z.reactance);
   o.Close();
 }
 
@@ -108,7 +121,7 @@ void ThroughJson(JsonObject& parent, std::string& out, const calc::ThroughResult
   o.Number("gamma_out_angle_deg", t.gamma_out_angle_deg);
   o.Number("gamma_in_magnitude", t.gamma_in_magnitude);
   o.Number("gamma_in_angle_deg", t.gamma_in_angle_deg);
-  o.Figure("Gt_dB", calc::FigureOf(t.gain_db, calc::Reason::kNoPowerReachesLoad));
+  o.Number("Gt_dB", t.gain_db);
   for (const auto& [key, plane] :
        {std::pair{"source_plane", &t.source_plane}, std::pair{"load_plane", &t.load_plane}}) {
     o.Key(key);
@@ -136,11 +149,13 @@ std::string JsonFor(const calc::Calculation& c, const calc::ThroughResult* throu
     JsonObject r(out);
     const calc::ResultTexts t = calc::BoxTexts(c.results);
     r.String("RL", t[calc::kReturnLoss]);
+    r.Figure("RL_dB", c.results.return_loss_db);
     r.String("ML", t[calc::kMismatchLoss]);
+    r.Figure("ML_dB", c.results.mismatch_loss_db);
     ImpedanceJson(r, out, "ZS", t, calc::kSourceResistance, calc::kSourceReactanceSign,
-                  calc::kSourceReactance);
+                  calc::kSourceReactance, c.results.source_impedance);
     ImpedanceJson(r, out, "ZL", t, calc::kLoadResistance, calc::kLoadReactanceSign,
-                  calc::kLoadReactance);
+                  calc::kLoadReactance, c.results.load_impedance);
     r.Close();
   }
   {
@@ -176,6 +191,17 @@ std::string JsonFor(const calc::Calculation& c, const calc::ThroughResult* throu
     AppendJsonString(out, line);
   }
   out += ']';
+  root.Close();
+  return out;
+}
+
+std::string JsonError(std::string_view warning) {
+  std::string out;
+  JsonObject root(out);
+  root.Key("error");
+  JsonObject e(out);
+  e.String("warning", warning);
+  e.Close();
   root.Close();
   return out;
 }

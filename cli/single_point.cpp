@@ -33,7 +33,9 @@ int SinglePoint(const Options& o, std::ostream& out, std::ostream& err) {
   try {
     c = calc::Calculate(inputs);
   } catch (const platform::Error& error) {
-    err << calc::WarningText(error) << '\n';
+    const std::string warning = calc::WarningText(error);
+    err << warning << '\n';
+    if (o.json) out << JsonError(warning) << '\n' << std::flush;
     return kWarning;
   }
   std::optional<calc::ThroughResult> through;

@@ -574,11 +574,14 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
       std::to_string(summary.rows + load_rest.count() - (summary.rows > 0 ? 1 : 0)) + ")";
   if (low <= high) {
     const std::string& grid = on_load_grid ? load_port.path : source_port.path;
+    const long long frequencies =
+        summary.rows + (on_load_grid ? load_in_band : source_in_band) - (summary.rows > 0 ? 1 : 0);
     note("the frequency grids differ" + counts + ": computing from " + Shortest(low) + " to " +
-         Shortest(high) + " Hz, the band both cover, at the " +
-         std::to_string(summary.rows + (on_load_grid ? load_in_band : source_in_band) -
-                        (summary.rows > 0 ? 1 : 0)) +
-         " frequencies of " + grid + " there, with " + (on_load_grid ? "\u0393S" : "\u0393L") +
+         Shortest(high) + " Hz, the band both cover, " +
+         (frequencies == 1
+              ? "at the one frequency of " + grid + " there"
+              : "at the " + std::to_string(frequencies) + " frequencies of " + grid + " there") +
+         ", with " + (on_load_grid ? "\u0393S" : "\u0393L") +
          " interpolated linearly in its real and imaginary parts where " +
          (on_load_grid ? source_port.path : load_port.path) + " has no point of its own");
   }
