@@ -97,7 +97,7 @@ struct Output {
   std::string path;
   std::unique_ptr<platform::AtomicFile> file;  // none for standard output
 
-  Output(const std::string& p) : path(p) {
+  explicit Output(const std::string& p) : path(p) {
     if (path != "-") file = std::make_unique<platform::AtomicFile>(path);
   }
 };
