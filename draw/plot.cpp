@@ -160,7 +160,9 @@ class Panel {
     svg_.Path(path, colour);
   }
 
-  void Grid(const Axis& y, double step, const std::string& title, bool x_labels) {
+  // `title` turned beside the axis, or `short_title` where the panel is too low for it.
+  void Grid(const Axis& y, double step, const std::string& title, const std::string& short_title,
+            bool x_labels) {
     const Font font{12};
     InfinityBand();
     // Horizontal lines and the decibel labels.
@@ -208,8 +210,10 @@ class Panel {
     }
     svg_.Rect(r_.left, r_.top, r_.width, r_.height, std::nullopt, Pen{kFrame, 1});
     // The y axis title, turned.
-    svg_.Text({r_.left - 52, r_.top + r_.height / 2}, title, Font{13}, kFrame, Anchor::kMiddle,
-              -90);
+    const Font title_font{13};
+    svg_.Text({r_.left - 52, r_.top + r_.height / 2},
+              TextWidth(title, title_font.pixels) <= r_.height ? title : short_title, title_font,
+              kFrame, Anchor::kMiddle, -90);
   }
 
   // Legend entries in the corner of the panel where they cover the fewest points of the curves
@@ -329,7 +333,7 @@ void DrawDirect(SvgWriter& svg, const std::vector<PlotPoint>& points, const Axis
   const Axis return_axis = DecibelAxis(ret, return_step);
 
   Panel top(svg, x, panels.top, AnyUnbounded(loss));
-  top.Grid(loss_axis, loss_step, "Mismatch loss (dB)", false);
+  top.Grid(loss_axis, loss_step, "Mismatch loss (dB)", "ML (dB)", false);
   svg.BeginClip(top.Clip().left, top.Clip().top, top.Clip().width, top.Clip().height);
   top.Band(points, loss_axis, &PlotPoint::ml_min_db, &PlotPoint::ml_max_db, kBandColour);
   top.Curve(points, loss_axis, &PlotPoint::ml_db, kLossColour);
@@ -338,7 +342,7 @@ void DrawDirect(SvgWriter& svg, const std::vector<PlotPoint>& points, const Axis
              loss_axis, {&PlotPoint::ml_db, &PlotPoint::ml_min_db, &PlotPoint::ml_max_db});
 
   Panel bottom(svg, x, panels.bottom, AnyUnbounded(ret));
-  bottom.Grid(return_axis, return_step, "Return loss (dB)", true);
+  bottom.Grid(return_axis, return_step, "Return loss (dB)", "RL (dB)", true);
   svg.BeginClip(bottom.Clip().left, bottom.Clip().top, bottom.Clip().width, bottom.Clip().height);
   bottom.Curve(points, return_axis, &PlotPoint::rl_db, kReturnColour);
   svg.EndClip();
@@ -360,7 +364,7 @@ void DrawThrough(SvgWriter& svg, const std::vector<PlotPoint>& points, const Axi
   const Axis gain_axis = DecibelAxis(gain, gain_step);
 
   Panel top(svg, x, panels.top, AnyUnbounded(loss));
-  top.Grid(loss_axis, loss_step, "Mismatch loss (dB)", false);
+  top.Grid(loss_axis, loss_step, "Mismatch loss (dB)", "ML (dB)", false);
   svg.BeginClip(top.Clip().left, top.Clip().top, top.Clip().width, top.Clip().height);
   top.Band(points, loss_axis, &PlotPoint::source_plane_min_db, &PlotPoint::source_plane_max_db,
            kBandColour);
@@ -379,7 +383,7 @@ void DrawThrough(SvgWriter& svg, const std::vector<PlotPoint>& points, const Axi
               &PlotPoint::load_plane_min_db, &PlotPoint::load_plane_max_db});
 
   Panel bottom(svg, x, panels.bottom);
-  bottom.Grid(gain_axis, gain_step, "Transducer gain (dB)", true);
+  bottom.Grid(gain_axis, gain_step, "Transducer gain (dB)", "Gt (dB)", true);
   svg.BeginClip(bottom.Clip().left, bottom.Clip().top, bottom.Clip().width, bottom.Clip().height);
   bottom.Curve(points, gain_axis, &PlotPoint::gain_db, kGainColour);
   svg.EndClip();
