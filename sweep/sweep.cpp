@@ -95,8 +95,7 @@ std::string SkippedNote(const std::string& path, long line, double hz, double di
                      "point before is kept and this line skipped; ";
   if (difference == 0) return note + "the two are equal";
   if (!(difference >= 0.00005)) return note + "|\u0394\u0393| between the two is below 0.0001";
-  return note + "|\u0394\u0393| between the two is " +
-         platform::FormatNumber(difference, "0.0000");
+  return note + "|\u0394\u0393| between the two is " + platform::FormatNumber(difference, "0.0000");
 }
 
 class ReaderSource : public SampleSource {
@@ -116,8 +115,8 @@ class ReaderSource : public SampleSource {
       skipped_ = reader_.skipped_points();
       const Reflection a = ReflectionOf(last_, reader_.format());
       const Reflection b = ReflectionOf(reader_.skipped(), reader_.format());
-      note_(SkippedNote(reader_.name(), reader_.skipped_line(),
-                        reader_.skipped().frequency_hz, std::hypot(a.re - b.re, a.im - b.im)));
+      note_(SkippedNote(reader_.name(), reader_.skipped_line(), reader_.skipped().frequency_hz,
+                        std::hypot(a.re - b.re, a.im - b.im)));
     }
     last_ = sample;
     if (convert_) {
@@ -600,21 +599,27 @@ namespace {
 SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
                    const ThroughFile* through, const std::function<void(const std::string&)>& note,
                    const std::function<void(const SweepRow&)>& emit, double common_ohms) {
-  ReaderSource source_file(source_port, note);
-  ReaderSource load_file(load_port, note);
+  // A side fixed for every frequency takes the other file's grid and reference impedance.
+  std::optional<ReaderSource> source_reader, load_reader;
+  if (!source_port.fixed) source_reader.emplace(source_port, note);
+  if (!load_port.fixed) load_reader.emplace(load_port, note);
+  if (!source_reader && !load_reader) throw SweepError("a sweep needs a file on at least one side");
+  ReaderSource& source_file = source_reader ? *source_reader : *load_reader;
+  ReaderSource& load_file = load_reader ? *load_reader : *source_reader;
   double source_ohms = source_file.reader().reference_ohms();
   double load_ohms = load_file.reader().reference_ohms();
   std::optional<ThroughTrack> track;
-  if (through != nullptr) track.emplace(*through, note);
+  if (through != nullptr && !through->fixed) track.emplace(*through, note);
   // Files that state their ports' impedances, and a reference given with --z0, bring every file
   // to one real reference: --z0, else the source's option line.
   std::string stated;
-  for (const auto& [path, states, definition] :
-       {std::tuple{source_port.path, source_file.reader().states_impedances(),
-                   source_file.reader().wave_definition()},
-        std::tuple{load_port.path, load_file.reader().states_impedances(),
-                   load_file.reader().wave_definition()}}) {
-    if (states) stated += (stated.empty() ? "" : ", ") + path + " (" + NameOf(definition) + ")";
+  for (const auto& [reader, path] :
+       {std::pair{source_reader ? &*source_reader : nullptr, &source_port.path},
+        std::pair{load_reader ? &*load_reader : nullptr, &load_port.path}}) {
+    if (reader != nullptr && reader->reader().states_impedances()) {
+      stated += (stated.empty() ? "" : ", ") + *path + " (" +
+                NameOf(reader->reader().wave_definition()) + ")";
+    }
   }
   if (track && track->states_impedances()) {
     stated += (stated.empty() ? "" : ", ") + through->path;
@@ -648,12 +653,14 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
   bool said_interpolated = false;
   std::function<void(const SweepRow&)> sink = emit;
   if (through != nullptr) {
-    track->Start(source_ohms);
-    if (const std::string n = track->RenormalisationNote(); !n.empty()) note(n);
+    if (track) {
+      track->Start(source_ohms);
+      if (const std::string n = track->RenormalisationNote(); !n.empty()) note(n);
+    }
     sink = [&](const SweepRow& base) {
-      TwoPortS s;
+      TwoPortS s = through->fixed.value_or(TwoPortS{});
       bool interpolated = false;
-      if (track->At(base.frequency_hz, s, interpolated) != ThroughTrack::Where::kInside) {
+      if (track && track->At(base.frequency_hz, s, interpolated) != ThroughTrack::Where::kInside) {
         ++outside;
         return;
       }
@@ -666,7 +673,7 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
       }
       SweepRow row = base;
       row.has_through = true;
-      if (const long line = track->not_a_number_line(); line != 0) {
+      if (const long line = track ? track->not_a_number_line() : 0; line != 0) {
         constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
         row.through.gamma_out = row.through.gamma_in = {kNaN, kNaN};
         row.through.gamma_out_magnitude = row.through.gamma_out_angle_deg = kNaN;
@@ -699,6 +706,23 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
     done.rows = through_rows;
     return done;
   };
+
+  if (source_port.fixed || load_port.fixed) {
+    // One file: a row at each of its points, the fixed side the same in every row.
+    const FilePort& file_port = source_port.fixed ? load_port : source_port;
+    Sample sample;
+    while (source_file.Next(sample)) {
+      const Reflection read = source_reader ? maker.Source(sample) : maker.Load(sample);
+      sink(maker.Make(sample.frequency_hz, source_reader ? read : *source_port.fixed,
+                      load_reader ? read : *load_port.fixed, true,
+                      source_reader ? sample.not_a_number_line : 0,
+                      load_reader ? sample.not_a_number_line : 0));
+      ++summary.rows;
+    }
+    if (summary.rows == 0)
+      throw SweepError(file_port.path + ": the file holds no frequency points");
+    return finish(summary);
+  }
 
   // While both files have the same frequencies, each pair of points is a row at once: one pass.
   Cursor s(source_file), l(load_file);
@@ -741,11 +765,14 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
       std::to_string(summary.rows + load_rest.count() - (summary.rows > 0 ? 1 : 0)) + ")";
   if (low <= high) {
     const std::string& grid = on_load_grid ? load_port.path : source_port.path;
+    const long long frequencies =
+        summary.rows + (on_load_grid ? load_in_band : source_in_band) - (summary.rows > 0 ? 1 : 0);
     note("the frequency grids differ" + counts + ": computing from " + Shortest(low) + " to " +
-         Shortest(high) + " Hz, the band both cover, at the " +
-         std::to_string(summary.rows + (on_load_grid ? load_in_band : source_in_band) -
-                        (summary.rows > 0 ? 1 : 0)) +
-         " frequencies of " + grid + " there, with " + (on_load_grid ? "\u0393S" : "\u0393L") +
+         Shortest(high) + " Hz, the band both cover, " +
+         (frequencies == 1
+              ? "at the one frequency of " + grid + " there"
+              : "at the " + std::to_string(frequencies) + " frequencies of " + grid + " there") +
+         ", with " + (on_load_grid ? "\u0393S" : "\u0393L") +
          " interpolated linearly in its real and imaginary parts where " +
          (on_load_grid ? source_port.path : load_port.path) + " has no point of its own");
   }
