@@ -41,7 +41,11 @@ struct Options {
   std::optional<sweep::ThroughFile> through_file;
   std::optional<std::array<PointSpec, 4>> through_point;
 
+  // Magnitudes without angles, the phases unknown: the mismatch budget (cli/budget_command.h).
+  std::optional<std::string> source_magnitude, load_magnitude, through_magnitudes;
+
   bool sweep() const { return source_file.has_value(); }
+  bool budget() const { return source_magnitude || load_magnitude || through_magnitudes; }
 };
 
 // Reads the arguments (without the program name). Raises UsageError.

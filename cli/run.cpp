@@ -13,6 +13,7 @@
 #include "calc/result_format.h"
 #include "calc/two_port.h"
 #include "calc/warning_text.h"
+#include "cli/budget_command.h"
 #include "cli/options.h"
 #include "cli/plot_data.h"
 #include "platform/atomic_file.h"
@@ -488,6 +489,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     out << kProgram << ' ' << VORANTH_VERSION << '\n';
     return out.flush() ? kSuccess : kFileError;
   }
+  if (o.budget()) return RunBudget(o, out, err);
   return o.sweep() ? Sweep(o, out, err, plot, smith) : SinglePoint(o, out, err);
 }
 

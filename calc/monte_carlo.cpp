@@ -1,0 +1,162 @@
+#include "calc/monte_carlo.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <tuple>
+
+namespace calc {
+
+namespace {
+
+constexpr double kTwoPi = 6.283185307179586;  // 2π, the nearest double
+constexpr double kTwoToMinus53 = 1.0 / 9007199254740992.0;
+
+std::uint64_t SplitMix64(std::uint64_t& state) noexcept {
+  std::uint64_t z = (state += 0x9e3779b97f4a7c15ULL);
+  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+  z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+  return z ^ (z >> 31);
+}
+
+std::uint64_t RotateLeft(std::uint64_t x, int k) noexcept {
+  return (x << k) | (x >> (64 - k));
+}
+
+// One product of the chain at a uniform phase: its real and imaginary parts.
+struct Phasor {
+  double re = 0.0, im = 0.0;
+};
+
+Phasor DrawTerm(const std::vector<DrawnMagnitude>& factors, Xoshiro256& rng) noexcept {
+  if (factors.empty()) return {};
+  double magnitude = 1.0;
+  for (const DrawnMagnitude& f : factors) {
+    magnitude *=
+        f.rayleigh ? f.value * std::sqrt(-2.0 * std::log(rng.UniformOpenAtZero())) : f.value;
+  }
+  const double phase = kTwoPi * rng.Uniform();
+  return {magnitude * std::cos(phase), magnitude * std::sin(phase)};
+}
+
+// |(1 − a)(1 − b) − c|²
+double DenominatorSquared(const Phasor& a, const Phasor& b, const Phasor& c) noexcept {
+  const double x1 = 1.0 - a.re, y1 = -a.im;
+  const double x2 = 1.0 - b.re, y2 = -b.im;
+  const double re = x1 * x2 - y1 * y2 - c.re;
+  const double im = x1 * y2 + y1 * x2 - c.im;
+  return re * re + im * im;
+}
+
+// The k-th smallest (1-based) of `values`, which it reorders.
+double OrderStatistic(std::vector<double>& values, std::uint64_t k) {
+  const auto at = values.begin() + static_cast<std::ptrdiff_t>(k - 1);
+  std::nth_element(values.begin(), at, values.end());
+  return *at;
+}
+
+}  // namespace
+
+Xoshiro256::Xoshiro256(std::uint64_t seed) noexcept {
+  for (std::uint64_t& s : s_) s = SplitMix64(seed);
+}
+
+std::uint64_t Xoshiro256::Next() noexcept {
+  const std::uint64_t result = RotateLeft(s_[1] * 5, 7) * 9;
+  const std::uint64_t t = s_[1] << 17;
+  s_[2] ^= s_[0];
+  s_[3] ^= s_[1];
+  s_[1] ^= s_[2];
+  s_[0] ^= s_[3];
+  s_[2] ^= t;
+  s_[3] = RotateLeft(s_[3], 45);
+  return result;
+}
+
+double Xoshiro256::Uniform() noexcept {
+  return static_cast<double>(Next() >> 11) * kTwoToMinus53;
+}
+
+double Xoshiro256::UniformOpenAtZero() noexcept {
+  return static_cast<double>((Next() >> 11) + 1) * kTwoToMinus53;
+}
+
+IntervalRanks CoverageRanks(std::uint64_t draws) noexcept {
+  // q = pM when that is a whole number, else the whole part of pM + 1/2; r = (M − q)/2 when
+  // that is whole, else (M − q + 1)/2. With p = 0.95 = 19/20, in integers.
+  const std::uint64_t q = (19 * draws) % 20 == 0 ? 19 * draws / 20 : (19 * draws + 10) / 20;
+  const std::uint64_t r = (draws - q) % 2 == 0 ? (draws - q) / 2 : (draws - q + 1) / 2;
+  return {std::max<std::uint64_t>(r, 1), std::min(std::max<std::uint64_t>(r, 1) + q, draws)};
+}
+
+MonteCarloResult RunMonteCarlo(const ChainModel& model, std::uint64_t draws, std::uint64_t seed) {
+  draws = std::max<std::uint64_t>(draws, 1);
+  Xoshiro256 rng(seed);
+  std::vector<double> decibels(draws);
+  double sum = 0.0, sum_squares = 0.0, sum_db = 0.0, sum_db_squares = 0.0;
+  bool unbounded = false;
+  for (std::uint64_t i = 0; i < draws; ++i) {
+    const Phasor a = DrawTerm(model.a, rng);
+    const Phasor b = DrawTerm(model.b, rng);
+    const Phasor c = DrawTerm(model.c, rng);
+    const double d2 = DenominatorSquared(a, b, c);
+    const double deviation = 1.0 / d2 - 1.0;  // X − 1
+    const double db = -10.0 * std::log10(d2);
+    unbounded = unbounded || !std::isfinite(db);
+    sum += deviation;
+    sum_squares += deviation * deviation;
+    sum_db += db;
+    sum_db_squares += db * db;
+    decibels[i] = db;
+  }
+  MonteCarloResult r;
+  r.draws = draws;
+  r.seed = seed;
+  const double n = static_cast<double>(draws);
+  r.mean = sum / n;
+  const auto deviation = [n](double s, double s2) {
+    if (n < 2.0) return 0.0;
+    return std::sqrt(std::max(0.0, (s2 - s * s / n) / (n - 1.0)));
+  };
+  constexpr double kInfinity = std::numeric_limits<double>::infinity();
+  r.sd_relative = unbounded ? kInfinity : deviation(sum, sum_squares);
+  r.sd_db = unbounded ? kInfinity : deviation(sum_db, sum_db_squares);
+  const IntervalRanks ranks = CoverageRanks(draws);
+  r.low_db = OrderStatistic(decibels, ranks.low);
+  r.high_db = OrderStatistic(decibels, ranks.high);
+  return r;
+}
+
+PairInterval PairCoverageInterval(double product) noexcept {
+  // The phasors of the draws that end the interval, drawn as RunMonteCarlo draws one fixed
+  // product: one uniform phase a draw.
+  struct Ends {
+    double low_cos, low_sin, high_cos, high_sin;
+  };
+  static const Ends ends = [] {
+    Xoshiro256 rng(kDefaultSeed);
+    std::vector<double> phases(kDefaultDraws);
+    for (double& phase : phases) phase = kTwoPi * rng.Uniform();
+    // The order of cos θ, from the phase: cos falls from 0 to π and rises from π to 2π.
+    std::vector<double> cosines(phases.size());
+    for (std::size_t i = 0; i < phases.size(); ++i) cosines[i] = std::cos(phases[i]);
+    const IntervalRanks ranks = CoverageRanks(kDefaultDraws);
+    Ends e{};
+    for (const auto& [rank, c, s] : {std::tuple{ranks.low, &e.low_cos, &e.low_sin},
+                                     std::tuple{ranks.high, &e.high_cos, &e.high_sin}}) {
+      const double value = OrderStatistic(cosines, rank);
+      const auto it = std::find_if(phases.begin(), phases.end(),
+                                   [value](double p) { return std::cos(p) == value; });
+      *c = value;
+      *s = std::sin(*it);
+    }
+    return e;
+  }();
+  const auto db = [product](double cosine, double sine) {
+    const Phasor none;
+    return -10.0 * std::log10(DenominatorSquared(none, none, {product * cosine, product * sine}));
+  };
+  return {db(ends.low_cos, ends.low_sin), db(ends.high_cos, ends.high_sin)};
+}
+
+}  // namespace calc
