@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <tuple>
 
 namespace calc {
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;  // 2π, the nearest double
 constexpr double kTwoToMinus53 = 1.0 / 9007199254740992.0;
 
 std::uint64_t SplitMix64(std::uint64_t& state) noexcept {
@@ -28,6 +26,18 @@ struct Phasor {
   double re = 0.0, im = 0.0;
 };
 
+// A phase uniform on the circle, as its cosine and sine, without a trigonometric function: a
+// point (x, y) uniform in the unit disc (drawn in the square, kept when inside) has a uniform
+// angle φ, and so has 2φ, whose cosine and sine are (x² − y²)/r² and 2xy/r².
+Phasor UniformPhase(Xoshiro256& rng) noexcept {
+  for (;;) {
+    const double x = 2.0 * rng.Uniform() - 1.0;
+    const double y = 2.0 * rng.Uniform() - 1.0;
+    const double r2 = x * x + y * y;
+    if (r2 <= 1.0 && r2 > 0.0) return {(x * x - y * y) / r2, 2.0 * x * y / r2};
+  }
+}
+
 Phasor DrawTerm(const std::vector<DrawnMagnitude>& factors, Xoshiro256& rng) noexcept {
   if (factors.empty()) return {};
   double magnitude = 1.0;
@@ -35,8 +45,8 @@ Phasor DrawTerm(const std::vector<DrawnMagnitude>& factors, Xoshiro256& rng) noe
     magnitude *=
         f.rayleigh ? f.value * std::sqrt(-2.0 * std::log(rng.UniformOpenAtZero())) : f.value;
   }
-  const double phase = kTwoPi * rng.Uniform();
-  return {magnitude * std::cos(phase), magnitude * std::sin(phase)};
+  const Phasor phase = UniformPhase(rng);
+  return {magnitude * phase.re, magnitude * phase.im};
 }
 
 // |(1 − a)(1 − b) − c|²
@@ -128,35 +138,29 @@ MonteCarloResult RunMonteCarlo(const ChainModel& model, std::uint64_t draws, std
 }
 
 PairInterval PairCoverageInterval(double product) noexcept {
-  // The phasors of the draws that end the interval, drawn as RunMonteCarlo draws one fixed
+  // The phases of the draws that end the interval, drawn as RunMonteCarlo draws one fixed
   // product: one uniform phase a draw.
   struct Ends {
-    double low_cos, low_sin, high_cos, high_sin;
+    Phasor low, high;
   };
   static const Ends ends = [] {
     Xoshiro256 rng(kDefaultSeed);
-    std::vector<double> phases(kDefaultDraws);
-    for (double& phase : phases) phase = kTwoPi * rng.Uniform();
-    // The order of cos θ, from the phase: cos falls from 0 to π and rises from π to 2π.
-    std::vector<double> cosines(phases.size());
-    for (std::size_t i = 0; i < phases.size(); ++i) cosines[i] = std::cos(phases[i]);
+    std::vector<double> cosines(kDefaultDraws);
+    for (double& c : cosines) c = UniformPhase(rng).re;
     const IntervalRanks ranks = CoverageRanks(kDefaultDraws);
-    Ends e{};
-    for (const auto& [rank, c, s] : {std::tuple{ranks.low, &e.low_cos, &e.low_sin},
-                                     std::tuple{ranks.high, &e.high_cos, &e.high_sin}}) {
-      const double value = OrderStatistic(cosines, rank);
-      const auto it = std::find_if(phases.begin(), phases.end(),
-                                   [value](double p) { return std::cos(p) == value; });
-      *c = value;
-      *s = std::sin(*it);
-    }
-    return e;
+    const auto end = [&cosines](std::uint64_t rank) {
+      const double c = OrderStatistic(cosines, rank);
+      return Phasor{c, std::sqrt(std::max(0.0, 1.0 - c * c))};
+    };
+    const Phasor low = end(ranks.low);
+    return Ends{low, end(ranks.high)};
   }();
-  const auto db = [product](double cosine, double sine) {
+  const auto db = [product](const Phasor& phase) {
     const Phasor none;
-    return -10.0 * std::log10(DenominatorSquared(none, none, {product * cosine, product * sine}));
+    return -10.0 *
+           std::log10(DenominatorSquared(none, none, {product * phase.re, product * phase.im}));
   };
-  return {db(ends.low_cos, ends.low_sin), db(ends.high_cos, ends.high_sin)};
+  return {db(ends.low), db(ends.high)};
 }
 
 }  // namespace calc
