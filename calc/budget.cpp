@@ -29,13 +29,9 @@ BudgetTerm TermOf(std::string name, std::initializer_list<const BudgetMagnitude*
   return t;
 }
 
-std::vector<DrawnMagnitude> Drawn(std::initializer_list<const BudgetMagnitude*> factors) {
-  std::vector<DrawnMagnitude> out;
-  for (const BudgetMagnitude* f : factors) {
-    const double m = std::fabs(f->value);
-    out.push_back(f->limit ? DrawnMagnitude{RayleighSigma(m), true} : DrawnMagnitude{m, false});
-  }
-  return out;
+DrawnMagnitude Drawn(const BudgetMagnitude& f) {
+  const double m = std::fabs(f.value);
+  return f.limit ? DrawnMagnitude{RayleighSigma(m), true} : DrawnMagnitude{m, false};
 }
 
 }  // namespace
@@ -56,12 +52,16 @@ Budget ComputeBudget(const BudgetInputs& in, std::uint64_t draws, std::uint64_t 
     b.terms.push_back(TermOf("|S22||\u0393L|", {&in.s22, &in.load}));
     b.terms.push_back(
         TermOf("|\u0393S||S21||S12||\u0393L|", {&in.source, &in.s21, &in.s12, &in.load}));
-    model.a = Drawn({&in.source, &in.s11});
-    model.b = Drawn({&in.s22, &in.load});
-    model.c = Drawn({&in.source, &in.s21, &in.s12, &in.load});
+    // ΓS, ΓL, S11, S21, S12, S22
+    model.magnitudes = {Drawn(in.source), Drawn(in.load), Drawn(in.s11),
+                        Drawn(in.s21),    Drawn(in.s12),  Drawn(in.s22)};
+    model.a = {0, 2};
+    model.b = {5, 1};
+    model.c = {0, 3, 4, 1};
   } else {
     b.terms.push_back(TermOf("|\u0393S||\u0393L|", {&in.source, &in.load}));
-    model.c = Drawn({&in.source, &in.load});
+    model.magnitudes = {Drawn(in.source), Drawn(in.load)};
+    model.c = {0, 1};
   }
   double variance = 0.0;
   for (const BudgetTerm& t : b.terms) variance += t.u * t.u;

@@ -38,13 +38,12 @@ Phasor UniformPhase(Xoshiro256& rng) noexcept {
   }
 }
 
-Phasor DrawTerm(const std::vector<DrawnMagnitude>& factors, Xoshiro256& rng) noexcept {
+// One product at a uniform phase, from the magnitudes of this draw.
+Phasor DrawTerm(const std::vector<int>& factors, const std::vector<double>& drawn,
+                Xoshiro256& rng) noexcept {
   if (factors.empty()) return {};
   double magnitude = 1.0;
-  for (const DrawnMagnitude& f : factors) {
-    magnitude *=
-        f.rayleigh ? f.value * std::sqrt(-2.0 * std::log(rng.UniformOpenAtZero())) : f.value;
-  }
+  for (const int f : factors) magnitude *= drawn[static_cast<std::size_t>(f)];
   const Phasor phase = UniformPhase(rng);
   return {magnitude * phase.re, magnitude * phase.im};
 }
@@ -105,10 +104,16 @@ MonteCarloResult RunMonteCarlo(const ChainModel& model, std::uint64_t draws, std
   std::vector<double> decibels(draws);
   double sum = 0.0, sum_squares = 0.0, sum_db = 0.0, sum_db_squares = 0.0;
   bool unbounded = false;
+  std::vector<double> drawn(model.magnitudes.size());
   for (std::uint64_t i = 0; i < draws; ++i) {
-    const Phasor a = DrawTerm(model.a, rng);
-    const Phasor b = DrawTerm(model.b, rng);
-    const Phasor c = DrawTerm(model.c, rng);
+    for (std::size_t m = 0; m < drawn.size(); ++m) {
+      const DrawnMagnitude& f = model.magnitudes[m];
+      drawn[m] =
+          f.rayleigh ? f.value * std::sqrt(-2.0 * std::log(rng.UniformOpenAtZero())) : f.value;
+    }
+    const Phasor a = DrawTerm(model.a, drawn, rng);
+    const Phasor b = DrawTerm(model.b, drawn, rng);
+    const Phasor c = DrawTerm(model.c, drawn, rng);
     const double d2 = DenominatorSquared(a, b, c);
     const double deviation = 1.0 / d2 - 1.0;  // X − 1
     const double db = -10.0 * std::log10(d2);

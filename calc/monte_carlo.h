@@ -34,12 +34,14 @@ struct DrawnMagnitude {
   bool rayleigh = false;
 };
 
-// The three products of the chain, each of up to four magnitudes; an empty factor list is a
-// product that is absent (0).
+// The magnitudes of the chain, each drawn once a draw, and the three products made of them (as
+// indices into `magnitudes`); an empty product is absent (0). A magnitude in two products (ΓS in
+// a and c) is the same in both.
 struct ChainModel {
-  std::vector<DrawnMagnitude> a;  // source side: |ΓS||S11| (or nothing)
-  std::vector<DrawnMagnitude> b;  // load side: |S22||ΓL| (or nothing)
-  std::vector<DrawnMagnitude> c;  // across: |ΓS||S21||S12||ΓL|, or |ΓS||ΓL| without a two-port
+  std::vector<DrawnMagnitude> magnitudes;
+  std::vector<int> a;  // source side: |ΓS||S11| (or nothing)
+  std::vector<int> b;  // load side: |S22||ΓL| (or nothing)
+  std::vector<int> c;  // across: |ΓS||S21||S12||ΓL|, or |ΓS||ΓL| without a two-port
 };
 
 // What the draws give for X = 1/|(1 − a)(1 − b) − c|², the delivered power relative to the same

@@ -88,9 +88,9 @@ TEST(Budget, MonteCarloIsReproducibleAndRanksAsTheSupplementSays) {
   const calc::BudgetInputs in{{0.2, true},     {0.07, false},   true,          {0.0244, true},
                               {0.9886, false}, {0.9886, false}, {0.0244, true}};
   const calc::MonteCarloResult a =
-      calc::RunMonteCarlo(calc::ChainModel{{{0.1, true}}, {}, {{0.3, false}}}, 5000, 7);
+      calc::RunMonteCarlo(calc::ChainModel{{{0.1, true}, {0.3, false}}, {0}, {}, {0, 1}}, 5000, 7);
   const calc::MonteCarloResult b =
-      calc::RunMonteCarlo(calc::ChainModel{{{0.1, true}}, {}, {{0.3, false}}}, 5000, 7);
+      calc::RunMonteCarlo(calc::ChainModel{{{0.1, true}, {0.3, false}}, {0}, {}, {0, 1}}, 5000, 7);
   EXPECT_EQ(a.sd_db, b.sd_db);
   EXPECT_EQ(a.low_db, b.low_db);
   EXPECT_EQ(a.high_db, b.high_db);
