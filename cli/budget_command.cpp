@@ -308,4 +308,35 @@ int RunBudget(const Options& o, std::ostream& out, std::ostream& err) {
   return kSuccess;
 }
 
+std::string BudgetHelpText() {
+  return R"HELP(Mismatch budget (the phases unknown):
+  --source MAG, --load MAG
+                      a magnitude without an angle: 0.2, "VSWR 1.5", "1.5:1",
+                      "RL 23 dB"; the budget is written in place of the
+                      results of one point
+  max MAG             a data-sheet limit ("max VSWR 1.5"): a Rayleigh
+                      magnitude whose 95 % point is the limit
+  --through "S11 S21 S12 S22"
+                      four magnitudes without angles, each a number, a VSWR
+                      or a value in dB ("max VSWR 1.05  -0.1 dB  -0.1 dB
+                      max VSWR 1.05"; S21 and S12 in dB are |S| in dB); max
+                      only before S11 and S22
+
+  The delivered power relative to the chain without reflections is
+  X = 1/|(1 − a)(1 − b) − c|², a = |ΓS||S11|, b = |S22||ΓL|,
+  c = |ΓS||S21||S12||ΓL| (|ΓS||ΓL| without a two-port), at unknown phases.
+    table                 each term: its limit ±2·product, its distribution
+                          (U-shaped, or Rayleigh with a limit), the divisor,
+                          its standard uncertainty u, its share of the variance
+    Combined standard uncertainty   root sum of squares of the u
+    Expanded uncertainty  k = 2
+    Worst case            1/((1 ± a)(1 ± b) ± c)² in dB
+    Monte Carlo           1000000 draws of X, fixed seed: standard deviation,
+                          and the 95 % probabilistically symmetric coverage
+                          interval in dB
+  and a sentence where k = 2 gives more than the worst case or than the Monte
+  Carlo interval. --json gives the same as numbers, "budget" and "lines".
+)HELP";
+}
+
 }  // namespace cli

@@ -47,4 +47,7 @@ int RunBudget(const Options& options, std::ostream& out, std::ostream& err);
 std::string BudgetJson(const calc::BudgetInputs& inputs, const calc::Budget& budget,
                        const std::vector<std::string>& notes);
 
+// The budget's part of --help.
+std::string BudgetHelpText();
+
 }  // namespace cli

@@ -198,6 +198,8 @@ TEST(CommandLine, UnusableCommandLinesAreRefused) {
             "               [--through \"S11 S21 S12 S22\"] [--json]\n"
             "  voranth-calc --source FILE:PP --load FILE:PP [--through TWOPORT.s2p[:21]]\n"
             "               [--csv OUT.csv] [--plot OUT.svg] [--smith OUT.svg]\n"
+            "  voranth-calc --source [max] MAG --load [max] MAG [--through \"S11 S21 S12 S22\"]\n"
+            "               [--json]\n"
             "  voranth-calc --help | --version");
 }
 
