@@ -20,8 +20,6 @@ namespace cli {
 
 namespace {
 
-constexpr std::string_view kProgram = "voranth-calc";
-
 std::string Lower(std::string_view text) {
   std::string out(text);
   for (char& c : out) {
@@ -49,6 +47,26 @@ bool Reads(const std::string& text) {
   } catch (const platform::Error&) {
     return false;
   }
+}
+
+// The fields of "S11 S21 S12 S22": each ["max"] ["VSWR" | "RL"] NUMBER ["dB"], the words in any
+// case.
+std::vector<std::string> MagnitudeFields(const std::string& value) {
+  const std::vector<std::string> words = Words(value);
+  std::vector<std::string> fields;
+  for (std::size_t i = 0; i < words.size();) {
+    std::string field;
+    const auto take = [&] {
+      if (!field.empty()) field += ' ';
+      field += words[i++];
+    };
+    if (Lower(words[i]) == "max") take();
+    if (i < words.size() && (Lower(words[i]) == "vswr" || Lower(words[i]) == "rl")) take();
+    if (i < words.size()) take();
+    if (i < words.size() && Lower(words[i]) == "db") take();
+    fields.push_back(field);
+  }
+  return fields;
 }
 
 void AppendString(std::string& out, std::string_view text) {
@@ -108,24 +126,14 @@ bool IsBudgetMagnitude(const std::string& value) {
 }
 
 bool IsBudgetThrough(const std::string& value) {
-  return value.find('@') == std::string::npos && Words(value).size() > 1;
+  if (value.find('@') != std::string::npos) return false;
+  // A path may hold blanks too ("an adapter.s2p"): magnitudes start with one.
+  const std::vector<std::string> fields = MagnitudeFields(value);
+  return fields.size() > 1 && Reads(fields[0]);
 }
 
 std::optional<std::array<std::string, 4>> SplitThroughMagnitudes(const std::string& value) {
-  const std::vector<std::string> words = Words(value);
-  std::vector<std::string> fields;
-  for (std::size_t i = 0; i < words.size();) {
-    std::string field;
-    const auto take = [&] {
-      if (!field.empty()) field += ' ';
-      field += words[i++];
-    };
-    if (Lower(words[i]) == "max") take();
-    if (i < words.size() && (Lower(words[i]) == "vswr" || Lower(words[i]) == "rl")) take();
-    if (i < words.size()) take();
-    if (i < words.size() && Lower(words[i]) == "db") take();
-    fields.push_back(field);
-  }
+  const std::vector<std::string> fields = MagnitudeFields(value);
   if (fields.size() != 4) return std::nullopt;
   return std::array<std::string, 4>{fields[0], fields[1], fields[2], fields[3]};
 }
