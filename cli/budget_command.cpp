@@ -215,8 +215,8 @@ std::string BudgetJson(const calc::BudgetInputs& in, const calc::Budget& b,
   {
     const calc::MonteCarloResult& mc = b.monte_carlo;
     std::string m = "{";
-    Member(m, "draws", Number(static_cast<double>(mc.draws)));
-    Member(m, "seed", Number(static_cast<double>(mc.seed)));
+    Member(m, "draws", std::to_string(mc.draws));
+    Member(m, "seed", std::to_string(mc.seed));
     Member(m, "standard_deviation_percent", Number(100.0 * mc.sd_relative));
     Member(m, "standard_deviation_dB", Number(mc.sd_db));
     Member(m, "coverage_low_dB", Number(mc.low_db));
