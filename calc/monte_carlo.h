@@ -54,7 +54,7 @@ struct MonteCarloResult {
   double sd_db = 0.0;        // of 10·log10 X
   // The probabilistically symmetric 95 % coverage interval of 10·log10 X, in dB: the
   // r-th and (r + q)-th of the sorted values, q = 0.95·M, r = (M − q)/2, rounded as the
-  // GUM's Supplement 1 says. +inf where a draw leaves no power to the denominator's zero.
+  // GUM's Supplement 1 says. +inf where a draw meets the zero of the denominator.
   double low_db = 0.0;
   double high_db = 0.0;
 };

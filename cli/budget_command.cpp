@@ -10,6 +10,7 @@
 #include "calc/calculate_texts.h"
 #include "calc/result_format.h"
 #include "calc/warning_text.h"
+#include "cli/json.h"
 #include "cli/options.h"
 #include "cli/run.h"
 #include "platform/errors.h"
@@ -244,6 +245,12 @@ std::string BudgetJson(const calc::BudgetInputs& in, const calc::Budget& b,
 int RunBudget(const Options& o, std::ostream& out, std::ostream& err) {
   calc::BudgetInputs in;
   std::vector<std::string> notes;
+  // A warning goes to standard error, and with --json as {"error": ...} as a point's does.
+  const auto warn = [&](const std::string& warning) {
+    err << warning << '\n';
+    if (o.json) out << JsonError(warning) << '\n' << std::flush;
+    return kWarning;
+  };
   // The ports, by the boxes' rule and with the window's warnings.
   for (const auto& [text, input, magnitude, name] :
        {std::tuple{&*o.source_magnitude, calc::kSourceMagnitude, &in.source, "\u0393S"},
@@ -253,14 +260,13 @@ int RunBudget(const Options& o, std::ostream& out, std::ostream& err) {
       r = ReadBudgetMagnitude(*text);
     } catch (platform::Error& error) {
       error.set_input(input);
-      err << calc::WarningText(error) << '\n';
-      return kWarning;
+      return warn(calc::WarningText(error));
     }
     *magnitude = {std::fabs(r.reading.magnitude), r.limit};
     if (!(magnitude->value < 1.0)) {
-      err << kProgram << ": |" << name << "| = " << platform::Shortest(magnitude->value)
-          << ": the budget is for passive ports, whose reflection is below 1\n";
-      return kWarning;
+      return warn(std::string(kProgram) + ": |" + name +
+                  "| = " + platform::Shortest(magnitude->value) +
+                  ": the budget is for passive ports, whose reflection is below 1");
     }
     if (std::string note = calc::ReadingLine(r.reading, name); !note.empty()) {
       notes.push_back(std::move(note));
@@ -292,12 +298,11 @@ int RunBudget(const Options& o, std::ostream& out, std::ostream& err) {
         return kUsage;
       }
       if (!std::isfinite(s[k]->value) || (reflection && !(s[k]->value < 1.0))) {
-        err << kProgram << ": --through: |" << kNames[k]
-            << "| = " << platform::Shortest(s[k]->value)
-            << (reflection ? ": the budget is for a passive two-port, whose reflection is "
-                             "below 1\n"
-                           : ": too large to compute with\n");
-        return kWarning;
+        return warn(std::string(kProgram) + ": --through: |" + kNames[k] +
+                    "| = " + platform::Shortest(s[k]->value) +
+                    (reflection ? ": the budget is for a passive two-port, whose reflection is "
+                                  "below 1"
+                                : ": too large to compute with"));
       }
     }
   }

@@ -54,6 +54,10 @@ TEST(BudgetCommand, InputFormsAndRefusals) {
       EXPECT_EQ(r.out, "");
     }
   }
+  // With --json a warning is also the document's error.
+  const cli_test::Outcome r = RunCli({"--source", "0.2", "--load", "1", "--json"});
+  EXPECT_EQ(r.status, cli::kWarning);
+  EXPECT_EQ(r.out.rfind("{\"error\":", 0), 0u) << r.out;
 }
 
 // The pair 0.5 / 0.3 in full: the U-shaped term (√2·0.15 = 21.21 %), 1/(1 ± 0.15)² in dB, and the
