@@ -534,6 +534,8 @@ void CalculateActionTest::detailsWindow() {
   QTest::keyClick(window_.get(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
   const QString copied = QApplication::clipboard()->text();
   QCOMPARE(details->text().replace(u"\n\n"_s, u"\n"_s), copied.trimmed());
+  // The pair's Monte Carlo interval: −10·log10(1 + p² ± 2p·cos(0.025π)) for p = 0.1.
+  QVERIFY(copied.contains(u"\nCoverage interval (95 %, Monte Carlo) = -0.83 to +0.91 dB\n"_s));
   // It follows the next Calculate; an edit after it is pointed out; Copy copies the same.
   setInputs({u"75"_s, u"0.5"_s, u"90"_s, u"0.2"_s, u"0"_s});
   auto* note = details->findChild<QLabel*>();
