@@ -120,10 +120,15 @@ BudgetReading ReadBudgetMagnitude(const std::string& text) {
 
 bool IsBudgetMagnitude(const std::string& value) {
   if (value.find('@') != std::string::npos) return false;
-  const std::size_t colon = value.rfind(':');
-  // "amp.s2p:22" is a file; "1.5:1" and "VSWR 1.5:1" are magnitudes.
-  if (colon != std::string::npos && colon > 0 && !Reads(value)) return false;
-  return true;
+  // "amp.s2p:22" and "-:11" are files; "1.5:1" and "VSWR 1.5:1" are magnitudes, and so are the
+  // forms of one with a number that cannot be taken ("VSWR 0.8", "1,000"), whose warning the
+  // budget gives.
+  try {
+    ReadBudgetMagnitude(value);
+    return true;
+  } catch (const platform::Error& error) {
+    return error.kind() != platform::ErrorKind::Conversion;
+  }
 }
 
 bool IsBudgetThrough(const std::string& value) {

@@ -39,6 +39,8 @@ TEST(BudgetCommand, InputFormsAndRefusals) {
       {{"--source", "0.2", "--load", "0.1", "--csv", "a.csv"}, cli::kUsage, "for a sweep"},
       // The window's warning for a magnitude that is none; a port that is not passive.
       {{"--source", "VSWR 0.8", "--load", "0.1"}, cli::kWarning, "is a VSWR below 1"},
+      {{"--source", "0.2", "--load", "1,000"}, cli::kWarning, "can be read two ways"},
+      {{"--source", "0.2", "--load", "RL"}, cli::kWarning, "\u201cRL\u201d"},
       {{"--source", "0.2", "--load", "-1.5"}, cli::kWarning, "passive ports"},
       {{"--source", "0.2", "--load", "0.1", "--through", "1.2 1 1 0.1"},
        cli::kWarning,
