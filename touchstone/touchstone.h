@@ -6,11 +6,13 @@
 // What it reads: S-parameters only (Y, Z, H and G are an error), in RI, MA or DB, frequencies in
 // Hz, kHz, MHz or GHz, keywords and options in any case; '!' starts a comment. Without an option
 // line the data are GHz, MA, R 50; option lines after the first are ignored. Numbers are plain
-// decimal in the C locale ("0.5", "-5e-1", "+.5"), not inf, nan or with a decimal comma.
-// - Version 1: the extension .sNp of the name gives N. A 1- or 2-port point is one line (2-port
-//   order 11 21 12 22); from 3 ports on each row of the matrix starts a line and wraps after four
-//   pairs. In a 2-port file, a line of 5 numbers whose frequency is not above the previous one
-//   starts the noise parameters, which end the network data.
+// decimal in the C locale ("0.5", "-5e-1", "+.5"), not with a decimal comma; "nan" or "inf" in a
+// pair that is read marks its point (Sample::not_a_number_line).
+// - Version 1: the extension .sNp of the name gives N. The numbers of a point are counted, not
+//   its lines: a point (2-port order 11 21 12 22; from 3 ports on, the matrix row by row) may be
+//   on one line or run over several, and starts and ends with a line. In a 2-port file, a line of
+//   5 numbers whose frequency is not above the previous one starts the noise parameters, which
+//   end the network data. The option line may give one reference impedance per port.
 // - Version 2.0: [Version] 2.0 comes first; [Number of Ports] and [Number of Frequencies] are
 //   required before [Network Data] and the count of frequencies is checked. [Reference] may span
 //   lines; [Matrix Format] Full, Lower or Upper; the data may wrap anywhere (numbers are counted,
@@ -19,9 +21,13 @@
 //   S2 ...), and they are chosen by these names.
 // - Version 2.1: as 2.0, and the option line may give one reference impedance per port
 //   ("# GHz S MA R 50 50 75 75"); [Reference] replaces them.
-// Frequencies must increase strictly. Lines end in LF, CR LF or CR alone. A number too small for a
-// double reads as zero of its sign. Lines longer than 1 MiB are an error, and so is a file in
-// UTF-16.
+// - Comments that simulators write: "! Port Impedance" after a point's data gives every port's
+//   reference impedance at that frequency (real and imaginary part per port); a comment naming
+//   the power or pseudo definition gives the waves' definition (travelling waves otherwise).
+// Reference impedances must be above 0. Frequencies must increase strictly, except that a point
+// repeating the frequency of the one before (where two segments of a sweep meet) is skipped.
+// Lines end in LF, CR LF or CR alone. A number too small for a double reads as zero of its sign.
+// Lines longer than 1 MiB are an error, and so is a file in UTF-16 or UTF-32.
 
 #include <istream>
 #include <memory>
