@@ -207,15 +207,20 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
   results_[calc::kLoadReactance] = form.Text8;
   results_[calc::kLoadReactanceSign] = form.Text15;
   calculate_button_ = form.Command1;
+  // Results are numbers worth seeing at their size; inputs are shown as typed.
+  for (TextBox* box : results_) box->setCompactNumbers(true);
 
   connect(form.Command1, &QPushButton::clicked, this, &MainWindow::calculate);
 
-  // What was announced holds for the inputs it was computed from: an edit takes it away.
+  // What was announced and shown holds for the inputs it was computed from: an edit takes the
+  // announcement away and marks the results and the details as no longer current.
   announcer_ = new Announcer(this);
   for (TextBox* box : inputs_) {
     connect(box, &QLineEdit::textChanged, announcer_, &Announcer::clear);
     connect(box, &QLineEdit::textChanged, this, [this] {
-      if (details_ && last_) details_->setInputsChanged(true);
+      if (!last_) return;
+      setResultsCurrent(false);
+      if (details_) details_->setInputsChanged(true);
     });
   }
 
@@ -296,8 +301,9 @@ void MainWindow::calculate() {
     // leaves every result box as it was.
     calculation = calc::Calculate(inputs);
   } catch (const platform::Error& error) {
-    // The warning is announced as an alert; the results announced before are no longer current.
+    // The warning is announced as an alert; the results shown before are no longer current.
     announcer_->clear();
+    if (last_) setResultsCurrent(false);
     reporter_(this, QString::fromStdString(calc::WarningText(error)));
     // Lead the user to what needs correcting: the box that holds no number, or Calculate when
     // the numbers themselves cannot be computed with.
@@ -340,12 +346,17 @@ void MainWindow::calculate() {
   }
   last_ = std::move(calculation);
   if (details_) details_->showCalculation(*last_);
+  setResultsCurrent(true);
   // The figures behind the results follow in the tooltips, written when they are shown.
   for (int i : {calc::kMismatchLoss, calc::kSourceResistance, calc::kSourceReactance,
                 calc::kSourceReactanceSign, calc::kLoadResistance, calc::kLoadReactance,
                 calc::kLoadReactanceSign}) {
     results_[i]->detailsChanged();
   }
+}
+
+void MainWindow::setResultsCurrent(bool current) {
+  for (TextBox* box : results_) box->setCurrent(current);
 }
 
 void MainWindow::copyAllResults() {
