@@ -37,13 +37,13 @@ double Contrast(QColor a, QColor b) {
 }
 
 // The strongest contrast of the box's drawn text against its background colour, from its pixels
-// inside the frame.
+// inside the frame and before the text cursor at the end of "-12.34".
 double TextContrast(ui::TextBox* box) {
   const QImage image = box->grab().toImage();
   const QColor base = box->palette().color(QPalette::Base);
   double strongest = 1.0;
   for (int y = 4; y < image.height() - 4; ++y) {
-    for (int x = 4; x < image.width() - 4; ++x) {
+    for (int x = 4; x < image.width() - 9; ++x) {
       strongest = std::max(strongest, Contrast(image.pixelColor(x, y), base));
     }
   }
@@ -159,15 +159,21 @@ void ResultCurrencyTest::notCurrentAfterAChange() {
 void ResultCurrencyTest::dimmedTextStaysReadable_data() {
   QTest::addColumn<QColor>("text");
   QTest::addColumn<QColor>("base");  // an invalid colour: the window's own
-  QTest::newRow("the window's colours") << QColor() << QColor();
-  QTest::newRow("light on dark") << QColor(255, 255, 255) << QColor(32, 32, 32);
-  QTest::newRow("dark blue on cream") << QColor(0, 0, 96) << QColor(255, 250, 220);
+  QTest::addColumn<bool>("focused");
+  QTest::newRow("the window's colours") << QColor() << QColor() << false;
+  QTest::newRow("the window's colours, with the focus") << QColor() << QColor() << true;
+  QTest::newRow("light on dark") << QColor(255, 255, 255) << QColor(32, 32, 32) << false;
+  QTest::newRow("light on dark, with the focus")
+      << QColor(255, 255, 255) << QColor(32, 32, 32) << true;
+  QTest::newRow("dark blue on cream") << QColor(0, 0, 96) << QColor(255, 250, 220) << false;
 }
 
 void ResultCurrencyTest::dimmedTextStaysReadable() {
   QFETCH(QColor, text);
   QFETCH(QColor, base);
+  QFETCH(bool, focused);
   ui::TextBox* result = box("Text12");
+  if (focused) result->setFocus();
   if (text.isValid()) {
     QPalette colours = result->palette();
     colours.setColor(QPalette::Text, text);

@@ -51,23 +51,33 @@ double Contrast(const QColor& a, const QColor& b) {
   return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-// The text colour moved towards the box's as far as keeps 4.5 : 1 against it (black on white
-// becomes a mid grey): plainly dimmer, and still readable in any colour scheme. A text that has
-// no more contrast than that keeps its colour.
-QColor Dimmed(const QColor& text, const QColor& base) {
-  constexpr double kDimmedContrast = 4.5;
+// The text colour moved towards the box's as far as keeps `contrast` against it.
+QColor MixedTo(const QColor& text, const QColor& base, double contrast) {
   const auto mix = [&](double t) {
     return QColor::fromRgbF(static_cast<float>(text.redF() + t * (base.redF() - text.redF())),
                             static_cast<float>(text.greenF() + t * (base.greenF() - text.greenF())),
                             static_cast<float>(text.blueF() + t * (base.blueF() - text.blueF())));
   };
   double low = 0.0, high = 1.0;  // the contrast falls as the mix moves towards the box's colour
-  if (Contrast(text, base) <= kDimmedContrast) return text;
+  if (Contrast(text, base) <= contrast) return text;
   for (int i = 0; i < 20; ++i) {
     const double middle = (low + high) / 2;
-    (Contrast(mix(middle), base) >= kDimmedContrast ? low : high) = middle;
+    (Contrast(mix(middle), base) >= contrast ? low : high) = middle;
   }
   return mix(low);
+}
+
+// The text colour moved towards the box's as far as keeps 4.5 : 1 against it (black on white
+// becomes a mid grey): plainly dimmer, and still readable in any colour scheme. A text that has
+// no more contrast than that keeps its colour.
+QColor Dimmed(const QColor& text, const QColor& base) {
+  // Every box has the same colours: the last answer is kept (the boxes live on the GUI thread).
+  static QColor last_text, last_base, last_dimmed;
+  if (text == last_text && base == last_base) return last_dimmed;
+  last_text = text;
+  last_base = base;
+  last_dimmed = MixedTo(text, base, 4.5);
+  return last_dimmed;
 }
 
 bool FitsOnLine(const QFont& font, const QString& text, int room) {
@@ -133,24 +143,43 @@ void TextBox::setCompactNumbers(bool compact) {
 void TextBox::setCurrent(bool current) {
   if (current == current_) return;
   current_ = current;
-  if (current) {
+  // Drawn dimmed by paintEvent; only while the box has the focus, which the line edit draws
+  // itself, through its colours.
+  dimColours(!current && hasFocus());
+  update();
+  invalidateHelp();
+}
+
+void TextBox::dimColours(bool dim) {
+  if (dim == colours_dimmed_) return;
+  colours_dimmed_ = dim;
+  if (!dim) {
     if (own_palette_) {
       setPalette(current_palette_);
     } else {
       setPalette(QPalette());  // the window's colours again
     }
-  } else {
-    own_palette_ = testAttribute(Qt::WA_SetPalette);
-    current_palette_ = palette();
-    QPalette dimmed = current_palette_;
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-      dimmed.setColor(
-          group, QPalette::Text,
-          Dimmed(dimmed.color(group, QPalette::Text), dimmed.color(group, QPalette::Base)));
-    }
-    setPalette(dimmed);
+    return;
   }
-  invalidateHelp();
+  own_palette_ = testAttribute(Qt::WA_SetPalette);
+  current_palette_ = palette();
+  QPalette dimmed = current_palette_;
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    dimmed.setColor(
+        group, QPalette::Text,
+        Dimmed(dimmed.color(group, QPalette::Text), dimmed.color(group, QPalette::Base)));
+  }
+  setPalette(dimmed);
+}
+
+void TextBox::focusInEvent(QFocusEvent* event) {
+  dimColours(!current_);
+  QLineEdit::focusInEvent(event);
+}
+
+void TextBox::focusOutEvent(QFocusEvent* event) {
+  dimColours(false);
+  QLineEdit::focusOutEvent(event);
 }
 
 void TextBox::setExplanation(const QString& explanation) {
@@ -214,7 +243,7 @@ QString TextBox::shownText() const {
 
 void TextBox::paintEvent(QPaintEvent* event) {
   // While the box has the focus, the user edits and scrolls the whole text as usual.
-  if (whole_ || hasFocus()) {
+  if ((whole_ && current_) || hasFocus()) {
     QLineEdit::paintEvent(event);
     return;
   }
@@ -224,7 +253,8 @@ void TextBox::paintEvent(QPaintEvent* event) {
   style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
   const QRect line = lineRect();
   painter.setClipRect(line.adjusted(-kHorizontalMargin, 0, kHorizontalMargin, 0));
-  painter.setPen(palette().color(QPalette::Text));
+  const QColor text = palette().color(QPalette::Text);
+  painter.setPen(current_ ? text : Dimmed(text, palette().color(QPalette::Base)));
   // A shortened text placed as the box places its text; a cut one fills the line anyway. A
   // compact number may be drawn larger than the whole text could, up to the box's design size.
   const QString shown = shownText();
