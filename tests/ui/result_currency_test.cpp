@@ -37,16 +37,24 @@ double Contrast(QColor a, QColor b) {
 }
 
 // The strongest contrast of the box's drawn text against its background colour, from its pixels
-// inside the frame and before the text cursor at the end of "-12.34".
-double TextContrast(ui::TextBox* box) {
+// inside the frame and before the text cursor at the end of "-12.34"; and where the text is.
+double TextContrast(ui::TextBox* box, QRect* where = nullptr) {
   const QImage image = box->grab().toImage();
   const QColor base = box->palette().color(QPalette::Base);
-  double strongest = 1.0;
-  for (int y = 4; y < image.height() - 4; ++y) {
-    for (int x = 4; x < image.width() - 9; ++x) {
-      strongest = std::max(strongest, Contrast(image.pixelColor(x, y), base));
+  const auto each_pixel = [&](auto&& take) {
+    for (int y = 4; y < image.height() - 4; ++y) {
+      for (int x = 4; x < image.width() - 9; ++x)
+        take(x, y, Contrast(image.pixelColor(x, y), base));
     }
-  }
+  };
+  double strongest = 1.0;
+  each_pixel([&](int, int, double contrast) { strongest = std::max(strongest, contrast); });
+  // The text: the pixels at least halfway to the strongest, whatever the colours.
+  QRect text;
+  each_pixel([&](int x, int y, double contrast) {
+    if (contrast >= 1.0 + (strongest - 1.0) / 2) text |= QRect(x, y, 1, 1);
+  });
+  if (where) *where = text;
   return strongest;
 }
 
@@ -181,9 +189,11 @@ void ResultCurrencyTest::dimmedTextStaysReadable() {
     result->setPalette(colours);
   }
   result->setText(u"-12.34"_s);
-  const double current = TextContrast(result);
+  QRect current_place, dimmed_place;
+  const double current = TextContrast(result, &current_place);
   result->setCurrent(false);
-  const double dimmed = TextContrast(result);
+  const double dimmed = TextContrast(result, &dimmed_place);
+  QCOMPARE(dimmed_place, current_place);  // drawn where the box draws its text
   qInfo("text at %.2f : 1, dimmed at %.2f : 1", current, dimmed);
   QVERIFY(dimmed >= 3.0);
   QVERIFY(dimmed <= current * 0.6);

@@ -51,33 +51,31 @@ double Contrast(const QColor& a, const QColor& b) {
   return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-// The text colour moved towards the box's as far as keeps `contrast` against it.
-QColor MixedTo(const QColor& text, const QColor& base, double contrast) {
+// How far the text colour is moved towards the box's (0 not at all, 1 all the way) to keep 4.5 : 1
+// against it: black on white becomes a mid grey, plainly dimmer and still readable in any colour
+// scheme. A text that has no more contrast than that is not moved.
+double Dimming(const QColor& text, const QColor& base) {
+  constexpr double kDimmedContrast = 4.5;
+  // Every box has the same colours: the last answer is kept (the boxes live on the GUI thread).
+  static QColor last_text, last_base;
+  static double last_dimming = 0.0;
+  if (text == last_text && base == last_base) return last_dimming;
   const auto mix = [&](double t) {
     return QColor::fromRgbF(static_cast<float>(text.redF() + t * (base.redF() - text.redF())),
                             static_cast<float>(text.greenF() + t * (base.greenF() - text.greenF())),
                             static_cast<float>(text.blueF() + t * (base.blueF() - text.blueF())));
   };
   double low = 0.0, high = 1.0;  // the contrast falls as the mix moves towards the box's colour
-  if (Contrast(text, base) <= contrast) return text;
-  for (int i = 0; i < 20; ++i) {
-    const double middle = (low + high) / 2;
-    (Contrast(mix(middle), base) >= contrast ? low : high) = middle;
+  if (Contrast(text, base) > kDimmedContrast) {
+    for (int i = 0; i < 20; ++i) {
+      const double middle = (low + high) / 2;
+      (Contrast(mix(middle), base) >= kDimmedContrast ? low : high) = middle;
+    }
   }
-  return mix(low);
-}
-
-// The text colour moved towards the box's as far as keeps 4.5 : 1 against it (black on white
-// becomes a mid grey): plainly dimmer, and still readable in any colour scheme. A text that has
-// no more contrast than that keeps its colour.
-QColor Dimmed(const QColor& text, const QColor& base) {
-  // Every box has the same colours: the last answer is kept (the boxes live on the GUI thread).
-  static QColor last_text, last_base, last_dimmed;
-  if (text == last_text && base == last_base) return last_dimmed;
   last_text = text;
   last_base = base;
-  last_dimmed = MixedTo(text, base, 4.5);
-  return last_dimmed;
+  last_dimming = low;
+  return low;
 }
 
 bool FitsOnLine(const QFont& font, const QString& text, int room) {
@@ -143,43 +141,8 @@ void TextBox::setCompactNumbers(bool compact) {
 void TextBox::setCurrent(bool current) {
   if (current == current_) return;
   current_ = current;
-  // Drawn dimmed by paintEvent; only while the box has the focus, which the line edit draws
-  // itself, through its colours.
-  dimColours(!current && hasFocus());
   update();
   invalidateHelp();
-}
-
-void TextBox::dimColours(bool dim) {
-  if (dim == colours_dimmed_) return;
-  colours_dimmed_ = dim;
-  if (!dim) {
-    if (own_palette_) {
-      setPalette(current_palette_);
-    } else {
-      setPalette(QPalette());  // the window's colours again
-    }
-    return;
-  }
-  own_palette_ = testAttribute(Qt::WA_SetPalette);
-  current_palette_ = palette();
-  QPalette dimmed = current_palette_;
-  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-    dimmed.setColor(
-        group, QPalette::Text,
-        Dimmed(dimmed.color(group, QPalette::Text), dimmed.color(group, QPalette::Base)));
-  }
-  setPalette(dimmed);
-}
-
-void TextBox::focusInEvent(QFocusEvent* event) {
-  dimColours(!current_);
-  QLineEdit::focusInEvent(event);
-}
-
-void TextBox::focusOutEvent(QFocusEvent* event) {
-  dimColours(false);
-  QLineEdit::focusOutEvent(event);
 }
 
 void TextBox::setExplanation(const QString& explanation) {
@@ -243,18 +206,32 @@ QString TextBox::shownText() const {
 
 void TextBox::paintEvent(QPaintEvent* event) {
   // While the box has the focus, the user edits and scrolls the whole text as usual.
-  if ((whole_ && current_) || hasFocus()) {
+  if (whole_ || hasFocus()) {
     QLineEdit::paintEvent(event);
-    return;
+  } else {
+    paintShortened();
   }
+  if (current_) return;
+  // A text that is not current shows through a veil of the box's own colour, which moves its
+  // colour towards the box's as far as Dimming says (rounded down, so never further); the box
+  // itself stays as it is.
+  const QColor text = palette().color(QPalette::Text);
+  QColor veil = palette().color(QPalette::Base);
+  veil.setAlpha(static_cast<int>(std::floor(Dimming(text, veil) * 255)));
+  QStyleOptionFrame panel;
+  initStyleOption(&panel);
+  QPainter painter(this);
+  painter.fillRect(style()->subElementRect(QStyle::SE_LineEditContents, &panel, this), veil);
+}
+
+void TextBox::paintShortened() {
   QPainter painter(this);
   QStyleOptionFrame panel;
   initStyleOption(&panel);
   style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
   const QRect line = lineRect();
   painter.setClipRect(line.adjusted(-kHorizontalMargin, 0, kHorizontalMargin, 0));
-  const QColor text = palette().color(QPalette::Text);
-  painter.setPen(current_ ? text : Dimmed(text, palette().color(QPalette::Base)));
+  painter.setPen(palette().color(QPalette::Text));
   // A shortened text placed as the box places its text; a cut one fills the line anyway. A
   // compact number may be drawn larger than the whole text could, up to the box's design size.
   const QString shown = shownText();

@@ -2,7 +2,6 @@
 
 #include <QFont>
 #include <QLineEdit>
-#include <QPalette>
 #include <QString>
 #include <functional>
 
@@ -64,16 +63,14 @@ class TextBox : public QLineEdit {
   void paintEvent(QPaintEvent* event) override;
   // Selects the whole text: a number is one word, not the digits on either side of its point.
   void mouseDoubleClickEvent(QMouseEvent* event) override;
-  void focusInEvent(QFocusEvent* event) override;
-  void focusOutEvent(QFocusEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
   void fitText();
   bool plainlyFits(const QString& text, int room) const;
   void updateHelp();
-  // Dims the text colour of the box's colours, or gives them back.
-  void dimColours(bool dim);
+  // Draws the text shortened or cut, while the box does not have the focus (see shownText).
+  void paintShortened();
   void invalidateHelp();
   // Where the line edit draws the line of text, inside its frame and margins.
   QRect lineRect() const;
@@ -87,9 +84,6 @@ class TextBox : public QLineEdit {
   bool help_stale_ = false;  // the tooltip and description wait for updateHelp
   bool compact_numbers_ = false;
   bool current_ = true;
-  bool colours_dimmed_ = false;
-  QPalette current_palette_;  // the colours, and whether they were the box's own, while dimmed
-  bool own_palette_ = false;
 };
 
 }  // namespace ui
