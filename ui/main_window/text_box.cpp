@@ -37,7 +37,7 @@ constexpr qsizetype kTooltipLineLength = 60;
 // The line edit's own margin between its contents and the text, on either side.
 constexpr int kHorizontalMargin = 2;
 
-// The contrast ratio of two colours, from their relative luminance (WCAG 2).
+// The relative luminance of a colour, and the contrast ratio of two (WCAG 2).
 double Luminance(const QColor& colour) {
   const auto linear = [](double c) {
     return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
