@@ -6,7 +6,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
@@ -33,6 +32,7 @@
 #include "ui/main_window/announcer.h"
 #include "ui/main_window/focus_ring.h"
 #include "ui/main_window/text_box.h"
+#include "ui/main_window/window_actions.h"
 #include "ui_main_window.h"
 
 namespace ui {
@@ -212,8 +212,12 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
 
   // What was announced holds for the inputs it was computed from: an edit takes it away.
   announcer_ = new Announcer(this);
+  // Likewise the note that a copy was made: the copy holds the inputs it was made from.
+  auto* copied = new Announcer(this);
+  copied->setObjectName(QStringLiteral("CopiedAnnouncer"));
   for (TextBox* box : inputs_) {
     connect(box, &QLineEdit::textChanged, announcer_, &Announcer::clear);
+    connect(box, &QLineEdit::textChanged, copied, &Announcer::clear);
     connect(box, &QLineEdit::textChanged, this, [this] {
       if (details_ && last_) details_->setInputsChanged(true);
     });
@@ -261,17 +265,11 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
   details_action_->setShortcutContext(Qt::WindowShortcut);
   connect(details_action_, &QAction::triggered, this, &MainWindow::showDetails);
   addAction(details_action_);
-  for (TextBox* box : results_) {
-    box->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(box, &QWidget::customContextMenuRequested, box, [this, box](const QPoint& position) {
-      QMenu* menu = box->createStandardContextMenu();
-      menu->setAttribute(Qt::WA_DeleteOnClose);
-      menu->addSeparator();
-      menu->addAction(copy_all_action_);
-      menu->addAction(details_action_);
-      menu->popup(box->mapToGlobal(position));
-    });
-  }
+  // Both in the context menu of every box, and named in Calculate's tooltip.
+  form.Command1->setToolTip(tr("Computes the losses and the impedances from the inputs."));
+  QList<QLineEdit*> boxes(inputs_.begin(), inputs_.end());
+  boxes.append(QList<QLineEdit*>(results_.begin(), results_.end()));
+  OfferWindowActions(boxes, form.Command1, {copy_all_action_, details_action_});
   connect(form.Command2, &QPushButton::clicked, this, &MainWindow::quitRequested);
   connect(this, &MainWindow::quitRequested, this, [this] {
     if (details_) details_->close();
@@ -376,12 +374,15 @@ void MainWindow::copyAllResults() {
   data->setData(QStringLiteral("text/tab-separated-values"), separated.toUtf8());
   data->setHtml(html);
   QGuiApplication::clipboard()->setMimeData(data);
+  ReportCopied(this, findChild<Announcer*>(QStringLiteral("CopiedAnnouncer")));
 }
 
 void MainWindow::showDetails() {
   if (!details_) {
     details_ = new DetailsWindow(this);
     connect(details_, &DetailsWindow::copyRequested, this, &MainWindow::copyAllResults);
+    // The window's shortcuts work there too.
+    details_->addActions({copy_all_action_, details_action_});
     if (last_) details_->showCalculation(*last_);
     // Beside the main window, or as near as the screen allows.
     details_->adjustSize();
