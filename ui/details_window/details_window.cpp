@@ -35,8 +35,10 @@ DetailsWindow::DetailsWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 
   InstallDetailsWindowAccessibility();
   // Framed and bold above the lines it concerns, and spoken as it appears.
-  note_ = new QLabel(tr("The inputs have changed since: press Calculate for their results."));
+  // Named before it has a text: its accessible interface is made as the text is set.
+  note_ = new QLabel;
   note_->setObjectName(QLatin1String(kInputsChangedNote));
+  note_->setText(tr("The inputs have changed since: press Calculate for their results."));
   note_->setWordWrap(true);
   note_->setStyleSheet(QStringLiteral(
       "QLabel { font-weight: bold; border: 2px solid palette(window-text); border-radius: 4px;"
