@@ -220,6 +220,8 @@ def main():
     for line in ("RL = ", "ML = ", "ZS = 30.0 + j40.0 Ω", "ZL = "):
         if line not in copied:
             fail("the copied results %r lack %r" % (copied, line))
+    # And says so.
+    wait_for(lambda: any(t.startswith("Copied") for t in spoken), "the copy spoken", spoken)
 
     # An edit leaves no announced results behind: neither a notification in the tree nor results
     # in any name or description.
@@ -232,6 +234,23 @@ def main():
                 (node.name + node.description).lower()]
 
     wait_for(lambda: not stale(), "the announced results to be taken away", stale())
+
+    # The details window (Ctrl+I) is a window, and says when the inputs change after its results.
+    action.doAction(press)
+    subprocess.run(["xdotool", "search", "--sync", "--name", "^Voranth$", "windowfocus", "--sync",
+                    "key", "ctrl+i"], check=True, timeout=TIMEOUT)
+
+    def details_window():
+        return next((node for node in (app.getChildAtIndex(i) for i in range(app.childCount))
+                     if node is not None and node.name == "Voranth: details"), None)
+
+    details = wait_for(details_window, "the details window")
+    if details.getRole() not in (pyatspi.ROLE_FRAME, pyatspi.ROLE_WINDOW, pyatspi.ROLE_DIALOG):
+        fail("the details window is a %s" % details.getRoleName())
+    box("Source reflection coefficient ΓS, angle in degrees").queryEditableText() \
+        .setTextContents("45")
+    wait_for(lambda: any("inputs have changed" in t for t in spoken),
+             "the details window's note spoken", spoken)
 
     print("ok: %d objects in the tree, results announced and copied" % len(nodes))
 
