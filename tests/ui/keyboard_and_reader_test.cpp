@@ -99,11 +99,11 @@ void KeyboardAndReaderTest::pieceOfText_data() {
   QTest::newRow("word at the end of 50") << u"50"_s << 2 << kWord << kAt << 0 << 2;
   QTest::newRow("word inside 50") << u"50"_s << 1 << kWord << kAt << 0 << 2;
   QTest::newRow("word at the end of RL 14 dB") << u"RL 14 dB"_s << 8 << kWord << kAt << 6 << 8;
-  QTest::newRow("blank between words") << u"RL 14 dB"_s << 2 << kWord << kAt << 2 << 3;
+  QTest::newRow("a word takes the blank after it") << u"RL 14 dB"_s << 2 << kWord << kAt << 0 << 3;
   QTest::newRow("word before the last")
-      << u"RL 14 dB"_s << 8 << kWord << TextPiece::kBefore << 5 << 6;
+      << u"RL 14 dB"_s << 8 << kWord << TextPiece::kBefore << 3 << 6;
   QTest::newRow("word after the first")
-      << u"RL 14 dB"_s << 0 << kWord << TextPiece::kAfter << 2 << 3;
+      << u"RL 14 dB"_s << 0 << kWord << TextPiece::kAfter << 3 << 6;
   QTest::newRow("nothing after the last word")
       << u"RL 14 dB"_s << 7 << kWord << TextPiece::kAfter << 8 << 8;
   QTest::newRow("nothing before the first word")

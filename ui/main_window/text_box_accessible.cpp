@@ -11,18 +11,18 @@ namespace ui {
 
 namespace {
 
-// The offsets where the pieces of the text begin, and the text's length last. Words keep only the
-// boundaries that begin or end a word, so that a run of signs between two words is one piece.
-// The finder moves forward only, so this ends after one pass whatever the text.
+// The offsets where the pieces of the text begin, and the text's length last. A word's piece runs
+// from its start to the start of the next word, as screen readers expect of AT-SPI's words: the
+// blanks and signs after a word belong to it (anything before the first word is a piece of its
+// own). The finder moves forward only, so this ends after one pass whatever the text.
 std::vector<int> Cuts(const QString& text, QTextBoundaryFinder::BoundaryType type) {
   const int length = static_cast<int>(text.size());
   std::vector<int> cuts{0};
   QTextBoundaryFinder finder(type, text);
   for (qsizetype at = finder.toNextBoundary(); at > cuts.back() && at < length;
        at = finder.toNextBoundary()) {
-    if (type == QTextBoundaryFinder::Grapheme ||
-        (finder.boundaryReasons() &
-         (QTextBoundaryFinder::StartOfItem | QTextBoundaryFinder::EndOfItem))) {
+    if (type != QTextBoundaryFinder::Word ||
+        (finder.boundaryReasons() & QTextBoundaryFinder::StartOfItem)) {
       cuts.push_back(static_cast<int>(at));
     }
   }

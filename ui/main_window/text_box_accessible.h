@@ -19,7 +19,8 @@ enum class TextPiece { kBefore, kAt, kAfter };
 
 // The piece of a one-line text at an offset, as a screen reader asks for it:
 // - a character (grapheme); at the end of the text, the empty piece there;
-// - a word, or a run of blanks and signs between words; at the end of the text, the last one;
+// - a word with the blanks and signs after it (what comes before the first word is a piece of its
+//   own); at the end of the text, the last one;
 // - a sentence; at the end of the text, the last one;
 // - a line or a paragraph: the whole text, which is one line.
 // The piece before the first and after the last is empty, at the start or the end of the text.
