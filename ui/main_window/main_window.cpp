@@ -136,6 +136,19 @@ QImage RenderPicture(qreal ratio) {
   return picture;
 }
 
+// Whether the boxes hold other inputs than those the calculation was made from, as the details
+// window and Copy all results write them; inputs that no longer read count as other.
+bool InputsDiffer(const std::array<TextBox*, 5>& boxes, const calc::Calculation& calculation) {
+  calc::InputTexts texts;
+  for (int i = 0; i < calc::kInputCount; ++i) texts[i] = boxes[i]->text().toStdString();
+  try {
+    return calc::InputLines(calc::InputsOf(calc::Calculate(texts))) !=
+           calc::InputLines(calc::InputsOf(calculation));
+  } catch (const platform::Error&) {
+    return true;
+  }
+}
+
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning) {
@@ -383,7 +396,11 @@ void MainWindow::showDetails() {
     connect(details_, &DetailsWindow::copyRequested, this, &MainWindow::copyAllResults);
     // The window's shortcuts work there too.
     details_->addActions({copy_all_action_, details_action_});
-    if (last_) details_->showCalculation(*last_);
+    if (last_) {
+      details_->showCalculation(*last_);
+      // Opened after an edit, it says so at once.
+      details_->setInputsChanged(InputsDiffer(inputs_, *last_));
+    }
     // Beside the main window, or as near as the screen allows.
     details_->adjustSize();
     PlaceWindow(details_, geometry().topRight() + QPoint(16, 0));
