@@ -94,8 +94,9 @@ press shift+Tab
 put '60'
 press ctrl+i
 press ctrl+Tab shift+Tab
-press alt+Tab
-xdotool search --sync --onlyvisible --name '^Voranth$' windowfocus --sync >/dev/null
+# Back to the main window, as a window manager would on a click into it.
+stamp "focus the main window"
+xdotool search --onlyvisible --name '^Voranth$' windowfocus >/dev/null
 sleep 1.2
 put '0.2'
 press Tab space ctrl+shift+c
