@@ -3,8 +3,10 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QShortcut>
 #include <QToolTip>
 
 #include "ui/main_window/announcer.h"
@@ -25,6 +27,14 @@ QString ShortcutLine(const QAction* action) {
 void OfferWindowActions(const QList<QLineEdit*>& boxes, QAbstractButton* button,
                         const QList<QAction*>& actions) {
   for (QLineEdit* box : boxes) {
+    // Shift+F10 opens the menu as the Menu key does, at the cursor.
+    auto* menu_key = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), box);
+    menu_key->setContext(Qt::WidgetShortcut);
+    QObject::connect(menu_key, &QShortcut::activated, box, [box] {
+      const QPoint at = box->inputMethodQuery(Qt::ImCursorRectangle).toRect().bottomLeft();
+      QContextMenuEvent event(QContextMenuEvent::Keyboard, at, box->mapToGlobal(at));
+      QApplication::sendEvent(box, &event);
+    });
     box->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(box, &QWidget::customContextMenuRequested, box,
                      [box, actions](const QPoint& position) {

@@ -13,8 +13,8 @@ class Announcer;
 
 // Puts the window's own commands (Details…, Copy all results) into the context menu of each box,
 // after the box's editing commands, so that the keyboard reaches them from any box with the Menu
-// key or Shift+F10; and names their shortcuts in the tooltip of the button, which screen readers
-// read as its description.
+// key or Shift+F10 (which a line edit does not take for the menu by itself); and names their
+// shortcuts in the tooltip of the button, which screen readers read as its description.
 void OfferWindowActions(const QList<QLineEdit*>& boxes, QAbstractButton* button,
                         const QList<QAction*>& actions);
 
