@@ -6,7 +6,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
@@ -33,6 +32,7 @@
 #include "ui/main_window/announcer.h"
 #include "ui/main_window/focus_ring.h"
 #include "ui/main_window/text_box.h"
+#include "ui/main_window/window_actions.h"
 #include "ui_main_window.h"
 
 namespace ui {
@@ -136,6 +136,19 @@ QImage RenderPicture(qreal ratio) {
   return picture;
 }
 
+// Whether the boxes hold other inputs than those the calculation was made from, as the details
+// window and Copy all results write them; inputs that no longer read count as other.
+bool InputsDiffer(const std::array<TextBox*, 5>& boxes, const calc::Calculation& calculation) {
+  calc::InputTexts texts;
+  for (int i = 0; i < calc::kInputCount; ++i) texts[i] = boxes[i]->text().toStdString();
+  try {
+    return calc::InputLines(calc::InputsOf(calc::Calculate(texts))) !=
+           calc::InputLines(calc::InputsOf(calculation));
+  } catch (const platform::Error&) {
+    return true;
+  }
+}
+
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning) {
@@ -215,8 +228,12 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
   // What was announced and shown holds for the inputs it was computed from: an edit takes the
   // announcement away and marks the results and the details as no longer current.
   announcer_ = new Announcer(this);
+  // Likewise the note that a copy was made: the copy holds the inputs it was made from.
+  auto* copied = new Announcer(this);
+  copied->setObjectName(QStringLiteral("CopiedAnnouncer"));
   for (TextBox* box : inputs_) {
     connect(box, &QLineEdit::textChanged, announcer_, &Announcer::clear);
+    connect(box, &QLineEdit::textChanged, copied, &Announcer::clear);
     connect(box, &QLineEdit::textChanged, this, [this] {
       if (!last_) return;
       setResultsCurrent(false);
@@ -266,17 +283,11 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
   details_action_->setShortcutContext(Qt::WindowShortcut);
   connect(details_action_, &QAction::triggered, this, &MainWindow::showDetails);
   addAction(details_action_);
-  for (TextBox* box : results_) {
-    box->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(box, &QWidget::customContextMenuRequested, box, [this, box](const QPoint& position) {
-      QMenu* menu = box->createStandardContextMenu();
-      menu->setAttribute(Qt::WA_DeleteOnClose);
-      menu->addSeparator();
-      menu->addAction(copy_all_action_);
-      menu->addAction(details_action_);
-      menu->popup(box->mapToGlobal(position));
-    });
-  }
+  // Both in the context menu of every box, and named in Calculate's tooltip.
+  form.Command1->setToolTip(tr("Computes the losses and the impedances from the inputs."));
+  QList<QLineEdit*> boxes(inputs_.begin(), inputs_.end());
+  boxes.append(QList<QLineEdit*>(results_.begin(), results_.end()));
+  OfferWindowActions(boxes, form.Command1, {copy_all_action_, details_action_});
   connect(form.Command2, &QPushButton::clicked, this, &MainWindow::quitRequested);
   connect(this, &MainWindow::quitRequested, this, [this] {
     if (details_) details_->close();
@@ -387,13 +398,20 @@ void MainWindow::copyAllResults() {
   data->setData(QStringLiteral("text/tab-separated-values"), separated.toUtf8());
   data->setHtml(html);
   QGuiApplication::clipboard()->setMimeData(data);
+  ReportCopied(this, findChild<Announcer*>(QStringLiteral("CopiedAnnouncer")));
 }
 
 void MainWindow::showDetails() {
   if (!details_) {
     details_ = new DetailsWindow(this);
     connect(details_, &DetailsWindow::copyRequested, this, &MainWindow::copyAllResults);
-    if (last_) details_->showCalculation(*last_);
+    // The window's shortcuts work there too.
+    details_->addActions({copy_all_action_, details_action_});
+    if (last_) {
+      details_->showCalculation(*last_);
+      // Opened after an edit, it says so at once.
+      details_->setInputsChanged(InputsDiffer(inputs_, *last_));
+    }
     // Beside the main window, or as near as the screen allows.
     details_->adjustSize();
     PlaceWindow(details_, geometry().topRight() + QPoint(16, 0));
