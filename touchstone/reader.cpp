@@ -144,19 +144,6 @@ class ReflectionReader::Impl {
     Fail("non-numeric field " + detail::Quote(field) + ": expected a number");
   }
 
-  // Checks a number that is not needed as Number() would, without reading its value.
-  void Check(std::string_view field) {
-    if (!detail::PlainNumberInRange(field)) Number(field);
-  }
-
-  // Splits the next field off `rest` and checks it as Check() does; false when none is left.
-  bool SkipCheckedField(std::string_view& rest) {
-    std::string_view field;
-    if (!detail::SkipPlainField(rest, field)) return false;
-    if (!field.empty()) Check(field);
-    return true;
-  }
-
   // Reads a comment of the data: a port impedance list or a wave definition.
   void ReadComment(std::string_view comment, long line) {
     if (impedances_ && impedances_->Comment(comment, line)) return;
