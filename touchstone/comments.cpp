@@ -34,6 +34,10 @@ std::optional<WaveDefinition> DefinitionOf(std::string_view comment) {
   return std::nullopt;
 }
 
+bool IsPortImpedances(std::string_view comment) {
+  return StartsNoCase(Trim(comment), kPortImpedance);
+}
+
 PortImpedances::PortImpedances(std::string name, long ports, std::vector<long> wanted)
     : name_(std::move(name)),
       ports_(ports),

@@ -17,6 +17,9 @@ namespace touchstone::detail {
 // pseudo definition"), if it names one.
 std::optional<WaveDefinition> DefinitionOf(std::string_view comment);
 
+// Whether a comment (the text after the '!') starts a "Port Impedance" list.
+bool IsPortImpedances(std::string_view comment);
+
 // The "! Port Impedance" list of one point: N pairs, on its line and on comment lines of numbers
 // alone that follow it (as older exports wrap it).
 class PortImpedances {

@@ -88,6 +88,12 @@ std::string_view Header::Read() {
     if (const void* bang = std::memchr(line->data(), '!', line->size())) {
       const std::size_t at = static_cast<const char*>(bang) - line->data();
       if (const auto named = DefinitionOf(line->substr(at + 1))) definition = *named;
+      if (IsPortImpedances(line->substr(at + 1)) && !Significant(*line).empty() &&
+          Significant(*line).front() != '[' && Significant(*line).front() != '#') {
+        Fail(
+            "\"! Port Impedance\" on a line of data: expected it on a line of its own after "
+            "the point's data");
+      }
     }
     const std::string_view text = Significant(*line);
     if (text.empty()) continue;

@@ -172,10 +172,16 @@ class ReflectionReader::Impl {
       std::string_view text = *line;
       if (const void* bang = std::memchr(text.data(), '!', text.size())) {
         const std::size_t at = static_cast<const char*>(bang) - text.data();
-        ReadComment(text.substr(at + 1), lines_.line_number());
-        text = text.substr(0, at);
+        const std::string_view comment = text.substr(at + 1);
+        text = detail::Trim(text.substr(0, at));
+        if (text.empty()) {
+          ReadComment(comment, lines_.line_number());
+        } else if (detail::IsPortImpedances(comment)) {
+          Fail(
+              "\"! Port Impedance\" on a line of data: expected it on a line of its own after "
+              "the point's data");
+        }
       }
-      text = detail::Trim(text);
       if (text.empty()) continue;
       if (text.front() == '#') {
         header_.ReadOptionLine(text);
