@@ -616,7 +616,8 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
   for (const auto& [reader, path] :
        {std::pair{source_reader ? &*source_reader : nullptr, &source_port.path},
         std::pair{load_reader ? &*load_reader : nullptr, &load_port.path}}) {
-    if (reader != nullptr && reader->reader().states_impedances()) {
+    if (reader != nullptr && reader->reader().states_impedances() &&
+        !(reader == &*load_reader && source_reader && *path == source_port.path)) {
       stated += (stated.empty() ? "" : ", ") + *path + " (" +
                 NameOf(reader->reader().wave_definition()) + ")";
     }
@@ -634,7 +635,8 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
                            "used: " +
                                stated + "; ") +
          "every reflection coefficient is brought to the common reference of " + Shortest(common) +
-         " \u03a9 (" + (common_ohms > 0.0 ? "--z0" : "the source's option line") +
+         " \u03a9 (" +
+         (common_ohms > 0.0 ? "--z0" : "the source's option-line R, 50 \u03a9 when it gives none") +
          "), and ZS and ZL are given against it");
   } else if (source_ohms != load_ohms) {
     note("the reference impedances differ (" + source_port.path + ": " + Shortest(source_ohms) +

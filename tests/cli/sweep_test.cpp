@@ -396,7 +396,7 @@ const Export kExports[] = {
      {},
      cli::kSuccess,
      "(travelling-wave); every reflection coefficient is brought to the common reference of 25 Ω "
-     "(the source's option line)",
+     "(the source's option-line R, 50 Ω when it gives none)",
      1,
      "1e+09,0.3333333333333333,0,0.5,0,"},
     {"--z0 brings every file to it",
