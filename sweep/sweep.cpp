@@ -215,26 +215,8 @@ class RowMaker {
       row.load_magnitude = used.magnitude;
       row.load_angle_deg = used.angle_deg;
     }
-    for (const double x :
-         {row.source_magnitude, row.source_angle_deg, row.load_magnitude, row.load_angle_deg}) {
-      if (!std::isfinite(x)) {
-        row.warning = "the reflection coefficients at this frequency are not finite numbers";
-        return row;
-      }
-    }
-    const double z0 = source_ohms_;
-    try {
-      row.result =
-          calc::EvaluateMismatch([z0] { return z0; }, row.source_magnitude, row.source_angle_deg,
-                                 row.load_magnitude, row.load_angle_deg);
-    } catch (const platform::Error& error) {
-      row.warning = calc::WarningText(error);
-      return row;
-    }
-    row.computed = true;
-    row.figures = calc::ComputeMismatchFigures(row.source_magnitude, row.load_magnitude,
-                                               row.result.MismatchFactor);
-    return row;
+    return MakeRow(frequency_hz, row.source_magnitude, row.source_angle_deg, row.load_magnitude,
+                   row.load_angle_deg, source_ohms_);
   }
 
  private:
@@ -413,6 +395,44 @@ calc::TwoPortS RenormaliseTwoPort(const calc::TwoPortS& s, double r1, double r2,
   return {m11, scale(1.0 / k12, m21), scale(k12, m12), m22};
 }
 
+SweepRow MakeRow(double frequency_hz, double source_magnitude, double source_angle_deg,
+                 double load_magnitude, double load_angle_deg, double z0,
+                 const calc::TwoPortS* through) {
+  SweepRow row;
+  row.frequency_hz = frequency_hz;
+  row.source_magnitude = source_magnitude;
+  row.source_angle_deg = source_angle_deg;
+  row.load_magnitude = load_magnitude;
+  row.load_angle_deg = load_angle_deg;
+  [&row, z0] {
+    for (const double x :
+         {row.source_magnitude, row.source_angle_deg, row.load_magnitude, row.load_angle_deg}) {
+      if (!std::isfinite(x)) {
+        row.warning = "the reflection coefficients at this frequency are not finite numbers";
+        return;
+      }
+    }
+    try {
+      row.result =
+          calc::EvaluateMismatch([z0] { return z0; }, row.source_magnitude, row.source_angle_deg,
+                                 row.load_magnitude, row.load_angle_deg);
+    } catch (const platform::Error& error) {
+      row.warning = calc::WarningText(error);
+      return;
+    }
+    row.computed = true;
+    row.figures = calc::ComputeMismatchFigures(row.source_magnitude, row.load_magnitude,
+                                               row.result.MismatchFactor);
+  }();
+  if (through != nullptr) {
+    row.has_through = true;
+    row.through_s = *through;
+    row.through = calc::EvaluateThrough(*through, source_magnitude, source_angle_deg,
+                                        load_magnitude, load_angle_deg, z0);
+  }
+  return row;
+}
+
 bool RowFailed(const SweepRow& row) {
   return !row.computed || (row.has_through && !row.through.warning.empty());
 }
@@ -445,13 +465,22 @@ Reflection ReflectionOf(const Sample& sample, Format format) {
 
 namespace {
 
+// One side given as a fixed reflection coefficient instead of a file.
+struct FixedSide {
+  FixedReflection reflection;
+  bool file_is_source = true;
+};
+
 SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
-                   const ThroughFile* through, const std::function<void(const std::string&)>& note,
+                   const ThroughFile* through, const FixedSide* fixed,
+                   const std::function<void(const std::string&)>& note,
                    const std::function<void(const SweepRow&)>& emit) {
-  ReaderSource source_file(source_port);
-  ReaderSource load_file(load_port);
-  const double source_ohms = source_file.reader().reference_ohms();
-  const double load_ohms = load_file.reader().reference_ohms();
+  // A fixed side has no file, and takes the reference impedance of the other side's.
+  std::optional<ReaderSource> source_file, load_file;
+  if (fixed == nullptr || fixed->file_is_source) source_file.emplace(source_port);
+  if (fixed == nullptr || !fixed->file_is_source) load_file.emplace(load_port);
+  const double source_ohms = (source_file ? source_file : load_file)->reader().reference_ohms();
+  const double load_ohms = (load_file ? load_file : source_file)->reader().reference_ohms();
   if (source_ohms != load_ohms) {
     note("the reference impedances differ (" + source_port.path + ": " + Shortest(source_ohms) +
          " \u03a9, " + load_port.path + ": " + Shortest(load_ohms) +
@@ -459,9 +488,11 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
          " \u03a9 through its impedance, and ZS and ZL are given against " + Shortest(source_ohms) +
          " \u03a9");
   }
-  const RowMaker maker(source_file.reader().format(), load_file.reader().format(), source_ohms,
-                       load_ohms);
+  const RowMaker maker(source_file ? source_file->reader().format() : Format::kMagnitudeAngle,
+                       load_file ? load_file->reader().format() : Format::kMagnitudeAngle,
+                       source_ohms, load_ohms);
   SweepSummary summary;
+  summary.reference_ohms = source_ohms;
 
   // With a two-port between, each row gets its S-parameters at the row's frequency; rows outside
   // its band are left out.
@@ -488,6 +519,7 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
       }
       SweepRow row = base;
       row.has_through = true;
+      row.through_s = s;
       row.through = calc::EvaluateThrough(s, row.source_magnitude, row.source_angle_deg,
                                           row.load_magnitude, row.load_angle_deg, source_ohms);
       ++through_rows;
@@ -512,8 +544,27 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
     return done;
   };
 
+  // A fixed side meets every point of the file, as written.
+  if (fixed != nullptr) {
+    ReaderSource& file = fixed->file_is_source ? *source_file : *load_file;
+    Sample sample;
+    while (file.Next(sample)) {
+      const Sample constant{sample.frequency_hz, fixed->reflection.magnitude,
+                            fixed->reflection.angle_deg};
+      const Sample& source = fixed->file_is_source ? sample : constant;
+      const Sample& load = fixed->file_is_source ? constant : sample;
+      sink(maker.Make(sample.frequency_hz, maker.Source(source), maker.Load(load), true));
+      ++summary.rows;
+    }
+    if (summary.rows == 0) {
+      throw SweepError((fixed->file_is_source ? source_port.path : load_port.path) +
+                       ": the file holds no frequency points");
+    }
+    return finish(summary);
+  }
+
   // While both files have the same frequencies, each pair of points is a row at once: one pass.
-  Cursor s(source_file), l(load_file);
+  Cursor s(*source_file), l(*load_file);
   if (!s.has() || !l.has()) {
     throw SweepError((s.has() ? load_port.path : source_port.path) +
                      ": the file holds no frequency points");
@@ -620,13 +671,21 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
 SweepSummary RunSweep(const FilePort& source, const FilePort& load,
                       const std::function<void(const std::string&)>& note,
                       const std::function<void(const SweepRow&)>& sink) {
-  return Sweep(source, load, nullptr, note, sink);
+  return Sweep(source, load, nullptr, nullptr, note, sink);
 }
 
 SweepSummary RunSweep(const FilePort& source, const FilePort& load, const ThroughFile& through,
                       const std::function<void(const std::string&)>& note,
                       const std::function<void(const SweepRow&)>& sink) {
-  return Sweep(source, load, &through, note, sink);
+  return Sweep(source, load, &through, nullptr, note, sink);
+}
+
+SweepSummary RunSweep(const FilePort& file, const FixedReflection& fixed, bool file_is_source,
+                      const ThroughFile* through,
+                      const std::function<void(const std::string&)>& note,
+                      const std::function<void(const SweepRow&)>& sink) {
+  const FixedSide side{fixed, file_is_source};
+  return Sweep(file, file, through, &side, note, sink);
 }
 
 }  // namespace sweep

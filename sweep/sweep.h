@@ -62,8 +62,17 @@ struct SweepRow {
   // With a two-port between: its S-parameters at this frequency (against the source's reference
   // impedance; interpolated where its file has no point here) and what it gives.
   bool has_through = false;
+  calc::TwoPortS through_s;
   calc::ThroughResult through;
 };
+
+// The row of one frequency from the reflection coefficients as used (ΓL already against `z0`):
+// the window's evaluation with `z0` as the reference impedance, or the reason it failed. The
+// sweep makes every row with it, so a row kept as these five numbers can be made again, the same
+// to the bit. `through`, when given, adds the two-port's figures.
+SweepRow MakeRow(double frequency_hz, double source_magnitude, double source_angle_deg,
+                 double load_magnitude, double load_angle_deg, double z0,
+                 const calc::TwoPortS* through = nullptr);
 
 // Whether something of the row could not be computed, and every reason, joined by "; " (or a space
 // after a full stop).
@@ -79,6 +88,13 @@ struct SweepSummary {
   long long steep_steps = 0;
   double steep_from_hz = 0.0, steep_to_hz = 0.0;
   bool source_interpolated = false;  // which file was interpolated, when one was
+  double reference_ohms = 0.0;       // the rows' reference impedance: the source file's
+};
+
+// One side given as one reflection coefficient for every frequency (a data sheet's match), taken
+// against the reference impedance of the other side's file. The angle in degrees.
+struct FixedReflection {
+  double magnitude = 0.0, angle_deg = 0.0;
 };
 
 // Reads both files once, front to back, and hands each row of the result to `sink` in order of
@@ -105,6 +121,15 @@ SweepSummary RunSweep(const FilePort& source, const FilePort& load,
 // band are left out (and said in a note). Its reference impedances are renormalised to the
 // source's, which needs them positive. Raises SweepError when no row lies in its band.
 SweepSummary RunSweep(const FilePort& source, const FilePort& load, const ThroughFile& through,
+                      const std::function<void(const std::string&)>& note,
+                      const std::function<void(const SweepRow&)>& sink);
+
+// A file on one side and a fixed reflection coefficient on the other (`file_is_source` tells
+// which side the file is), with a two-port between when `through` is given: a row at every
+// frequency of the file (and of the two-port's band), the fixed side's numbers as given. The rows'
+// reference impedance is the file's.
+SweepSummary RunSweep(const FilePort& file, const FixedReflection& fixed, bool file_is_source,
+                      const ThroughFile* through,
                       const std::function<void(const std::string&)>& note,
                       const std::function<void(const SweepRow&)>& sink);
 

@@ -1,0 +1,145 @@
+#include "ui/sweep_window/sweep_data.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "calc/result_format.h"
+#include "platform/number_format.h"
+
+namespace ui {
+
+namespace {
+
+using platform::Shortest;
+
+std::string FileName(const sweep::FilePort& file) {
+  if (!file.mode.empty()) return file.path + ":" + file.mode;
+  const std::string port = std::to_string(file.port);
+  return file.path + ":" + port + port;  // S22 of port 2, S1010 of port 10
+}
+
+// Lines in a regular file (0 when it is none, or cannot be read): the rows to expect, roughly.
+long long CountLines(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return 0;
+  long long lines = 0;
+  char buffer[1 << 16];
+  std::size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    for (const char* p = buffer;
+         (p = static_cast<const char*>(std::memchr(p, '\n', buffer + got - p))) != nullptr; ++p) {
+      ++lines;
+    }
+  }
+  std::fclose(file);
+  return lines;
+}
+
+bool IsRegularFile(const std::string& path) {
+  // Pipes and devices are read once only: they are not counted before.
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  const bool seekable = std::fseek(file, 0, SEEK_END) == 0 && std::ftell(file) > 0;
+  std::fclose(file);
+  return seekable;
+}
+
+}  // namespace
+
+std::string SideName(const SweepSide& side) {
+  if (side.file) return FileName(*side.file);
+  return Shortest(side.fixed.magnitude) + " \u2220 " + Shortest(side.fixed.angle_deg) + "\u00b0";
+}
+
+std::string RequestName(const SweepRequest& request) {
+  std::string name = SideName(request.source) + " \u2192 " + SideName(request.load);
+  if (request.through) {
+    name += " through " + request.through->path + (request.through->reversed ? ":21" : "");
+  }
+  return name;
+}
+
+std::vector<std::string> RequestFiles(const SweepRequest& request) {
+  std::vector<std::string> files;
+  if (request.source.file) files.push_back(request.source.file->path);
+  if (request.load.file) files.push_back(request.load.file->path);
+  if (request.through) files.push_back(request.through->path);
+  return files;
+}
+
+sweep::SweepRow SweepData::Row(long long row) const {
+  const Stored& s = rows_[static_cast<std::size_t>(row)];
+  return sweep::MakeRow(s.hz, s.source_magnitude, s.source_angle_deg, s.load_magnitude,
+                        s.load_angle_deg, reference_ohms_,
+                        through_.empty() ? nullptr : &through_[static_cast<std::size_t>(row)]);
+}
+
+long long SweepData::NearestRow(double hz) const {
+  if (rows_.empty()) return -1;
+  const auto after = std::lower_bound(rows_.begin(), rows_.end(), hz,
+                                      [](const Stored& s, double f) { return s.hz < f; });
+  long long index = after - rows_.begin();
+  if (index == size()) return index - 1;
+  if (index > 0 && hz - rows_[static_cast<std::size_t>(index - 1)].hz < after->hz - hz) --index;
+  return index;
+}
+
+void SweepData::Add(const sweep::SweepRow& row) {
+  rows_.push_back({row.frequency_hz, row.source_magnitude, row.source_angle_deg, row.load_magnitude,
+                   row.load_angle_deg});
+  if (row.has_through) through_.push_back(row.through_s);
+  if (sweep::RowFailed(row)) {
+    ++failed_;
+    if (first_failed_.size() < kFirstFailed) first_failed_.push_back(row.frequency_hz);
+  }
+  if (!row.computed) return;
+  const double ml = row.result.MismatchLossDb;
+  if (!least_.found || ml < least_.ml_db) least_ = {true, ml, row.frequency_hz};
+  if (!greatest_.found || ml > greatest_.ml_db) greatest_ = {true, ml, row.frequency_hz};
+}
+
+std::shared_ptr<SweepData> ReadSweep(const SweepRequest& request, const std::atomic<bool>& cancel,
+                                     const std::function<void(double)>& progress,
+                                     const std::function<void(const sweep::SweepRow&)>& also) {
+  auto data = std::make_shared<SweepData>();
+  // The rows to expect: about as many as the lines of the longer file.
+  long long expected = 0;
+  for (const SweepSide* side : {&request.source, &request.load}) {
+    if (side->file && IsRegularFile(side->file->path)) {
+      expected = std::max(expected, CountLines(side->file->path));
+    }
+  }
+  progress(expected > 0 ? 0.0 : -1.0);
+  long long rows = 0;
+  const long long step = std::max<long long>(1, expected / 100);
+  const auto note = [&data](const std::string& text) { data->AddNote(text); };
+  const auto sink = [&](const sweep::SweepRow& row) {
+    if (cancel.load(std::memory_order_relaxed)) throw SweepCancelled{};
+    data->Add(row);
+    if (also) also(row);
+    if (expected > 0 && ++rows % step == 0) {
+      progress(std::min(1.0, static_cast<double>(rows) / static_cast<double>(expected)));
+    }
+  };
+  sweep::SweepSummary summary;
+  const sweep::ThroughFile* through = request.through ? &*request.through : nullptr;
+  if (request.source.file && request.load.file) {
+    summary = through
+                  ? sweep::RunSweep(*request.source.file, *request.load.file, *through, note, sink)
+                  : sweep::RunSweep(*request.source.file, *request.load.file, note, sink);
+  } else if (request.source.file || request.load.file) {
+    const bool file_is_source = request.source.file.has_value();
+    summary = sweep::RunSweep(file_is_source ? *request.source.file : *request.load.file,
+                              file_is_source ? request.load.fixed : request.source.fixed,
+                              file_is_source, through, note, sink);
+  } else {
+    throw sweep::SweepError("a sweep needs a Touchstone file for the source or for the load");
+  }
+  data->set_reference_ohms(summary.reference_ohms);
+  progress(1.0);
+  return data;
+}
+
+}  // namespace ui
