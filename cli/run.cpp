@@ -14,7 +14,7 @@
 #include "calc/two_port.h"
 #include "calc/warning_text.h"
 #include "cli/options.h"
-#include "cli/plot_data.h"
+#include "draw/plot_data.h"
 #include "platform/atomic_file.h"
 #include "platform/errors.h"
 #include "platform/number_format.h"

@@ -8,10 +8,15 @@
 #include "calc/calculate_texts.h"
 #include "calc/two_port.h"
 
-namespace cli {
-
+namespace draw {
 class PlotData;
 class SmithData;
+}  // namespace draw
+
+namespace cli {
+
+using draw::PlotData;
+using draw::SmithData;
 
 // The exit status of voranth-calc.
 enum ExitStatus : int {

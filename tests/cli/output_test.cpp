@@ -28,13 +28,13 @@ constexpr const char* kLoad = "# GHz S MA R 50\n1 0.3 -45\n2 0.2 0\n";
 constexpr const char* kOld = "old\n";
 
 // A plot writer as the program's, without drawing.
-void FakePlot(const cli::PlotData& /*data*/, const std::string& path) {
+void FakePlot(const draw::PlotData& /*data*/, const std::string& path) {
   platform::AtomicFile file(path);
   file.Write("<svg/>\n");
   file.Commit();
 }
 
-void FakeSmith(const cli::SmithData& /*data*/, const std::string& path) {
+void FakeSmith(const draw::SmithData& /*data*/, const std::string& path) {
   platform::AtomicFile file(path);
   file.Write("<svg/>\n");
   file.Commit();

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/plot_data.h"
 #include "cli/run.h"
 #include "cli_test_support.h"
+#include "draw/plot_data.h"
 
 namespace {
 
@@ -102,15 +102,15 @@ TEST(Plot, DrawsATwoPortAndASmithChart) {
 
 // A long sweep keeps a bounded number of the Smith chart's points, its first and last among them.
 TEST(Plot, SmithChartKeepsBoundedPoints) {
-  cli::SmithData data("long");
+  draw::SmithData data("long");
   sweep::SweepRow row;
   for (int i = 0; i < 100001; ++i) {
     row.frequency_hz = i;
     data.Add(row);
   }
-  const std::vector<cli::SmithPoint> points = data.Points();
-  EXPECT_LE(points.size(), 2u * cli::SmithData::kPoints + 1);
-  EXPECT_GE(points.size(), static_cast<std::size_t>(cli::SmithData::kPoints));
+  const std::vector<draw::SmithPoint> points = data.Points();
+  EXPECT_LE(points.size(), 2u * draw::SmithData::kPoints + 1);
+  EXPECT_GE(points.size(), static_cast<std::size_t>(draw::SmithData::kPoints));
   EXPECT_EQ(points.front().frequency_hz, 0);
   EXPECT_EQ(points.back().frequency_hz, 100000);
   for (std::size_t i = 1; i < points.size(); ++i) {
