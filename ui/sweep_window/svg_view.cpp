@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegularExpression>
 
 namespace ui {
 
@@ -10,9 +11,19 @@ SvgView::SvgView(QWidget* parent) : QWidget(parent) {
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
+// Qt's renderer (SVG Tiny) knows no clipPath and would paint the shape inside one as a black
+// area of its own; the drawing cuts its curves to their panels itself, so the clip is only a
+// second guard, and is left out on the screen.
+QByteArray SvgView::Renderable(const QByteArray& svg) {
+  static const QRegularExpression clip(QStringLiteral("<clipPath[^>]*>.*?</clipPath>"),
+                                       QRegularExpression::DotMatchesEverythingOption);
+  if (!svg.contains("<clipPath")) return svg;
+  return QString::fromUtf8(svg).remove(clip).toUtf8();
+}
+
 void SvgView::setSvg(const QByteArray& svg) {
   svg_ = svg;
-  renderer_.load(svg_);
+  renderer_.load(Renderable(svg_));
   update();
 }
 
@@ -38,11 +49,15 @@ void SvgView::mousePressEvent(QMouseEvent* event) {
                        box.top() + (p.y() - r.top()) * box.height() / r.height()));
 }
 
+void SvgView::resizeEvent(QResizeEvent* /*event*/) {
+  emit resized();
+}
+
 QImage SvgView::image(QSize size) const {
   QImage picture(size, QImage::Format_ARGB32);
   picture.fill(Qt::white);
   QPainter painter(&picture);
-  QSvgRenderer renderer(svg_);
+  QSvgRenderer renderer(Renderable(svg_));
   renderer.render(&painter);
   return picture;
 }

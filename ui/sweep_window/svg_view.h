@@ -25,12 +25,16 @@ class SvgView : public QWidget {
 
  signals:
   void clicked(QPointF where);
+  void resized();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  static QByteArray Renderable(const QByteArray& svg);
+
   QByteArray svg_;
   QSvgRenderer renderer_;
 };

@@ -86,7 +86,15 @@ long long SweepData::NearestRow(double hz) const {
   return index;
 }
 
+draw::SmithPoint SweepData::SmithPointOf(long long row) const {
+  draw::SmithData one({});
+  one.Add(Row(row));
+  return one.Points().front();
+}
+
 void SweepData::Add(const sweep::SweepRow& row) {
+  plot_.Add(row);
+  smith_.Add(row);
   rows_.push_back({row.frequency_hz, row.source_magnitude, row.source_angle_deg, row.load_magnitude,
                    row.load_angle_deg});
   if (row.has_through) through_.push_back(row.through_s);
@@ -103,7 +111,7 @@ void SweepData::Add(const sweep::SweepRow& row) {
 std::shared_ptr<SweepData> ReadSweep(const SweepRequest& request, const std::atomic<bool>& cancel,
                                      const std::function<void(double)>& progress,
                                      const std::function<void(const sweep::SweepRow&)>& also) {
-  auto data = std::make_shared<SweepData>();
+  auto data = std::make_shared<SweepData>(RequestName(request));
   // The rows to expect: about as many as the lines of the longer file.
   long long expected = 0;
   for (const SweepSide* side : {&request.source, &request.load}) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "calc/two_port.h"
+#include "draw/plot_data.h"
 #include "sweep/sweep.h"
 
 namespace ui {
@@ -65,6 +66,13 @@ class SweepData {
   static constexpr int kFirstFailed = 10;
   const std::vector<double>& first_failed() const { return first_failed_; }
 
+  // What the pictures show, gathered as the rows came (in bounded memory).
+  const draw::PlotData& plot() const { return plot_; }
+  const draw::SmithData& smith() const { return smith_; }
+  // The point of one row on the Smith chart.
+  draw::SmithPoint SmithPointOf(long long row) const;
+
+  explicit SweepData(const std::string& title = {}) : plot_(title), smith_(title) {}
   void Add(const sweep::SweepRow& row);
   void AddNote(std::string note) { notes_.push_back(std::move(note)); }
   void set_reference_ohms(double ohms) { reference_ohms_ = ohms; }
@@ -80,6 +88,8 @@ class SweepData {
   Extreme least_, greatest_;
   long long failed_ = 0;
   std::vector<double> first_failed_;
+  draw::PlotData plot_;
+  draw::SmithData smith_;
 };
 
 // Reading was cancelled.
@@ -87,7 +97,7 @@ struct SweepCancelled {};
 
 // Reads the sweep of `request`, front to back. `cancel` is looked at for every row;
 // `progress` receives the share read so far (0 to 1; -1 while it cannot be told) now and then,
-// and `also` every row as it comes (for the pictures). Raises touchstone::ReadError for a file
+// and `also` every row as it comes. Raises touchstone::ReadError for a file
 // that cannot be read, sweep::SweepError for files that cannot be used together, SweepCancelled.
 std::shared_ptr<SweepData> ReadSweep(const SweepRequest& request, const std::atomic<bool>& cancel,
                                      const std::function<void(double)>& progress,

@@ -20,6 +20,8 @@
 #include <string>
 
 #include "calc/result_format.h"
+#include "draw/plot.h"
+#include "draw/sweep_smith.h"
 #include "platform/atomic_file.h"
 #include "ui/sweep_window/svg_view.h"
 #include "ui/sweep_window/sweep_export.h"
@@ -85,9 +87,12 @@ SweepWindow::SweepWindow(QWidget* parent) : QWidget(parent, Qt::Window), reporte
   plot_->setObjectName(QStringLiteral("SweepPlot"));
   plot_->setAccessibleName(tr("Plot of the mismatch loss and the return loss"));
   plot_->setToolTip(tr("Click to move the frequency cursor"));
+  connect(plot_, &SvgView::clicked, this, &SweepWindow::plotClicked);
+  connect(plot_, &SvgView::resized, this, &SweepWindow::showPictures);
   smith_ = new SvgView;
   smith_->setObjectName(QStringLiteral("SweepSmith"));
   smith_->setAccessibleName(tr("Smith chart of the sweep"));
+  connect(smith_, &SvgView::resized, this, &SweepWindow::showPictures);
 
   table_ = new QTableView;
   table_->setObjectName(QStringLiteral("SweepTable"));
@@ -230,7 +235,31 @@ void SweepWindow::showData(std::shared_ptr<const SweepData> data, const SweepReq
   if (data_->size() > 0) setCursorRow(0);
 }
 
-void SweepWindow::showPictures() {}
+void SweepWindow::showPictures() {
+  if (!data_) return;
+  // Drawn at the size they are shown, so that their text keeps its size.
+  const QSize plot_size = plot_size_ = plot_->size().expandedTo(QSize(240, 160));
+  draw::PlotOptions plot_options;
+  if (cursor_ >= 0) plot_options.cursor_hz = data_->frequency(cursor_);
+  plot_->setSvg(QByteArray::fromStdString(
+      draw::PlotSvg(data_->plot(), plot_size.width(), plot_size.height(), plot_options)));
+  const QSize smith_size = smith_->size().expandedTo(QSize(160, 160));
+  draw::SweepSmithOptions smith_options;
+  if (cursor_ >= 0) smith_options.cursor = data_->SmithPointOf(cursor_);
+  smith_->setSvg(QByteArray::fromStdString(
+      draw::SweepSmithSvg(data_->smith(), smith_size.width(), smith_size.height(), smith_options)));
+}
+
+void SweepWindow::plotClicked(QPointF where) {
+  if (!data_) return;
+  // The layout of the picture as it was drawn (`where` is in its coordinates).
+  const draw::PlotLayout layout =
+      draw::LayoutPlot(data_->plot(), plot_size_.width(), plot_size_.height());
+  // Anywhere at the panels' height: beside them is their first or last frequency.
+  if (where.y() >= layout.top && where.y() <= layout.bottom) {
+    setCursorFrequency(layout.FrequencyAt(where.x()));
+  }
+}
 
 void SweepWindow::setCursorRow(long long row) {
   if (!data_ || row < 0 || row >= data_->size()) return;
@@ -278,11 +307,11 @@ QString SweepWindow::summary() const {
       where += Q(FrequencyText(hz));
     }
     if (d.failed() > static_cast<long long>(d.first_failed().size())) where += tr(", \u2026");
+    const QString count =
+        d.failed() == 1 ? tr("1 point cannot") : tr("%1 points cannot").arg(d.failed());
     text +=
         QLatin1Char(' ') +
-        tr("%n point(s) cannot be computed in full, at %1; the table's warning column says why.",
-           nullptr, static_cast<int>(std::min<long long>(d.failed(), 1 << 30)))
-            .arg(where);
+        tr("%1 be computed in full, at %2; the table's warning column says why.").arg(count, where);
   }
   return text;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointF>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -74,6 +75,7 @@ class SweepWindow : public QWidget {
  private:
   void showData(std::shared_ptr<const SweepData> data, const SweepRequest& request);
   void showPictures();
+  void plotClicked(QPointF where);
   void chooseExport(int what);
   void warn(const QString& message);
 
@@ -92,6 +94,7 @@ class SweepWindow : public QWidget {
   std::shared_ptr<const SweepData> data_;
   std::optional<SweepRequest> request_, pending_;
   long long cursor_ = -1;
+  QSize plot_size_;  // the size the plot was drawn at
 };
 
 }  // namespace ui
