@@ -3,8 +3,8 @@
 // pictures. Run side by side with voranth-calc writing the CSV of the same files:
 //
 //   touchstone_stream generate 100000 MA > a.s2p; touchstone_stream generate 100000 RI > b.s2p
-//   hyperfine -N -w 1 -r 10 'sweep_window_bench a.s2p:22 b.s2p:11' \
-//     'voranth-calc --source a.s2p:22 --load b.s2p:11 --csv out.csv'
+//   hyperfine -N -w 1 -r 10 'sweep_window_bench a.s2p:22 b.s2p:11'
+//     'voranth-calc --source a.s2p:22 --load b.s2p:11 --csv out.csv'   (one command line)
 //
 // It prints the time from the start of reading to the first paint, and the process's peak memory.
 #include <sys/resource.h>

@@ -230,9 +230,14 @@ void SweepWindow::showData(std::shared_ptr<const SweepData> data, const SweepReq
   for (int column = 0; column < SweepTableModel::kWarning; ++column) {
     table_->resizeColumnToContents(column);
   }
-  showPictures();
+  // The cursor on the first point draws the pictures. The main window's boxes keep what the
+  // user typed until the cursor is moved.
+  if (data_->size() > 0) {
+    moveCursor(0, false);
+  } else {
+    showPictures();
+  }
   emit loaded();
-  if (data_->size() > 0) setCursorRow(0);
 }
 
 void SweepWindow::showPictures() {
@@ -262,10 +267,16 @@ void SweepWindow::plotClicked(QPointF where) {
 }
 
 void SweepWindow::setCursorRow(long long row) {
+  moveCursor(row, true);
+}
+
+void SweepWindow::moveCursor(long long row, bool choose) {
   if (!data_ || row < 0 || row >= data_->size()) return;
   cursor_ = row;
   const QModelIndex index = model_->index(static_cast<int>(row), 0);
   if (table_->currentIndex().row() != row) {
+    // The table's current row follows, without coming back here.
+    cursor_ = row;
     table_->selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   }
@@ -277,7 +288,7 @@ void SweepWindow::setCursorRow(long long row) {
   if (!warning.isEmpty()) text += QStringLiteral(": ") + warning;
   cursor_label_->setText(text);
   showPictures();
-  emit pointChosen(row);
+  if (choose) emit pointChosen(row);
 }
 
 void SweepWindow::setCursorFrequency(double hz) {

@@ -74,6 +74,7 @@ class SweepWindow : public QWidget {
 
  private:
   void showData(std::shared_ptr<const SweepData> data, const SweepRequest& request);
+  void moveCursor(long long row, bool choose);
   void showPictures();
   void plotClicked(QPointF where);
   void chooseExport(int what);
