@@ -465,22 +465,18 @@ Reflection ReflectionOf(const Sample& sample, Format format) {
 
 namespace {
 
-// One side given as a fixed reflection coefficient instead of a file.
-struct FixedSide {
-  FixedReflection reflection;
-  bool file_is_source = true;
-};
-
 SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
-                   const ThroughFile* through, const FixedSide* fixed,
-                   const std::function<void(const std::string&)>& note,
+                   const ThroughFile* through, const std::function<void(const std::string&)>& note,
                    const std::function<void(const SweepRow&)>& emit) {
-  // A fixed side has no file, and takes the reference impedance of the other side's.
-  std::optional<ReaderSource> source_file, load_file;
-  if (fixed == nullptr || fixed->file_is_source) source_file.emplace(source_port);
-  if (fixed == nullptr || !fixed->file_is_source) load_file.emplace(load_port);
-  const double source_ohms = (source_file ? source_file : load_file)->reader().reference_ohms();
-  const double load_ohms = (load_file ? load_file : source_file)->reader().reference_ohms();
+  // A side fixed for every frequency takes the other file's grid and reference impedance.
+  std::optional<ReaderSource> source_reader, load_reader;
+  if (!source_port.fixed) source_reader.emplace(source_port);
+  if (!load_port.fixed) load_reader.emplace(load_port);
+  if (!source_reader && !load_reader) throw SweepError("a sweep needs a file on at least one side");
+  ReaderSource& source_file = source_reader ? *source_reader : *load_reader;
+  ReaderSource& load_file = load_reader ? *load_reader : *source_reader;
+  const double source_ohms = source_file.reader().reference_ohms();
+  const double load_ohms = load_file.reader().reference_ohms();
   if (source_ohms != load_ohms) {
     note("the reference impedances differ (" + source_port.path + ": " + Shortest(source_ohms) +
          " \u03a9, " + load_port.path + ": " + Shortest(load_ohms) +
@@ -488,9 +484,8 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
          " \u03a9 through its impedance, and ZS and ZL are given against " + Shortest(source_ohms) +
          " \u03a9");
   }
-  const RowMaker maker(source_file ? source_file->reader().format() : Format::kMagnitudeAngle,
-                       load_file ? load_file->reader().format() : Format::kMagnitudeAngle,
-                       source_ohms, load_ohms);
+  const RowMaker maker(source_file.reader().format(), load_file.reader().format(), source_ohms,
+                       load_ohms);
   SweepSummary summary;
   summary.reference_ohms = source_ohms;
 
@@ -501,12 +496,14 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
   bool said_interpolated = false;
   std::function<void(const SweepRow&)> sink = emit;
   if (through != nullptr) {
-    track.emplace(*through, source_ohms);
-    if (const std::string n = track->RenormalisationNote(); !n.empty()) note(n);
+    if (!through->fixed) track.emplace(*through, source_ohms);
+    if (track) {
+      if (const std::string n = track->RenormalisationNote(); !n.empty()) note(n);
+    }
     sink = [&](const SweepRow& base) {
-      TwoPortS s;
+      TwoPortS s = through->fixed.value_or(TwoPortS{});
       bool interpolated = false;
-      if (track->At(base.frequency_hz, s, interpolated) != ThroughTrack::Where::kInside) {
+      if (track && track->At(base.frequency_hz, s, interpolated) != ThroughTrack::Where::kInside) {
         ++outside;
         return;
       }
@@ -544,27 +541,23 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
     return done;
   };
 
-  // A fixed side meets every point of the file, as written.
-  if (fixed != nullptr) {
-    ReaderSource& file = fixed->file_is_source ? *source_file : *load_file;
+  if (source_port.fixed || load_port.fixed) {
+    // One file: a row at each of its points, the fixed side the same in every row.
+    const FilePort& file_port = source_port.fixed ? load_port : source_port;
     Sample sample;
-    while (file.Next(sample)) {
-      const Sample constant{sample.frequency_hz, fixed->reflection.magnitude,
-                            fixed->reflection.angle_deg};
-      const Sample& source = fixed->file_is_source ? sample : constant;
-      const Sample& load = fixed->file_is_source ? constant : sample;
-      sink(maker.Make(sample.frequency_hz, maker.Source(source), maker.Load(load), true));
+    while (source_file.Next(sample)) {
+      const Reflection read = source_reader ? maker.Source(sample) : maker.Load(sample);
+      sink(maker.Make(sample.frequency_hz, source_reader ? read : *source_port.fixed,
+                      load_reader ? read : *load_port.fixed, true));
       ++summary.rows;
     }
-    if (summary.rows == 0) {
-      throw SweepError((fixed->file_is_source ? source_port.path : load_port.path) +
-                       ": the file holds no frequency points");
-    }
+    if (summary.rows == 0)
+      throw SweepError(file_port.path + ": the file holds no frequency points");
     return finish(summary);
   }
 
   // While both files have the same frequencies, each pair of points is a row at once: one pass.
-  Cursor s(*source_file), l(*load_file);
+  Cursor s(source_file), l(load_file);
   if (!s.has() || !l.has()) {
     throw SweepError((s.has() ? load_port.path : source_port.path) +
                      ": the file holds no frequency points");
@@ -603,11 +596,14 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
       std::to_string(summary.rows + load_rest.count() - (summary.rows > 0 ? 1 : 0)) + ")";
   if (low <= high) {
     const std::string& grid = on_load_grid ? load_port.path : source_port.path;
+    const long long frequencies =
+        summary.rows + (on_load_grid ? load_in_band : source_in_band) - (summary.rows > 0 ? 1 : 0);
     note("the frequency grids differ" + counts + ": computing from " + Shortest(low) + " to " +
-         Shortest(high) + " Hz, the band both cover, at the " +
-         std::to_string(summary.rows + (on_load_grid ? load_in_band : source_in_band) -
-                        (summary.rows > 0 ? 1 : 0)) +
-         " frequencies of " + grid + " there, with " + (on_load_grid ? "\u0393S" : "\u0393L") +
+         Shortest(high) + " Hz, the band both cover, " +
+         (frequencies == 1
+              ? "at the one frequency of " + grid + " there"
+              : "at the " + std::to_string(frequencies) + " frequencies of " + grid + " there") +
+         ", with " + (on_load_grid ? "\u0393S" : "\u0393L") +
          " interpolated linearly in its real and imaginary parts where " +
          (on_load_grid ? source_port.path : load_port.path) + " has no point of its own");
   }
@@ -671,21 +667,13 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
 SweepSummary RunSweep(const FilePort& source, const FilePort& load,
                       const std::function<void(const std::string&)>& note,
                       const std::function<void(const SweepRow&)>& sink) {
-  return Sweep(source, load, nullptr, nullptr, note, sink);
+  return Sweep(source, load, nullptr, note, sink);
 }
 
 SweepSummary RunSweep(const FilePort& source, const FilePort& load, const ThroughFile& through,
                       const std::function<void(const std::string&)>& note,
                       const std::function<void(const SweepRow&)>& sink) {
-  return Sweep(source, load, &through, nullptr, note, sink);
-}
-
-SweepSummary RunSweep(const FilePort& file, const FixedReflection& fixed, bool file_is_source,
-                      const ThroughFile* through,
-                      const std::function<void(const std::string&)>& note,
-                      const std::function<void(const SweepRow&)>& sink) {
-  const FixedSide side{fixed, file_is_source};
-  return Sweep(file, file, through, &side, note, sink);
+  return Sweep(source, load, &through, note, sink);
 }
 
 }  // namespace sweep

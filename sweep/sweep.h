@@ -4,6 +4,7 @@
 // ΓS from the source file and ΓL from the load file. Plain C++, without Qt.
 
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -20,6 +21,12 @@ class SweepError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A reflection coefficient in both forms, the angle in degrees.
+struct Reflection {
+  double re = 0.0, im = 0.0;
+  double magnitude = 0.0, angle_deg = 0.0;
+};
+
 // S_pp of port `port` of a Touchstone file. `ports` gives the number of ports of version 1 data
 // whose name does not end in .sNp (0: from the name); `ports_hint` says how a user gives it.
 struct FilePort {
@@ -28,6 +35,10 @@ struct FilePort {
   int ports = 0;
   std::string ports_hint;
   std::string mode;  // a mixed-mode port by its name in the file (D1,3), instead of `port`
+  // A reflection coefficient fixed for every frequency (a data sheet's), instead of a file: the
+  // sweep then runs on the other file's grid, the fixed value taken against its reference
+  // impedance.
+  std::optional<Reflection> fixed;
 };
 
 // A two-port between source and load: all four S-parameters of a 2-port Touchstone file, port 1
@@ -36,12 +47,9 @@ struct FilePort {
 struct ThroughFile {
   std::string path;
   bool reversed = false;
-};
-
-// A reflection coefficient in both forms, the angle in degrees.
-struct Reflection {
-  double re = 0.0, im = 0.0;
-  double magnitude = 0.0, angle_deg = 0.0;
+  // S-parameters fixed for every frequency instead of a file, against the source's reference
+  // impedance.
+  std::optional<calc::TwoPortS> fixed;
 };
 
 // The reflection coefficient that a sample of the file stands for: the pair as written (MA; the
@@ -91,12 +99,6 @@ struct SweepSummary {
   double reference_ohms = 0.0;       // the rows' reference impedance: the source file's
 };
 
-// One side given as one reflection coefficient for every frequency (a data sheet's match), taken
-// against the reference impedance of the other side's file. The angle in degrees.
-struct FixedReflection {
-  double magnitude = 0.0, angle_deg = 0.0;
-};
-
 // Reads both files once, front to back, and hands each row of the result to `sink` in order of
 // frequency; `note` receives what the user should know about the pairing (different reference
 // impedances, different grids), each before the first row it concerns.
@@ -121,15 +123,6 @@ SweepSummary RunSweep(const FilePort& source, const FilePort& load,
 // band are left out (and said in a note). Its reference impedances are renormalised to the
 // source's, which needs them positive. Raises SweepError when no row lies in its band.
 SweepSummary RunSweep(const FilePort& source, const FilePort& load, const ThroughFile& through,
-                      const std::function<void(const std::string&)>& note,
-                      const std::function<void(const SweepRow&)>& sink);
-
-// A file on one side and a fixed reflection coefficient on the other (`file_is_source` tells
-// which side the file is), with a two-port between when `through` is given: a row at every
-// frequency of the file (and of the two-port's band), the fixed side's numbers as given. The rows'
-// reference impedance is the file's.
-SweepSummary RunSweep(const FilePort& file, const FixedReflection& fixed, bool file_is_source,
-                      const ThroughFile* through,
                       const std::function<void(const std::string&)>& note,
                       const std::function<void(const SweepRow&)>& sink);
 

@@ -161,12 +161,8 @@ void SweepWindowTest::dialogAndDrop() {
 
   // Dropped files fill the dialog: the first the source, the second the load.
   ui::OpenDialog::MainWindowSides sides{[] { return ui::SweepSide{}; },
-                                        [] {
-                                          ui::SweepSide side;
-                                          side.fixed = {0.5, 30};
-                                          return side;
-                                        },
-                                        "0 \u2220 0", "0.5 \u2220 30"};
+                                        [] { return ui::FixedSide(0.5, 30); }, "0 \u2220 0",
+                                        "0.5 \u2220 30"};
   ui::OpenDialog dialog(sides);
   dialog.setFiles({source_});
   dialog.accept();

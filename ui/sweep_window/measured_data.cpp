@@ -97,15 +97,12 @@ void MeasuredData::openDialog(const QStringList& files) {
   // The main window's ΓS and ΓL, read by the boxes' rule when the dialog is accepted.
   const auto side = [this](int magnitude, const char* name) {
     return [this, magnitude, name]() {
-      SweepSide s;
       try {
-        s.fixed.magnitude =
-            calc::ReadMagnitude(Box(main_, magnitude)->text().toStdString()).magnitude;
-        s.fixed.angle_deg = calc::ReadAngle(Box(main_, magnitude + 1)->text().toStdString());
+        return FixedSide(calc::ReadMagnitude(Box(main_, magnitude)->text().toStdString()).magnitude,
+                         calc::ReadAngle(Box(main_, magnitude + 1)->text().toStdString()));
       } catch (const platform::Error& error) {
         throw SideError(std::string(name) + ": " + calc::WarningText(error));
       }
-      return s;
     };
   };
   const auto text = [this](int magnitude) {

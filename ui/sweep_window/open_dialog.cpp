@@ -161,7 +161,10 @@ void OpenDialog::accept() {
     if (through_->isChecked()) {
       const QString path = through_path_->currentText().trimmed();
       if (path.isEmpty()) throw SideError("Two-port: choose a file");
-      request.through = sweep::ThroughFile{path.toStdString(), reversed_->isChecked()};
+      sweep::ThroughFile through;
+      through.path = path.toStdString();
+      through.reversed = reversed_->isChecked();
+      request.through = through;
     }
     CheckRequest(request);
   } catch (const SideError& error) {

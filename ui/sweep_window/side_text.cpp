@@ -4,8 +4,10 @@
 
 #include "calc/input_text.h"
 #include "calc/warning_text.h"
+#include "cli/fixed_values.h"
 #include "cli/options.h"
 #include "platform/errors.h"
+#include "touchstone/touchstone.h"
 
 namespace ui {
 
@@ -17,19 +19,25 @@ SweepSide ReadSide(const std::string& option, const std::string& value) {
   } catch (const cli::UsageError& error) {
     throw SideError(error.what());
   }
-  SweepSide side;
   if (file) {
     // The window asks for no count of ports: a version 1 file says it by its name (.s2p).
     file->ports_hint.clear();
-    side.file = std::move(*file);
-    return side;
+    return *file;
   }
+  SweepSide side;
   try {
-    side.fixed.magnitude = calc::ReadMagnitude(point->magnitude).magnitude;
-    side.fixed.angle_deg = calc::ReadAngle(point->angle);
+    calc::MagnitudeReading reading;
+    side.fixed = cli::FixedReflectionOf(*point, option == "--load", reading);
   } catch (const platform::Error& error) {
     throw SideError(option + " \"" + value + "\": " + calc::WarningText(error));
   }
+  return side;
+}
+
+SweepSide FixedSide(double magnitude, double angle_deg) {
+  SweepSide side;
+  side.fixed = sweep::ReflectionOf(touchstone::Sample{0.0, magnitude, angle_deg},
+                                   touchstone::Format::kMagnitudeAngle);
   return side;
 }
 
@@ -40,7 +48,7 @@ sweep::ThroughFile ReadThroughFile(const std::string& value) {
   } catch (const cli::UsageError& error) {
     throw SideError(error.what());
   }
-  if (!options.through_file) {
+  if (!options.through_file || options.through_file->fixed) {
     throw SideError("--through \"" + value + "\": expected a 2-port Touchstone file (FILE.s2p, " +
                     "or FILE.s2p:21 turned round)");
   }
@@ -48,7 +56,7 @@ sweep::ThroughFile ReadThroughFile(const std::string& value) {
 }
 
 void CheckRequest(const SweepRequest& request) {
-  if (!request.source.file && !request.load.file) {
+  if (request.source.fixed && request.load.fixed) {
     throw SideError(
         "a sweep needs a Touchstone file for the source or for the load (FILE:PP, for example "
         "amp.s2p:22); the other side may be one reflection coefficient (MAG@ANGLE)");

@@ -22,6 +22,9 @@ class SideError : public std::runtime_error {
 // message ("--source"). Raises SideError.
 SweepSide ReadSide(const std::string& option, const std::string& value);
 
+// One reflection coefficient for every frequency.
+SweepSide FixedSide(double magnitude, double angle_deg);
+
 // "FILE", "FILE:12" or "FILE:21" (turned round). Raises SideError.
 sweep::ThroughFile ReadThroughFile(const std::string& value);
 

@@ -49,8 +49,8 @@ bool IsRegularFile(const std::string& path) {
 }  // namespace
 
 std::string SideName(const SweepSide& side) {
-  if (side.file) return FileName(*side.file);
-  return Shortest(side.fixed.magnitude) + " \u2220 " + Shortest(side.fixed.angle_deg) + "\u00b0";
+  if (!side.fixed) return FileName(side);
+  return Shortest(side.fixed->magnitude) + " \u2220 " + Shortest(side.fixed->angle_deg) + "\u00b0";
 }
 
 std::string RequestName(const SweepRequest& request) {
@@ -63,9 +63,10 @@ std::string RequestName(const SweepRequest& request) {
 
 std::vector<std::string> RequestFiles(const SweepRequest& request) {
   std::vector<std::string> files;
-  if (request.source.file) files.push_back(request.source.file->path);
-  if (request.load.file) files.push_back(request.load.file->path);
-  if (request.through) files.push_back(request.through->path);
+  for (const SweepSide* side : {&request.source, &request.load}) {
+    if (!side->fixed) files.push_back(side->path);
+  }
+  if (request.through && !request.through->fixed) files.push_back(request.through->path);
   return files;
 }
 
@@ -115,8 +116,8 @@ std::shared_ptr<SweepData> ReadSweep(const SweepRequest& request, const std::ato
   // The rows to expect: about as many as the lines of the longer file.
   long long expected = 0;
   for (const SweepSide* side : {&request.source, &request.load}) {
-    if (side->file && IsRegularFile(side->file->path)) {
-      expected = std::max(expected, CountLines(side->file->path));
+    if (!side->fixed && IsRegularFile(side->path)) {
+      expected = std::max(expected, CountLines(side->path));
     }
   }
   progress(expected > 0 ? 0.0 : -1.0);
@@ -132,19 +133,12 @@ std::shared_ptr<SweepData> ReadSweep(const SweepRequest& request, const std::ato
     }
   };
   sweep::SweepSummary summary;
-  const sweep::ThroughFile* through = request.through ? &*request.through : nullptr;
-  if (request.source.file && request.load.file) {
-    summary = through
-                  ? sweep::RunSweep(*request.source.file, *request.load.file, *through, note, sink)
-                  : sweep::RunSweep(*request.source.file, *request.load.file, note, sink);
-  } else if (request.source.file || request.load.file) {
-    const bool file_is_source = request.source.file.has_value();
-    summary = sweep::RunSweep(file_is_source ? *request.source.file : *request.load.file,
-                              file_is_source ? request.load.fixed : request.source.fixed,
-                              file_is_source, through, note, sink);
-  } else {
+  if (request.source.fixed && request.load.fixed) {
     throw sweep::SweepError("a sweep needs a Touchstone file for the source or for the load");
   }
+  summary = request.through
+                ? sweep::RunSweep(request.source, request.load, *request.through, note, sink)
+                : sweep::RunSweep(request.source, request.load, note, sink);
   data->set_reference_ohms(summary.reference_ohms);
   progress(1.0);
   return data;

@@ -20,11 +20,9 @@
 namespace ui {
 
 // One side of the junction: a port of a Touchstone file, or one reflection coefficient for every
-// frequency (a data sheet's match, or the main window's), against the other side's reference.
-struct SweepSide {
-  std::optional<sweep::FilePort> file;
-  sweep::FixedReflection fixed;  // when there is no file
-};
+// frequency (`fixed`: a data sheet's match, or the main window's), against the other side's
+// reference impedance.
+using SweepSide = sweep::FilePort;
 
 struct SweepRequest {
   SweepSide source, load;
