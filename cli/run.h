@@ -6,19 +6,15 @@
 #include <string_view>
 #include <vector>
 
-namespace cli {
-
-// The name that begins every message.
-inline constexpr std::string_view kProgram = "voranth-calc";
-
-}  // namespace cli
-
 namespace draw {
 class PlotData;
 class SmithData;
 }  // namespace draw
 
 namespace cli {
+
+// The name that begins every message.
+inline constexpr std::string_view kProgram = "voranth-calc";
 
 using draw::PlotData;
 using draw::SmithData;

@@ -122,7 +122,7 @@ int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWrit
           const SmithWriter& smith) {
   if ((o.plot && !plot) || (o.smith && !smith)) {
     err << kProgram << ": " << (o.plot && !plot ? "--plot" : "--smith")
-        << " is not available in this build (it was built without Qt)\n";
+        << " is not available here: no picture writer was given\n";
     return kUsage;
   }
   if (const std::optional<std::string> clash = Clash(o)) {

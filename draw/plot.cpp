@@ -160,7 +160,9 @@ class Panel {
     svg_.Path(path, colour);
   }
 
-  void Grid(const Axis& y, double step, const std::string& title, bool x_labels) {
+  // `title` turned beside the axis, or `short_title` where the panel is too low for it.
+  void Grid(const Axis& y, double step, const std::string& title, const std::string& short_title,
+            bool x_labels) {
     const Font font{12};
     InfinityBand();
     // Horizontal lines and the decibel labels.
@@ -208,8 +210,10 @@ class Panel {
     }
     svg_.Rect(r_.left, r_.top, r_.width, r_.height, std::nullopt, Pen{kFrame, 1});
     // The y axis title, turned.
-    svg_.Text({r_.left - 52, r_.top + r_.height / 2}, title, Font{13}, kFrame, Anchor::kMiddle,
-              -90);
+    const Font title_font{13};
+    svg_.Text({r_.left - 52, r_.top + r_.height / 2},
+              TextWidth(title, title_font.pixels) <= r_.height ? title : short_title, title_font,
+              kFrame, Anchor::kMiddle, -90);
   }
 
   // Legend entries in the corner of the panel where they cover the fewest points of the curves
@@ -236,7 +240,9 @@ class Panel {
       for (const PlotPoint& pt : points) {
         for (const auto field : fields) {
           const double v = pt.*field;
-          if (!std::isnan(v) && area.Contains({X(pt.frequency_hz), Y(y_axis, v)})) ++covered;
+          // Values beyond the axis count where they leave the panel, at its top edge.
+          const Point at{X(pt.frequency_hz), std::max(Y(y_axis, v), r_.top + 6)};
+          if (!std::isnan(v) && area.Contains(at)) ++covered;
         }
       }
       if (fewest < 0 || covered < fewest) {
@@ -259,28 +265,39 @@ class Panel {
   }
 
  private:
-  // An arrowhead at the top edge over each run of values beyond the axis, where the run is
-  // highest.
+  // Where a run of values beyond the axis leaves the panel through its top edge: an arrowhead
+  // there, with the run's greatest value beside it.
   void BeyondMarks(const std::vector<PlotPoint>& points, const Axis& y, double PlotPoint::*field,
                    Colour colour) {
+    const auto beyond = [&](std::size_t k) {
+      const double v = points[k].*field;
+      return std::isfinite(v) && Y(y, v) < r_.top;
+    };
+    const Font font{11};
     int marks = 0;
     std::size_t i = 0;
     while (i < points.size() && marks < kMaxBeyondMarks) {
-      const auto beyond = [&](std::size_t k) {
-        const double v = points[k].*field;
-        return std::isfinite(v) && Y(y, v) < r_.top;
-      };
       if (!beyond(i)) {
         ++i;
         continue;
       }
-      std::size_t highest = i;
-      for (; i < points.size() && beyond(i); ++i) {
-        if (points[i].*field > points[highest].*field) highest = i;
+      const std::size_t start = i;
+      double highest = points[i].*field;
+      for (; i < points.size() && beyond(i); ++i) highest = std::max(highest, points[i].*field);
+      // The crossing of the edge, from the point before the run where it has one.
+      double x = X(points[start].frequency_hz);
+      if (start > 0 && std::isfinite(points[start - 1].*field)) {
+        const Point a{X(points[start - 1].frequency_hz), Y(y, points[start - 1].*field)};
+        const Point b{x, Y(y, points[start].*field)};
+        x = a.x + (b.x - a.x) * (r_.top - a.y) / (b.y - a.y);
       }
-      const double x = X(points[highest].frequency_hz);
+      x = std::clamp(x, r_.left + 6, r_.right() - 6);
       svg_.Polygon({{x, r_.top + 1}, {x - 5, r_.top + 10}, {x + 5, r_.top + 10}}, colour,
                    Pen{kWhite, 1});
+      const std::string text = DecimalText(highest, 0.01) + " dB";
+      const bool right = x + 8 + TextWidth(text, font.pixels) < r_.right() - 4;
+      svg_.Text({right ? x + 8 : x - 8, r_.top + 10}, text, font, colour,
+                right ? Anchor::kStart : Anchor::kEnd);
       ++marks;
     }
   }
@@ -316,7 +333,7 @@ void DrawDirect(SvgWriter& svg, const std::vector<PlotPoint>& points, const Axis
   const Axis return_axis = DecibelAxis(ret, return_step);
 
   Panel top(svg, x, panels.top, AnyUnbounded(loss));
-  top.Grid(loss_axis, loss_step, "Mismatch loss (dB)", false);
+  top.Grid(loss_axis, loss_step, "Mismatch loss (dB)", "ML (dB)", false);
   svg.BeginClip(top.Clip().left, top.Clip().top, top.Clip().width, top.Clip().height);
   top.Band(points, loss_axis, &PlotPoint::ml_min_db, &PlotPoint::ml_max_db, kBandColour);
   top.Curve(points, loss_axis, &PlotPoint::ml_db, kLossColour);
@@ -325,7 +342,7 @@ void DrawDirect(SvgWriter& svg, const std::vector<PlotPoint>& points, const Axis
              loss_axis, {&PlotPoint::ml_db, &PlotPoint::ml_min_db, &PlotPoint::ml_max_db});
 
   Panel bottom(svg, x, panels.bottom, AnyUnbounded(ret));
-  bottom.Grid(return_axis, return_step, "Return loss (dB)", true);
+  bottom.Grid(return_axis, return_step, "Return loss (dB)", "RL (dB)", true);
   svg.BeginClip(bottom.Clip().left, bottom.Clip().top, bottom.Clip().width, bottom.Clip().height);
   bottom.Curve(points, return_axis, &PlotPoint::rl_db, kReturnColour);
   svg.EndClip();
@@ -347,7 +364,7 @@ void DrawThrough(SvgWriter& svg, const std::vector<PlotPoint>& points, const Axi
   const Axis gain_axis = DecibelAxis(gain, gain_step);
 
   Panel top(svg, x, panels.top, AnyUnbounded(loss));
-  top.Grid(loss_axis, loss_step, "Mismatch loss (dB)", false);
+  top.Grid(loss_axis, loss_step, "Mismatch loss (dB)", "ML (dB)", false);
   svg.BeginClip(top.Clip().left, top.Clip().top, top.Clip().width, top.Clip().height);
   top.Band(points, loss_axis, &PlotPoint::source_plane_min_db, &PlotPoint::source_plane_max_db,
            kBandColour);
@@ -366,7 +383,7 @@ void DrawThrough(SvgWriter& svg, const std::vector<PlotPoint>& points, const Axi
               &PlotPoint::load_plane_min_db, &PlotPoint::load_plane_max_db});
 
   Panel bottom(svg, x, panels.bottom);
-  bottom.Grid(gain_axis, gain_step, "Transducer gain (dB)", true);
+  bottom.Grid(gain_axis, gain_step, "Transducer gain (dB)", "Gt (dB)", true);
   svg.BeginClip(bottom.Clip().left, bottom.Clip().top, bottom.Clip().width, bottom.Clip().height);
   bottom.Curve(points, gain_axis, &PlotPoint::gain_db, kGainColour);
   svg.EndClip();

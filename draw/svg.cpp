@@ -201,7 +201,9 @@ void SvgWriter::BeginClip(double x, double y, double width, double height) {
   Attribute(out_, "y", y);
   Attribute(out_, "width", width);
   Attribute(out_, "height", height);
-  out_ += "/></clipPath>\n<g clip-path=\"url(#" + id + ")\">\n";
+  // The clip's shape is geometry only; unfilled, it shows nothing in a viewer that ignores clip
+  // paths and draws their contents instead (Qt 6.4's renderer does).
+  out_ += " fill=\"none\"/></clipPath>\n<g clip-path=\"url(#" + id + ")\">\n";
   ++open_;
 }
 
@@ -211,7 +213,7 @@ void SvgWriter::BeginClipCircle(Point centre, double radius) {
   Attribute(out_, "cx", centre.x);
   Attribute(out_, "cy", centre.y);
   Attribute(out_, "r", radius);
-  out_ += "/></clipPath>\n<g clip-path=\"url(#" + id + ")\">\n";
+  out_ += " fill=\"none\"/></clipPath>\n<g clip-path=\"url(#" + id + ")\">\n";
   ++open_;
 }
 

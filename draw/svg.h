@@ -55,7 +55,8 @@ class SvgWriter {
   void Text(Point at, std::string_view text, const Font& font, Colour colour,
             Anchor anchor = Anchor::kStart, double degrees = 0.0);
 
-  // Shapes added from now on show only inside the rectangle, or the circle, until EndClip.
+  // Shapes added from now on show only inside the rectangle, or the circle, until EndClip. Qt
+  // 6.4's SVG renderer ignores clip paths: what must not show outside is cut by geometry too.
   void BeginClip(double x, double y, double width, double height);
   void BeginClipCircle(Point centre, double radius);
   void EndClip();

@@ -22,6 +22,8 @@ constexpr Colour kFrame{0x55, 0x55, 0x55};
 constexpr Colour kWhite{255, 255, 255};
 constexpr Colour kBlack{0, 0, 0};
 constexpr double kAscent = 0.93, kLineHeight = 1.17;
+// The room of the titles above the chart, and of the legend below it.
+constexpr double kTitles = 60, kLegendRoom = 130;
 
 bool Finite(calc::Complex g) {
   return std::isfinite(g.re) && std::isfinite(g.im);
@@ -105,14 +107,19 @@ std::string SweepSmithSvg(const SmithData& data, double width, double height,
            ElideMiddle(data.title(), width - 24, title_font.pixels, true), title_font, kBlack,
            Anchor::kMiddle);
   const Font font{13};
-  svg.Text({width / 2, 48 + kAscent * font.pixels / 2 - 1},
-           "Smith chart: impedance circles normalised to the source's reference impedance", font,
-           kFrame, Anchor::kMiddle);
+  // The note on the circles, where the picture is wide enough for it.
+  const std::string note =
+      "Smith chart: impedance circles normalised to the source's reference impedance";
+  if (TextWidth(note, font.pixels) <= width - 16) {
+    svg.Text({width / 2, 48 + kAscent * font.pixels / 2 - 1}, note, font, kFrame, Anchor::kMiddle);
+  }
 
-  // Drawn for 760 × 820 pixels; a picture of another size scales the chart and its legend.
-  const double scale =
-      std::max(0.2, std::min(width / kSweepSmithWidth, height / kSweepSmithHeight));
-  const SmithFrame frame{{width / 2, 390 * scale}, 300 * scale};
+  // Drawn for 760 × 820 pixels: the chart between the titles and the legend, which keep their
+  // room at any size; the chart scales with what is left.
+  const double scale = std::max(
+      0.1, std::min(width / kSweepSmithWidth, (height - kTitles - kLegendRoom) /
+                                                  (kSweepSmithHeight - kTitles - kLegendRoom)));
+  const SmithFrame frame{{width / 2, kTitles + 330 * scale}, 300 * scale};
   DrawSmithGrid(svg, frame, kGrid, Pen{kFrame, 1.5}, GridLabels{Font{12}, kFrame});
   Chart chart(svg, frame);
   const std::vector<SmithPoint> points = data.Points();
@@ -136,21 +143,31 @@ std::string SweepSmithSvg(const SmithData& data, double width, double height,
     entries.emplace_back("\u0393out, the source seen through the two-port", kOutColour);
   }
   const double step = kLineHeight * font.pixels + 6;
-  const double left = width / 2 - 230 * scale, right = width / 2 + 100 * scale;
-  double y = 740 * scale;
+  double widest = 0;
+  for (const auto& entry : entries) widest = std::max(widest, TextWidth(entry.first, font.pixels));
+  const double across = width / kSweepSmithWidth;
+  const double left = std::max(8.0, width / 2 - 230 * across);
+  double right = std::max(width / 2 + 100 * across, left + 45 + widest + 3);
+  double y = kTitles + 680 * scale;
   for (const auto& [text, colour] : entries) {
     svg.Line({left, y}, {left + 35, y}, Pen{colour, 2.5});
     svg.Text({left + 45, y + kAscent * font.pixels / 2 - 2}, text, font, kFrame);
     y += step;
   }
-  y = 740 * scale;
-  svg.Circle({right, y}, 5.5, kFrame, Pen{kWhite, 1.2});
-  svg.Rect(right - 5, y + step - 5, 10, 10, kFrame, Pen{kWhite, 1.2});
-  svg.Text({right + 15, y + kAscent * font.pixels / 2 - 2}, "first frequency", font, kFrame);
-  svg.Text({right + 15, y + step + kAscent * font.pixels / 2 - 2}, "last frequency", font, kFrame);
+  // The marks beside the curves' names, or under them where the picture is too narrow.
+  double marks_y = kTitles + 680 * scale;
+  if (right + 15 + TextWidth("first frequency", font.pixels) > width - 8) {
+    right = left + 17;
+    marks_y = y;
+  }
+  svg.Circle({right, marks_y}, 5.5, kFrame, Pen{kWhite, 1.2});
+  svg.Rect(right - 5, marks_y + step - 5, 10, 10, kFrame, Pen{kWhite, 1.2});
+  svg.Text({right + 15, marks_y + kAscent * font.pixels / 2 - 2}, "first frequency", font, kFrame);
+  svg.Text({right + 15, marks_y + step + kAscent * font.pixels / 2 - 2}, "last frequency", font,
+           kFrame);
   if (options.cursor) {
-    svg.Circle({right, y + 2 * step}, 6, std::nullopt, Pen{kBlack, 2.4});
-    svg.Text({right + 15, y + 2 * step + kAscent * font.pixels / 2 - 2},
+    svg.Circle({right, marks_y + 2 * step}, 6, std::nullopt, Pen{kBlack, 2.4});
+    svg.Text({right + 15, marks_y + 2 * step + kAscent * font.pixels / 2 - 2},
              "cursor, " + FrequencyText(options.cursor->frequency_hz), font, kFrame);
   }
   return svg.Finish();
