@@ -107,6 +107,8 @@ SweepWindow::SweepWindow(QWidget* parent) : QWidget(parent, Qt::Window), reporte
   table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
   table_->horizontalHeader()->setStretchLastSection(true);
+  // The arrow keys walk the cursor through the table from the start.
+  table_->setFocus();
   connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) {
             if (current.isValid() && current.row() != cursor_) setCursorRow(current.row());
