@@ -121,6 +121,10 @@ void SweepWindowTest::commandLine_data() {
   QTest::newRow("turned round") << QStringList{"--source",   "0.5@30",    "--load",
                                                "b.s4p:D1,3", "--through", "c.s2p:21"}
                                 << "0.5 \u2220 30\u00b0 \u2192 b.s4p:D1,3 through c.s2p:21";
+  QTest::newRow("a fixed two-port")
+      << QStringList{"--source", "a.s2p:22",  "--load",
+                     "b.s1p:11", "--through", "0.1@0 0.9@-40 0.9@-40 0.1@0"}
+      << "a.s2p:22 \u2192 b.s1p:11 through a fixed two-port";
   QTest::newRow("no file") << QStringList{"--source", "0.5@30", "--load", "0.1@0"}
                            << "a sweep needs a Touchstone file";
   QTest::newRow("no load") << QStringList{"--source", "a.s2p:22"} << "both --source";

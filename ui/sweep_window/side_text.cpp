@@ -48,9 +48,15 @@ sweep::ThroughFile ReadThroughFile(const std::string& value) {
   } catch (const cli::UsageError& error) {
     throw SideError(error.what());
   }
-  if (!options.through_file || options.through_file->fixed) {
-    throw SideError("--through \"" + value + "\": expected a 2-port Touchstone file (FILE.s2p, " +
-                    "or FILE.s2p:21 turned round)");
+  if (options.through_point) {
+    // Four S-parameters for every frequency, each MAG@ANGLE.
+    sweep::ThroughFile through;
+    try {
+      through.fixed = cli::ThroughOf(*options.through_point);
+    } catch (const cli::UsageError& error) {
+      throw SideError(error.what());
+    }
+    return through;
   }
   return *options.through_file;
 }

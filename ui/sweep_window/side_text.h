@@ -25,7 +25,8 @@ SweepSide ReadSide(const std::string& option, const std::string& value);
 // One reflection coefficient for every frequency.
 SweepSide FixedSide(double magnitude, double angle_deg);
 
-// "FILE", "FILE:12" or "FILE:21" (turned round). Raises SideError.
+// "FILE", "FILE:12" or "FILE:21" (turned round), or S11 S21 S12 S22 for every frequency, each
+// MAG@ANGLE. Raises SideError.
 sweep::ThroughFile ReadThroughFile(const std::string& value);
 
 // Checks a request: a file on one side at least. Raises SideError.

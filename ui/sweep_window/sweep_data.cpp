@@ -55,7 +55,9 @@ std::string SideName(const SweepSide& side) {
 
 std::string RequestName(const SweepRequest& request) {
   std::string name = SideName(request.source) + " \u2192 " + SideName(request.load);
-  if (request.through) {
+  if (request.through && request.through->fixed) {
+    name += " through a fixed two-port";
+  } else if (request.through) {
     name += " through " + request.through->path + (request.through->reversed ? ":21" : "");
   }
   return name;
