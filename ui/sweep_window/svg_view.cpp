@@ -2,7 +2,6 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QRegularExpression>
 
 namespace ui {
 
@@ -11,20 +10,31 @@ SvgView::SvgView(QWidget* parent) : QWidget(parent) {
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
-// Qt's renderer (SVG Tiny) knows no clipPath and would paint the shape inside one as a black
-// area of its own; the drawing cuts its curves to their panels itself, so the clip is only a
-// second guard, and is left out on the screen.
-QByteArray SvgView::Renderable(const QByteArray& svg) {
-  static const QRegularExpression clip(QStringLiteral("<clipPath[^>]*>.*?</clipPath>"),
-                                       QRegularExpression::DotMatchesEverythingOption);
-  if (!svg.contains("<clipPath")) return svg;
-  return QString::fromUtf8(svg).remove(clip).toUtf8();
+void SvgView::Load(const QByteArray& svg) const {
+  svg_ = svg;
+  renderer_.load(svg_);
 }
 
 void SvgView::setSvg(const QByteArray& svg) {
-  svg_ = svg;
-  renderer_.load(Renderable(svg_));
+  source_ = {};
+  Load(svg);
+  shown_ = {};
   update();
+}
+
+void SvgView::setSource(std::function<QByteArray(QSize)> source) {
+  source_ = std::move(source);
+  drawn_ = {};
+  shown_ = {};
+  update();
+}
+
+const QByteArray& SvgView::svg() const {
+  if (source_ && drawn_ != size()) {
+    drawn_ = size();
+    Load(source_(size()));
+  }
+  return svg_;
 }
 
 QRectF SvgView::pictureRect() const {
@@ -34,13 +44,22 @@ QRectF SvgView::pictureRect() const {
   return QRectF(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), size);
 }
 
+// The picture is rendered once for its size; later paints (an expose, a tooltip) copy it.
 void SvgView::paintEvent(QPaintEvent* /*event*/) {
-  QPainter painter(this);
-  painter.fillRect(rect(), Qt::white);
-  if (renderer_.isValid()) renderer_.render(&painter, pictureRect());
+  svg();  // drawn anew for a new size
+  const qreal ratio = devicePixelRatioF();
+  if (shown_.isNull() || shown_.size() != size() * ratio || shown_.devicePixelRatio() != ratio) {
+    shown_ = QImage(size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    shown_.setDevicePixelRatio(ratio);
+    shown_.fill(Qt::white);
+    QPainter painter(&shown_);
+    if (renderer_.isValid()) renderer_.render(&painter, pictureRect());
+  }
+  QPainter(this).drawImage(0, 0, shown_);
 }
 
 void SvgView::mousePressEvent(QMouseEvent* event) {
+  svg();
   const QRectF r = pictureRect();
   const QRectF box = renderer_.viewBoxF();
   if (event->button() != Qt::LeftButton || r.isEmpty() || box.isEmpty()) return;
@@ -49,15 +68,11 @@ void SvgView::mousePressEvent(QMouseEvent* event) {
                        box.top() + (p.y() - r.top()) * box.height() / r.height()));
 }
 
-void SvgView::resizeEvent(QResizeEvent* /*event*/) {
-  emit resized();
-}
-
 QImage SvgView::image(QSize size) const {
   QImage picture(size, QImage::Format_ARGB32);
   picture.fill(Qt::white);
   QPainter painter(&picture);
-  QSvgRenderer renderer(Renderable(svg_));
+  QSvgRenderer renderer(svg_);
   renderer.render(&painter);
   return picture;
 }

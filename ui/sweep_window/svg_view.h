@@ -3,11 +3,13 @@
 #include <QImage>
 #include <QSvgRenderer>
 #include <QWidget>
+#include <functional>
 
 namespace ui {
 
 // A picture drawn as SVG text (draw/), shown at the widget's size with its proportions kept.
-// A click says where it fell, in the picture's own coordinates.
+// A click says where it fell, in the picture's own coordinates. The text comes from a source
+// that draws it for a size, asked when the picture is next painted (or exported) at a new size.
 class SvgView : public QWidget {
   Q_OBJECT
 
@@ -15,7 +17,10 @@ class SvgView : public QWidget {
   explicit SvgView(QWidget* parent = nullptr);
 
   void setSvg(const QByteArray& svg);
-  const QByteArray& svg() const { return svg_; }
+  // Draws the picture anew when next needed.
+  void setSource(std::function<QByteArray(QSize)> source);
+  // The text of the picture at the widget's size.
+  const QByteArray& svg() const;
   // The picture at `size` pixels, on white.
   QImage image(QSize size) const;
   // Where the picture lies in the widget.
@@ -25,18 +30,19 @@ class SvgView : public QWidget {
 
  signals:
   void clicked(QPointF where);
-  void resized();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
 
  private:
-  static QByteArray Renderable(const QByteArray& svg);
+  void Load(const QByteArray& svg) const;
 
-  QByteArray svg_;
-  QSvgRenderer renderer_;
+  std::function<QByteArray(QSize)> source_;
+  mutable QSize drawn_;  // the size `svg_` was drawn for by the source
+  mutable QByteArray svg_;
+  mutable QSvgRenderer renderer_;
+  QImage shown_;  // the picture as last painted
 };
 
 }  // namespace ui

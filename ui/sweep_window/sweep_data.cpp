@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "calc/result_format.h"
 #include "platform/number_format.h"
@@ -63,6 +64,17 @@ std::string RequestName(const SweepRequest& request) {
   return name;
 }
 
+// The pictures' title: the files by their names, without their folders.
+std::string PictureTitle(SweepRequest request) {
+  for (SweepSide* side : {&request.source, &request.load}) {
+    side->path = std::filesystem::path(side->path).filename().string();
+  }
+  if (request.through) {
+    request.through->path = std::filesystem::path(request.through->path).filename().string();
+  }
+  return RequestName(request);
+}
+
 std::vector<std::string> RequestFiles(const SweepRequest& request) {
   std::vector<std::string> files;
   for (const SweepSide* side : {&request.source, &request.load}) {
@@ -114,7 +126,7 @@ void SweepData::Add(const sweep::SweepRow& row) {
 std::shared_ptr<SweepData> ReadSweep(const SweepRequest& request, const std::atomic<bool>& cancel,
                                      const std::function<void(double)>& progress,
                                      const std::function<void(const sweep::SweepRow&)>& also) {
-  auto data = std::make_shared<SweepData>(RequestName(request));
+  auto data = std::make_shared<SweepData>(PictureTitle(request));
   // The rows to expect: about as many as the lines of the longer file.
   long long expected = 0;
   for (const SweepSide* side : {&request.source, &request.load}) {

@@ -33,6 +33,8 @@ struct SweepRequest {
 std::string SideName(const SweepSide& side);
 // "amp.s2p:22 → filter.s2p:11", with " through att.s2p" (":21" when turned round).
 std::string RequestName(const SweepRequest& request);
+// The same with the files' names alone, for the pictures.
+std::string PictureTitle(SweepRequest request);
 // The files the request reads, for the check that no output is written over one of them.
 std::vector<std::string> RequestFiles(const SweepRequest& request);
 

@@ -88,11 +88,9 @@ SweepWindow::SweepWindow(QWidget* parent) : QWidget(parent, Qt::Window), reporte
   plot_->setAccessibleName(tr("Plot of the mismatch loss and the return loss"));
   plot_->setToolTip(tr("Click to move the frequency cursor"));
   connect(plot_, &SvgView::clicked, this, &SweepWindow::plotClicked);
-  connect(plot_, &SvgView::resized, this, &SweepWindow::showPictures);
   smith_ = new SvgView;
   smith_->setObjectName(QStringLiteral("SweepSmith"));
   smith_->setAccessibleName(tr("Smith chart of the sweep"));
-  connect(smith_, &SvgView::resized, this, &SweepWindow::showPictures);
 
   table_ = new QTableView;
   table_->setObjectName(QStringLiteral("SweepTable"));
@@ -242,19 +240,24 @@ void SweepWindow::showData(std::shared_ptr<const SweepData> data, const SweepReq
   emit loaded();
 }
 
+// The pictures are drawn when next painted, at the size they are shown (so that their text keeps
+// its size), and only then: a new sweep, a cursor move and the resizes of the layout draw once.
 void SweepWindow::showPictures() {
-  if (!data_) return;
-  // Drawn at the size they are shown, so that their text keeps its size.
-  const QSize plot_size = plot_size_ = plot_->size().expandedTo(QSize(240, 160));
-  draw::PlotOptions plot_options;
-  if (cursor_ >= 0) plot_options.cursor_hz = data_->frequency(cursor_);
-  plot_->setSvg(QByteArray::fromStdString(
-      draw::PlotSvg(data_->plot(), plot_size.width(), plot_size.height(), plot_options)));
-  const QSize smith_size = smith_->size().expandedTo(QSize(160, 160));
-  draw::SweepSmithOptions smith_options;
-  if (cursor_ >= 0) smith_options.cursor = data_->SmithPointOf(cursor_);
-  smith_->setSvg(QByteArray::fromStdString(
-      draw::SweepSmithSvg(data_->smith(), smith_size.width(), smith_size.height(), smith_options)));
+  plot_->setSource([this](QSize size) {
+    if (!data_) return QByteArray();
+    plot_size_ = size;
+    draw::PlotOptions options;
+    if (cursor_ >= 0) options.cursor_hz = data_->frequency(cursor_);
+    return QByteArray::fromStdString(
+        draw::PlotSvg(data_->plot(), size.width(), size.height(), options));
+  });
+  smith_->setSource([this](QSize size) {
+    if (!data_) return QByteArray();
+    draw::SweepSmithOptions options;
+    if (cursor_ >= 0) options.cursor = data_->SmithPointOf(cursor_);
+    return QByteArray::fromStdString(
+        draw::SweepSmithSvg(data_->smith(), size.width(), size.height(), options));
+  });
 }
 
 void SweepWindow::plotClicked(QPointF where) {
