@@ -73,6 +73,10 @@ TEST(Svg, EveryPictureIsWellFormed) {
   std::vector<std::string> pictures = {draw::PlotSvg(plot), draw::PlotSvg(plot, 400, 300, {1.02e9}),
                                        draw::SweepSmithSvg(smith),
                                        draw::SweepSmithSvg(smith, 380, 410, {cursor})};
+  // No rows at all, and a window not yet laid out.
+  pictures.push_back(draw::PlotSvg(draw::PlotData("empty"), 0, 0));
+  pictures.push_back(draw::SweepSmithSvg(draw::SmithData("empty"), 0, 0));
+  pictures.push_back(draw::SituationSvg(geometries[1], 0, 0, draw::LightSituationStyle()));
   for (const auto& g : geometries) {
     pictures.push_back(draw::SituationSvg(g, 360, 420, draw::LightSituationStyle()));
     pictures.push_back(draw::SituationSvg(g, 300, 360, draw::DarkSituationStyle()));
