@@ -5,7 +5,6 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QUrl>
@@ -57,19 +56,7 @@ MeasuredData::MeasuredData(MainWindow* main) : QObject(main), main_(main) {
   open_action_->setShortcutContext(Qt::WindowShortcut);
   connect(open_action_, &QAction::triggered, this, [this] { openDialog(); });
   main_->addAction(open_action_);
-  // The input boxes' context menus offer it after their own entries.
-  for (int i = 0; i < 5; ++i) {
-    QLineEdit* box = Box(main_, i);
-    if (!box) continue;
-    box->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(box, &QWidget::customContextMenuRequested, box, [this, box](const QPoint& at) {
-      QMenu* menu = box->createStandardContextMenu();
-      menu->setAttribute(Qt::WA_DeleteOnClose);
-      menu->addSeparator();
-      menu->addAction(open_action_);
-      menu->popup(box->mapToGlobal(at));
-    });
-  }
+  // The boxes' context menus offer the window's actions, this one too.
   main_->setAcceptDrops(true);
   main_->installEventFilter(this);
 }
