@@ -78,7 +78,7 @@ std::string ImpedanceText(const calc::Impedance& z) {
 
 SweepTableModel::SweepTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void SweepTableModel::setData(std::shared_ptr<const SweepData> data) {
+void SweepTableModel::setSweep(std::shared_ptr<const SweepData> data) {
   beginResetModel();
   data_ = std::move(data);
   cached_ = -1;

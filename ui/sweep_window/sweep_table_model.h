@@ -32,7 +32,7 @@ class SweepTableModel : public QAbstractTableModel {
 
   explicit SweepTableModel(QObject* parent = nullptr);
 
-  void setData(std::shared_ptr<const SweepData> data);
+  void setSweep(std::shared_ptr<const SweepData> data);
   const SweepData* sweep() const { return data_.get(); }
 
   int rowCount(const QModelIndex& parent = {}) const override;

@@ -216,7 +216,7 @@ void SweepWindow::showData(std::shared_ptr<const SweepData> data, const SweepReq
   data_ = std::move(data);
   request_ = request;
   cursor_ = -1;
-  model_->setData(data_);
+  model_->setSweep(data_);
   title_->setText(Q(RequestName(request)));
   setWindowTitle(tr("Voranth: %1").arg(Q(RequestName(request))));
   QString notes;
