@@ -21,21 +21,25 @@ std::string FileName(const sweep::FilePort& file) {
   return file.path + ":" + port + port;  // S22 of port 2, S1010 of port 10
 }
 
-// Lines in a regular file (0 when it is none, or cannot be read): the rows to expect, roughly.
-long long CountLines(const std::string& path) {
+// About how many lines a regular file has (0 when it is none, or cannot be read): its size over
+// the length of the lines in its first 64 KiB. Enough for a progress bar, without reading it twice.
+long long EstimateLines(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return 0;
-  long long lines = 0;
-  char buffer[1 << 16];
-  std::size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    for (const char* p = buffer;
-         (p = static_cast<const char*>(std::memchr(p, '\n', buffer + got - p))) != nullptr; ++p) {
-      ++lines;
-    }
-  }
+  std::string text(std::size_t{1} << 16, '\0');
+  const char* buffer = text.data();
+  const std::size_t got = std::fread(text.data(), 1, text.size(), file);
+  long long size = 0;
+  if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
   std::fclose(file);
-  return lines;
+  long long lines = 0;
+  for (const char* p = buffer;
+       (p = static_cast<const char*>(std::memchr(p, '\n', buffer + got - p))) != nullptr; ++p) {
+    ++lines;
+  }
+  if (got == 0 || lines == 0 || size <= 0) return 0;
+  return static_cast<long long>(static_cast<double>(size) * static_cast<double>(lines) /
+                                static_cast<double>(got));
 }
 
 bool IsRegularFile(const std::string& path) {
@@ -131,7 +135,7 @@ std::shared_ptr<SweepData> ReadSweep(const SweepRequest& request, const std::ato
   long long expected = 0;
   for (const SweepSide* side : {&request.source, &request.load}) {
     if (!side->fixed && IsRegularFile(side->path)) {
-      expected = std::max(expected, CountLines(side->path));
+      expected = std::max(expected, EstimateLines(side->path));
     }
   }
   progress(expected > 0 ? 0.0 : -1.0);
