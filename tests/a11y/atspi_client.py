@@ -253,6 +253,10 @@ def main():
                  None)
     if lines is None:
         fail("the details window has no text named 'Inputs, results and figures'")
+    # The window may have been open already with the results before; its text is asked about once
+    # it shows the last Calculate's.
+    wait_for(lambda: "\u0393L = 0.3 " in text_of(lines), "the details of the last Calculate",
+             text_of(lines))
     check_text_answers(lines, box=False)
     box("Source reflection coefficient ΓS, angle in degrees").queryEditableText() \
         .setTextContents("45")
