@@ -232,18 +232,21 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
   auto* copied = new Announcer(this);
   copied->setObjectName(QStringLiteral("CopiedAnnouncer"));
   for (TextBox* box : inputs_) {
-    connect(box, &QLineEdit::textChanged, announcer_, &Announcer::clear);
     connect(box, &QLineEdit::textChanged, copied, &Announcer::clear);
     connect(box, &QLineEdit::textChanged, this, [this] {
+      // Screen readers do not follow the result boxes: that they stop being current is said
+      // once, as it happens, in place of the results announced; it stays true while the edit
+      // goes on.
+      const QString not_current = tr("Results not current: the inputs have changed since.");
+      const bool were_current = last_ && results_[0]->isCurrent();
+      if (were_current && QAccessible::isActive()) {
+        announcer_->announce(not_current);
+      } else if (announcer_->text() != not_current) {
+        announcer_->clear();
+      }
       if (!last_) return;
-      const bool were_current = results_[0]->isCurrent();
       setResultsCurrent(false);
       if (details_) details_->setInputsChanged(true);
-      // Screen readers do not follow the result boxes: that they stop being current is said
-      // once, as it happens.
-      if (were_current && QAccessible::isActive()) {
-        announcer_->announce(tr("Results not current: the inputs have changed since."));
-      }
     });
   }
 
