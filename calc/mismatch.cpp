@@ -7,7 +7,6 @@
 
 namespace calc {
 
-using platform::Quantity;
 using platform::Settle;
 using steps::Step;
 
@@ -152,7 +151,7 @@ Losses LossesOf(double magnitude1, double angle_deg1, double magnitude2, double 
   Losses result;
   if (divisor == 0.0) {
     if constexpr (kChecked) {
-      platform::RaiseComputationError(platform::ErrorKind::DivisionByZero, kM);
+      RaiseComputationError(platform::ErrorKind::DivisionByZero, kM);
     } else {
       fallback = true;
       return result;
