@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "calc/complex_value.h"
+#include "calc/log10.h"
 #include "calc/quantity.h"
 #include "platform/fp_check.h"
 
@@ -86,12 +87,7 @@ double SafeLog10(double x, Quantity quantity, bool& fallback) {
       return 0.0;
     }
   }
-  // ln(10) is taken at run time like ln(x), by the same library, so that every build type
-  // gets the same bits. The quotient is deliberately not std::log10: it differs in the last
-  // place for some arguments (1000 gives 2.9999999999999996).
-  const double ln10 = std::log(platform::Opaque(10.0));
-  const double lnx = std::log(x);
-  return Step<kChecked>(lnx / ln10, quantity);
+  return Step<kChecked>(Log10(x), quantity);
 }
 
 }  // namespace calc::steps

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "calc/log10.h"
 #include "platform/fp_check.h"
 
 namespace calc {
@@ -31,15 +32,10 @@ Figure Number(double value) noexcept {
 // 10·log10(e): a small relative change u of power is 10·log10(e)·u dB.
 constexpr double kDecibelsPerNeper = 10.0 * std::numbers::log10e;
 
-// ln(x) / ln(10), the logarithm of the evaluation, for x > 0.
-double Log10(double x) noexcept {
-  return Settle(std::log(x) / std::log(Opaque(10.0)));
-}
-
 // factor·log10(x), the factor applied after the logarithm as the evaluation does; x > 0.
 Figure Decibels(double x, double factor) noexcept {
   if (!(x > 0.0)) return Figure::NotDefined();
-  return Number(Settle(Log10(x) * factor));
+  return Number(Settle(Settle(Log10(x)) * factor));
 }
 
 }  // namespace

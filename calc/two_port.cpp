@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "calc/log10.h"
 #include "calc/warning_text.h"
 #include "platform/fp_check.h"
 
@@ -11,25 +12,6 @@ namespace calc {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-Complex Mul(Complex a, Complex b) {
-  return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
-}
-Complex Sub(Complex a, Complex b) {
-  return {a.re - b.re, a.im - b.im};
-}
-Complex Add(Complex a, Complex b) {
-  return {a.re + b.re, a.im + b.im};
-}
-double Norm(Complex a) {
-  return a.re * a.re + a.im * a.im;
-}
-
-// Γ from magnitude and angle in degrees, converted as the evaluation converts them.
-Complex Rect(double magnitude, double angle_deg) {
-  const double radians = angle_deg * kPi / 180.0;
-  return {magnitude * std::cos(radians), magnitude * std::sin(radians)};
-}
 
 // The flags of the steps since the last ClearFpFlags, as words; empty when none is set.
 std::string Failure(int flags) {
@@ -78,17 +60,12 @@ void Join(std::string& warning, const std::string& more) {
 
 }  // namespace
 
-double AngleDegrees(Complex g) {
-  const double degrees = std::atan2(g.im, g.re) * 180.0 / kPi;
-  // Beyond +-180 only by rounding: the negative real axis.
-  return degrees > 180.0 || degrees <= -180.0 ? 180.0 : degrees;
-}
-
 ThroughResult EvaluateThrough(const TwoPortS& s, double source_magnitude, double source_angle_deg,
                               double load_magnitude, double load_angle_deg, double z0) {
   ThroughResult t;
-  const Complex gs = Rect(source_magnitude, source_angle_deg);
-  const Complex gl = Rect(load_magnitude, load_angle_deg);
+  // Γ from magnitude and angle in degrees, converted as the evaluation converts them.
+  const Complex gs = FromPolar(source_magnitude, source_angle_deg);
+  const Complex gl = FromPolar(load_magnitude, load_angle_deg);
   const Complex s12s21 = Mul(s.s12, s.s21);
 
   std::string why;
@@ -124,7 +101,7 @@ ThroughResult EvaluateThrough(const TwoPortS& s, double source_magnitude, double
   } else if (gain == 0.0) {
     t.gain_db = -std::numeric_limits<double>::infinity();
   } else {
-    t.gain_db = 10.0 * (std::log(gain) / std::log(platform::Opaque(10.0)));
+    t.gain_db = 10.0 * Log10(gain);
   }
 
   // The two planes, each as the window would compute it for the two coefficients that meet.

@@ -8,17 +8,9 @@
 
 #include "calc/figures.h"
 #include "calc/mismatch.h"
+#include "calc/reflection.h"
 
 namespace calc {
-
-struct Complex {
-  double re = 0.0, im = 0.0;
-};
-
-// The S-parameters of the two-port, against the same reference impedance as ΓS and ΓL.
-struct TwoPortS {
-  Complex s11, s21, s12, s22;
-};
 
 // The mismatch of one plane, computed as the window computes it for the two reflection
 // coefficients that meet there: the result and its figures, or the window's warning.
@@ -47,15 +39,13 @@ struct ThroughResult {
                         // all was computed
 };
 
-// Computes the two-port's figures for ΓS and ΓL given as magnitude and angle in degrees. Each
+// Computes the two-port's figures, its S-parameters against the same reference impedance as ΓS
+// and ΓL for ΓS and ΓL given as magnitude and angle in degrees. Each
 // complex step is tested for invalid operation, division by zero and overflow; a failing one
 // leaves its figures NaN with the reason in `warning` and never affects the others it does not
 // feed. The mismatch of each plane is the window's evaluation, with `z0` as the reference
 // impedance. Never raises.
 ThroughResult EvaluateThrough(const TwoPortS& s, double source_magnitude, double source_angle_deg,
                               double load_magnitude, double load_angle_deg, double z0);
-
-// Γ in degrees, in (-180, 180], with the program's pi.
-double AngleDegrees(Complex g);
 
 }  // namespace calc

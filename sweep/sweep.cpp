@@ -1,11 +1,8 @@
 #include "sweep/sweep.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -16,6 +13,7 @@
 #include "calc/warning_text.h"
 #include "platform/errors.h"
 #include "platform/number_format.h"
+#include "platform/scratch_file.h"
 
 namespace sweep {
 
@@ -26,18 +24,9 @@ using touchstone::Format;
 using touchstone::ReflectionReader;
 using touchstone::Sample;
 
-constexpr double kDegreesPerRadian = 57.295779513082320876798154814105;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // Interpolation between points whose phase turns further than this is unreliable.
 constexpr double kSteepTurnDeg = 45.0;
-
-// Angle of re + j im in degrees, in (-180, 180]. Degrees and radians are converted with the
-// program's pi, so that the calculator turns this angle back into the same direction.
-double DegreesOf(double re, double im) {
-  const double degrees = std::atan2(im, re) * 180.0 / calc::kPi;
-  // Beyond +-180 only by rounding: the negative real axis.
-  return degrees > 180.0 || degrees <= -180.0 ? 180.0 : degrees;
-}
 
 // Where a file's points are read from: the file itself, or what was kept of it.
 class SampleSource {
@@ -62,40 +51,36 @@ class ReaderSource : public SampleSource {
 // be read twice (a pipe) is still read once.
 class Spool : public SampleSource {
  public:
-  explicit Spool(std::string name) : name_(std::move(name)), file_(std::tmpfile()) {
-    if (file_ == nullptr) Fail();
+  explicit Spool(std::string name) : name_(std::move(name)), file_(sizeof(double[3])) {
+    if (!file_.ok()) Fail();
   }
-  ~Spool() override { std::fclose(file_); }
-  Spool(const Spool&) = delete;
-  Spool& operator=(const Spool&) = delete;
 
   void Write(const Sample& s) {
     const double record[3] = {s.frequency_hz, s.a, s.b};
-    if (std::fwrite(record, sizeof record, 1, file_) != 1) Fail();
-    ++count_;
+    if (!file_.Write(record)) Fail();
   }
   // Ends writing; reading starts at the first sample.
   void Rewind() {
-    if (std::fflush(file_) != 0 || std::fseek(file_, 0, SEEK_SET) != 0) Fail();
+    if (!file_.Rewind()) Fail();
   }
   bool Next(Sample& s) override {
     double record[3];
-    if (std::fread(record, sizeof record, 1, file_) != 1) {
-      if (std::ferror(file_)) Fail();
+    bool failed = false;
+    if (!file_.Read(record, failed)) {
+      if (failed) Fail();
       return false;
     }
     s = Sample{record[0], record[1], record[2]};
     return true;
   }
-  long long count() const { return count_; }
+  long long count() const { return file_.count(); }
   // How many samples lie below `hz` (or at it too, when `inclusive`), by bisection.
   long long CountBelow(double hz, bool inclusive) const {
-    long long low = 0, high = count_;
+    long long low = 0, high = count();
     while (low < high) {
       const long long middle = low + (high - low) / 2;
       double f = 0;
-      const off_t at = static_cast<off_t>(middle) * static_cast<off_t>(3 * sizeof(double));
-      if (pread(fileno(file_), &f, sizeof f, at) != static_cast<ssize_t>(sizeof f)) Fail();
+      if (!file_.ReadAt(middle, &f, sizeof f)) Fail();
       if (f < hz || (inclusive && f == hz)) {
         low = middle + 1;
       } else {
@@ -111,8 +96,7 @@ class Spool : public SampleSource {
         name_ + ": cannot keep the rest of the file in a temporary file: " + std::strerror(errno));
   }
   std::string name_;
-  std::FILE* file_;
-  long long count_ = 0;
+  platform::ScratchFile file_;
 };
 
 // A window of three neighbouring samples of a file: the one before, the current one and the
@@ -166,24 +150,7 @@ bool SameFrequency(double a, double b, double step_a, double step_b) {
   return std::fabs(a - b) <= tolerance;
 }
 
-struct Complex {
-  double re, im;
-};
-
-// Γ against r_from brought to r_to through its impedance Z = r_from (1 + Γ)/(1 − Γ):
-// Γ' = (r_from (1 + Γ) − r_to (1 − Γ)) / (r_from (1 + Γ) + r_to (1 − Γ)), which keeps Γ = 1.
-Complex Renormalise(Complex g, double r_from, double r_to) {
-  const Complex a{r_from * (1.0 + g.re), r_from * g.im};
-  const Complex b{r_to * (1.0 - g.re), -r_to * g.im};
-  const Complex n{a.re - b.re, a.im - b.im};
-  const Complex d{a.re + b.re, a.im + b.im};
-  const double dd = d.re * d.re + d.im * d.im;
-  return {(n.re * d.re + n.im * d.im) / dd, (n.im * d.re - n.re * d.im) / dd};
-}
-
-Reflection Polar(Complex g) {
-  return {g.re, g.im, std::hypot(g.re, g.im), std::atan2(g.im, g.re) * kDegreesPerRadian};
-}
+using calc::Complex;
 
 // The pairing of the two files and what is needed to build a row.
 class RowMaker {
@@ -209,9 +176,10 @@ class RowMaker {
       row.load_magnitude = load.magnitude;
       row.load_angle_deg = load.angle_deg;
     } else {
-      Complex g{load.re, load.im};
-      if (source_ohms_ != load_ohms_) g = Renormalise(g, load_ohms_, source_ohms_);
-      const Reflection used = Polar(g);
+      Complex g = load.value();
+      if (source_ohms_ != load_ohms_) g = calc::Renormalise(g, load_ohms_, source_ohms_);
+      // Angles in (-180, 180], converted with the program's pi, as the files' own are.
+      const Reflection used = Reflection::Of(g);
       row.load_magnitude = used.magnitude;
       row.load_angle_deg = used.angle_deg;
     }
@@ -243,8 +211,7 @@ class RowMaker {
 };
 
 Complex Interpolate(const Reflection& a, double fa, const Reflection& b, double fb, double f) {
-  const double t = (f - fa) / (fb - fa);
-  return {a.re + t * (b.re - a.re), a.im + t * (b.im - a.im)};
+  return calc::Lerp(a.value(), b.value(), (f - fa) / (fb - fa));
 }
 
 // How far the phase turns from a to b, in degrees, in [0, 180].
@@ -253,10 +220,6 @@ double Turn(const Reflection& a, const Reflection& b) {
 }
 
 using calc::TwoPortS;
-
-calc::Complex C(const Reflection& r) {
-  return {r.re, r.im};
-}
 
 // The through's points as they are read: each converted, turned round and renormalised.
 class ThroughTrack {
@@ -315,11 +278,7 @@ class ThroughTrack {
       steep_counted_hz_ = cur_.hz;
     }
     const double t = (hz - cur_.hz) / (next_.hz - cur_.hz);
-    const auto mix = [t](calc::Complex a, calc::Complex b) {
-      return calc::Complex{a.re + t * (b.re - a.re), a.im + t * (b.im - a.im)};
-    };
-    s = {mix(cur_.s.s11, next_.s.s11), mix(cur_.s.s21, next_.s.s21), mix(cur_.s.s12, next_.s.s12),
-         mix(cur_.s.s22, next_.s.s22)};
+    s = calc::Lerp(cur_.s, next_.s, t);
     return Where::kInside;
   }
 
@@ -351,12 +310,13 @@ class ThroughTrack {
     const Format format = reader_.format();
     calc::Complex c[4];
     for (int k = 0; k < 4; ++k) {
-      c[k] = C(ReflectionOf(Sample{sample.frequency_hz, sample.s[k].a, sample.s[k].b}, format));
+      c[k] =
+          ReflectionOf(Sample{sample.frequency_hz, sample.s[k].a, sample.s[k].b}, format).value();
     }
     p.hz = sample.frequency_hz;
     // Turned round, port 2 faces the source: S11 and S22 change places, and so do S21 and S12.
     p.s = file_.reversed ? TwoPortS{c[3], c[2], c[1], c[0]} : TwoPortS{c[0], c[1], c[2], c[3]};
-    if (renormalise_) p.s = RenormaliseTwoPort(p.s, r1_, r2_, to_ohms_);
+    if (renormalise_) p.s = calc::RenormaliseTwoPort(p.s, r1_, r2_, to_ohms_);
     return true;
   }
   void Advance() {
@@ -384,35 +344,6 @@ class ThroughTrack {
 
 }  // namespace
 
-calc::TwoPortS RenormaliseTwoPort(const calc::TwoPortS& s, double r1, double r2, double r) {
-  using calc::Complex;
-  const auto mul = [](Complex a, Complex b) {
-    return Complex{a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
-  };
-  const auto scale = [](double k, Complex a) { return Complex{k * a.re, k * a.im}; };
-  const double rho1 = (r - r1) / (r + r1), rho2 = (r - r2) / (r + r2);
-  // A = S − ρ and B = I − ρS; S' = K A B⁻¹ K⁻¹.
-  const Complex a11{s.s11.re - rho1, s.s11.im}, a22{s.s22.re - rho2, s.s22.im};
-  const Complex b11{1.0 - rho1 * s.s11.re, -rho1 * s.s11.im};
-  const Complex b12 = scale(-rho1, s.s12), b21 = scale(-rho2, s.s21);
-  const Complex b22{1.0 - rho2 * s.s22.re, -rho2 * s.s22.im};
-  const Complex b11b22 = mul(b11, b22), b12b21 = mul(b12, b21);
-  const Complex det{b11b22.re - b12b21.re, b11b22.im - b12b21.im};
-  const double dd = det.re * det.re + det.im * det.im;
-  const Complex inv_det{det.re / dd, -det.im / dd};
-  // B⁻¹ = [b22 −b12; −b21 b11] / det.
-  const Complex i11 = mul(b22, inv_det), i12 = mul(scale(-1.0, b12), inv_det);
-  const Complex i21 = mul(scale(-1.0, b21), inv_det), i22 = mul(b11, inv_det);
-  const auto add = [](Complex x, Complex y) { return Complex{x.re + y.re, x.im + y.im}; };
-  const Complex m11 = add(mul(a11, i11), mul(s.s12, i21));
-  const Complex m12 = add(mul(a11, i12), mul(s.s12, i22));
-  const Complex m21 = add(mul(s.s21, i11), mul(a22, i21));
-  const Complex m22 = add(mul(s.s21, i12), mul(a22, i22));
-  // K1/K2; the √r of both cancels.
-  const double k12 = (r1 + r) / (r2 + r) * std::sqrt(r2 / r1);
-  return {m11, scale(1.0 / k12, m21), scale(k12, m12), m22};
-}
-
 bool RowFailed(const SweepRow& row) {
   return !row.computed || (row.has_through && !row.through.warning.empty());
 }
@@ -427,20 +358,10 @@ std::string RowWarning(const SweepRow& row) {
 }
 
 Reflection ReflectionOf(const Sample& sample, Format format) {
-  Reflection r;
-  if (format == Format::kRealImaginary) {
-    r.re = sample.a;
-    r.im = sample.b;
-    r.magnitude = std::hypot(sample.a, sample.b);
-    r.angle_deg = DegreesOf(sample.a, sample.b);
-  } else {
-    r.magnitude = format == Format::kMagnitudeAngle ? sample.a : std::pow(10.0, sample.a / 20.0);
-    r.angle_deg = sample.b;
-    const double radians = sample.b * calc::kPi / 180.0;
-    r.re = r.magnitude * std::cos(radians);
-    r.im = r.magnitude * std::sin(radians);
-  }
-  return r;
+  if (format == Format::kRealImaginary) return Reflection::Of({sample.a, sample.b});
+  const double magnitude =
+      format == Format::kMagnitudeAngle ? sample.a : std::pow(10.0, sample.a / 20.0);
+  return Reflection::Polar(magnitude, sample.b);
 }
 
 namespace {
@@ -600,8 +521,8 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
         }
         steep_counted_hz = o.cur().frequency_hz;
       }
-      const Reflection between =
-          Polar(Interpolate(before, o.cur().frequency_hz, after, o.next().frequency_hz, f));
+      const Reflection between = Reflection::Of(
+          Interpolate(before, o.cur().frequency_hz, after, o.next().frequency_hz, f));
       row(f, primary, between, false);
       ++summary.interpolated;
     }

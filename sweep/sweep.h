@@ -9,6 +9,7 @@
 
 #include "calc/figures.h"
 #include "calc/mismatch.h"
+#include "calc/reflection.h"
 #include "calc/two_port.h"
 #include "touchstone/touchstone.h"
 
@@ -38,11 +39,7 @@ struct ThroughFile {
   bool reversed = false;
 };
 
-// A reflection coefficient in both forms, the angle in degrees.
-struct Reflection {
-  double re = 0.0, im = 0.0;
-  double magnitude = 0.0, angle_deg = 0.0;
-};
+using calc::Reflection;
 
 // The reflection coefficient that a sample of the file stands for: the pair as written (MA; the
 // magnitude 10^(dB/20) for DB; RI), the other form derived, the angle in (-180, 180].
@@ -107,10 +104,5 @@ SweepSummary RunSweep(const FilePort& source, const FilePort& load,
 SweepSummary RunSweep(const FilePort& source, const FilePort& load, const ThroughFile& through,
                       const std::function<void(const std::string&)>& note,
                       const std::function<void(const SweepRow&)>& sink);
-
-// The S-parameters of a two-port against r1 at port 1 and r2 at port 2, renormalised to r at
-// both ports (power waves; the references are positive): S' = K(S − ρ)(I − ρS)⁻¹K⁻¹ with
-// ρi = (r − ri)/(r + ri) and Ki = (ri + r)/(2·√(ri·r)).
-calc::TwoPortS RenormaliseTwoPort(const calc::TwoPortS& s, double r1, double r2, double r);
 
 }  // namespace sweep
