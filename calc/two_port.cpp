@@ -40,16 +40,20 @@ Complex Seen(Complex a, Complex bc, Complex d, Complex g, std::string& why) {
   return r;
 }
 
-PlaneMismatch Plane(double magnitude1, double angle1, double magnitude2, double angle2, double z0) {
+PlaneMismatch Plane(double magnitude1, double angle1, double magnitude2, double angle2) {
   PlaneMismatch p;
   try {
-    p.result = EvaluateMismatch([z0] { return z0; }, magnitude1, angle1, magnitude2, angle2);
+    const Losses losses = EvaluateLosses(magnitude1, angle1, magnitude2, angle2);
+    p.result.MismatchFactor = losses.MismatchFactor;
+    p.result.MismatchLossDb = losses.MismatchLossDb;
+    p.result.ReturnLossDb = losses.ReturnLossDb;
   } catch (const platform::Error& error) {
     p.warning = WarningText(error);
     return p;
   }
   p.computed = true;
-  p.figures = ComputeMismatchFigures(magnitude1, magnitude2, p.result.MismatchFactor);
+  p.figures = ComputeMismatchFigures(magnitude1, magnitude2, p.result.MismatchFactor,
+                                     MismatchFigureSet::kRange);
   return p;
 }
 
@@ -61,7 +65,7 @@ void Join(std::string& warning, const std::string& more) {
 }  // namespace
 
 ThroughResult EvaluateThrough(const TwoPortS& s, double source_magnitude, double source_angle_deg,
-                              double load_magnitude, double load_angle_deg, double z0) {
+                              double load_magnitude, double load_angle_deg, double /*z0*/) {
   ThroughResult t;
   // Γ from magnitude and angle in degrees, converted as the evaluation converts them.
   const Complex gs = FromPolar(source_magnitude, source_angle_deg);
@@ -109,14 +113,14 @@ ThroughResult EvaluateThrough(const TwoPortS& s, double source_magnitude, double
     t.source_plane.warning = "\u0393in cannot be computed";
   } else {
     t.source_plane =
-        Plane(source_magnitude, source_angle_deg, t.gamma_in_magnitude, t.gamma_in_angle_deg, z0);
+        Plane(source_magnitude, source_angle_deg, t.gamma_in_magnitude, t.gamma_in_angle_deg);
     if (!t.source_plane.computed) Join(t.warning, "at the source plane: " + t.source_plane.warning);
   }
   if (std::isnan(t.gamma_out.re)) {
     t.load_plane.warning = "\u0393out cannot be computed";
   } else {
     t.load_plane =
-        Plane(t.gamma_out_magnitude, t.gamma_out_angle_deg, load_magnitude, load_angle_deg, z0);
+        Plane(t.gamma_out_magnitude, t.gamma_out_angle_deg, load_magnitude, load_angle_deg);
     if (!t.load_plane.computed) Join(t.warning, "at the load plane: " + t.load_plane.warning);
   }
   return t;

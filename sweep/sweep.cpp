@@ -200,8 +200,10 @@ class RowMaker {
       return row;
     }
     row.computed = true;
-    row.figures = calc::ComputeMismatchFigures(row.source_magnitude, row.load_magnitude,
-                                               row.result.MismatchFactor);
+    // The figures of the table's columns only.
+    row.figures =
+        calc::ComputeMismatchFigures(row.source_magnitude, row.load_magnitude,
+                                     row.result.MismatchFactor, calc::MismatchFigureSet::kTable);
     return row;
   }
 
