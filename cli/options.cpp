@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include <charconv>
+#include <filesystem>
 
 namespace cli {
 
@@ -39,20 +40,26 @@ bool IsModeName(const std::string& name) {
 }
 
 // "FILE:PP" first, so that a file name may hold an '@'; then "MAG@ANGLE".
-void ReadCoefficient(const std::string& option, const std::string& value,
-                     std::optional<PointSpec>& point, std::optional<FileSpec>& file) {
+void ReadPort(const std::string& option, const std::string& value, std::optional<PointSpec>& point,
+              std::optional<FileSpec>& file) {
   const std::size_t colon = value.rfind(':');
   if (colon != std::string::npos && colon > 0) {
     if (IsModeName(value.substr(colon + 1))) {
-      file = FileSpec{value.substr(0, colon), 1, 0,
+      file = FileSpec{value.substr(0, colon),
+                      1,
+                      0,
                       "or give it with " + option + "-ports N (for example " + option + "-ports 2)",
-                      value.substr(colon + 1)};
+                      value.substr(colon + 1),
+                      std::nullopt};
       return;
     }
     if (const std::optional<int> port = PortOf(value.substr(colon + 1))) {
-      file = FileSpec{value.substr(0, colon), *port, 0,
+      file = FileSpec{value.substr(0, colon),
+                      *port,
+                      0,
                       "or give it with " + option + "-ports N (for example " + option + "-ports 2)",
-                      ""};
+                      "",
+                      std::nullopt};
       return;
     }
   }
@@ -66,8 +73,15 @@ void ReadCoefficient(const std::string& option, const std::string& value,
                    "or FILE:D1,3 for a port of mixed-mode data");
 }
 
-// "S11 S21 S12 S22", each MAG@ANGLE, for a single point; otherwise a 2-port file, "FILE:12" as
-// it is or "FILE:21" turned round.
+// "-:PP" reads standard input.
+void ReadCoefficient(const std::string& option, const std::string& value,
+                     std::optional<PointSpec>& point, std::optional<FileSpec>& file) {
+  ReadPort(option, value, point, file);
+  if (file && file->path == "-") file->path = kStandardInput;
+}
+
+// "S11 S21 S12 S22", each MAG@ANGLE; otherwise a 2-port file, "FILE:12" as it is or "FILE:21"
+// turned round. A path may hold blanks: it is a file unless every field is MAG@ANGLE.
 void ReadThrough(const std::string& value, Options& o) {
   std::vector<std::string> fields;
   for (std::size_t i = 0; i < value.size();) {
@@ -77,30 +91,35 @@ void ReadThrough(const std::string& value, Options& o) {
     if (j > i) fields.push_back(value.substr(i, j - i));
     i = j;
   }
-  if (fields.size() > 1) {
-    std::array<PointSpec, 4> s;
-    for (std::size_t k = 0; k < fields.size() && k < 4; ++k) {
-      const std::size_t at = fields[k].find('@');
-      if (at == std::string::npos)
-        fields.clear();
-      else
-        s[k] = PointSpec{fields[k].substr(0, at), fields[k].substr(at + 1)};
-    }
+  if (fields.empty()) throw UsageError("--through needs a 2-port file or four S-parameters");
+  bool points = fields.size() > 1;
+  for (const std::string& field : fields) points = points && field.find('@') != std::string::npos;
+  if (points) {
     if (fields.size() != 4) {
       throw UsageError("--through \"" + value +
                        "\": expected S11 S21 S12 S22, each as MAG@ANGLE (for example \"0.05@10 "
                        "0.9@-40 0.9@-40 0.05@170\"), or a 2-port Touchstone file");
     }
+    std::array<PointSpec, 4> s;
+    for (std::size_t k = 0; k < 4; ++k) {
+      const std::size_t at = fields[k].find('@');
+      s[k] = PointSpec{fields[k].substr(0, at), fields[k].substr(at + 1)};
+    }
     o.through_point = s;
     return;
   }
-  if (fields.empty()) throw UsageError("--through needs a 2-port file or four S-parameters");
-  sweep::ThroughFile through{value, false};
+  sweep::ThroughFile through{value == "-" ? std::string(kStandardInput) : value, false, {}};
   if (const std::size_t colon = value.rfind(':'); colon != std::string::npos && colon > 0) {
     const std::string order = value.substr(colon + 1);
     if (order == "12" || order == "21") {
       through.path = value.substr(0, colon);
+      if (through.path == "-") through.path = kStandardInput;
       through.reversed = order == "21";
+    } else if (!order.empty() && order.find_first_not_of("0123456789") == std::string::npos &&
+               !std::filesystem::exists(value)) {
+      throw UsageError("--through \"" + value + "\": a two-port is used as its file gives it (" +
+                       value.substr(0, colon) + ":12, port 1 facing the source) or turned round (" +
+                       value.substr(0, colon) + ":21); there is no other orientation");
     }
   }
   o.through_file = through;
@@ -173,8 +192,20 @@ Options ParseOptions(const std::vector<std::string>& args) {
   const bool source = o.source_point || o.source_file;
   const bool load = o.load_point || o.load_file;
   if (!source || !load) throw UsageError("both --source and --load are needed");
-  if (o.source_file.has_value() != o.load_file.has_value()) {
-    throw UsageError("--source and --load must both be MAG@ANGLE or both be FILE:PP");
+  {
+    int from_stdin = 0;
+    for (const std::optional<FileSpec>* f : {&o.source_file, &o.load_file}) {
+      from_stdin += *f && (*f)->path == kStandardInput;
+    }
+    from_stdin += o.through_file && o.through_file->path == kStandardInput;
+    if (from_stdin > 1) {
+      throw UsageError(
+          "standard input (-) can be read for one of --source, --load and --through "
+          "only");
+    }
+  }
+  if ((o.csv == "-") + (o.plot == "-") + (o.smith == "-") > 1) {
+    throw UsageError("only one of --csv, --plot and --smith can go to standard output (-)");
   }
   if ((source_ports > 0 && !o.source_file) || (load_ports > 0 && !o.load_file)) {
     throw UsageError(
@@ -182,18 +213,13 @@ Options ParseOptions(const std::vector<std::string>& args) {
         " is for a Touchstone file (FILE:PP)");
   }
   if (o.sweep()) {
-    o.source_file->ports = source_ports;
-    o.load_file->ports = load_ports;
+    if (o.source_file) o.source_file->ports = source_ports;
+    if (o.load_file) o.load_file->ports = load_ports;
     if (o.z0)
       throw UsageError(
           "--z0 is for a single point; a sweep uses the source file's "
           "reference impedance");
     if (o.json) throw UsageError("--json is for a single point; a sweep writes CSV");
-    if (o.through_point) {
-      throw UsageError(
-          "--through with four S-parameters is for a single point; a sweep takes a 2-port "
-          "Touchstone file (--through FILE.s2p)");
-    }
   } else if (o.csv || o.plot || o.smith) {
     throw UsageError(std::string(o.csv    ? "--csv"
                                  : o.plot ? "--plot"

@@ -16,6 +16,9 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// What "-" stands for as an input file.
+inline constexpr const char* kStandardInput = "/dev/stdin";
+
 // A reflection coefficient as typed: "MAG@ANGLE", both texts converted later by the boxes' rule.
 struct PointSpec {
   std::string magnitude;
@@ -33,15 +36,19 @@ struct Options {
   std::optional<std::string> z0;  // text, as typed
   std::optional<PointSpec> source_point, load_point;
   std::optional<FileSpec> source_file, load_file;
-  std::optional<std::string> csv;    // "-" for standard output
-  std::optional<std::string> plot;   // SVG file
-  std::optional<std::string> smith;  // SVG file
+  // Output files, "-" for standard output.
+  std::optional<std::string> csv;
+  std::optional<std::string> plot;   // SVG
+  std::optional<std::string> smith;  // SVG
   // A two-port between source and load: a 2-port file for a sweep ("FILE", "FILE:12", or
-  // "FILE:21" turned round), or S11 S21 S12 S22 as MAG@ANGLE for a single point.
+  // "FILE:21" turned round), or S11 S21 S12 S22 as MAG@ANGLE, for a single point or the same at
+  // every frequency of a sweep.
   std::optional<sweep::ThroughFile> through_file;
   std::optional<std::array<PointSpec, 4>> through_point;
 
-  bool sweep() const { return source_file.has_value(); }
+  // A sweep has a file on one side at least; a side given as MAG@ANGLE is then the same at every
+  // frequency.
+  bool sweep() const { return source_file.has_value() || load_file.has_value(); }
 };
 
 // Reads the arguments (without the program name). Raises UsageError.

@@ -3,12 +3,13 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "calc/calculate_texts.h"
-#include "calc/two_port.h"
-
 namespace cli {
+
+// The name that begins every message.
+inline constexpr std::string_view kProgram = "voranth-calc";
 
 class PlotData;
 class SmithData;
@@ -31,12 +32,5 @@ using SmithWriter = std::function<void(const SmithData& data, const std::string&
 // Smith chart writer.
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
         const PlotWriter& plot = {}, const SmithWriter& smith = {});
-
-// The single-point results as JSON: the eight display texts, the figures as numbers (the string
-// "infinite" for an unbounded one, null for one that is not defined) and the labelled lines;
-// with a two-port between, its figures ("through") and lines too.
-std::string JsonFor(const calc::Calculation& c, const calc::ThroughResult* through = nullptr);
-
-std::string HelpText();
 
 }  // namespace cli

@@ -22,7 +22,11 @@ namespace {
 // async-signal-safe functions: it reads these slots and calls unlink.
 constexpr std::size_t kSlots = 16;
 std::array<std::atomic<char*>, kSlots> g_temporaries{};
-constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// Every signal that ends the process by default and that a user, a shell or the system sends: an
+// interrupt, a termination, a lost terminal, a quit, a timer, the user's signals, a file grown over
+// its limit, and a reader of standard output gone.
+constexpr int kSignals[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT, SIGALRM,
+                            SIGUSR1, SIGUSR2, SIGXFSZ, SIGPIPE};
 
 extern "C" void RemoveTemporariesAndDie(int signal_number) {
   for (auto& slot : g_temporaries) {
@@ -185,7 +189,9 @@ void AtomicFile::Write(std::string_view data) {
 #endif
 }
 
-void AtomicFile::Commit() {
+void AtomicFile::Finish() {
+  if (finished_) return;
+  finished_ = true;
   std::FILE* file = file_;
   file_ = nullptr;
   // On the disk before the rename, so that a power cut leaves the old file or the new one.
@@ -196,7 +202,11 @@ void AtomicFile::Commit() {
     Fail("cannot write");
   }
   if (std::fclose(file) != 0) Fail("cannot write");
-  if (direct_) return;
+}
+
+void AtomicFile::Commit() {
+  Finish();
+  if (direct_ || temporary_.empty()) return;
   if (std::rename(temporary_.c_str(), target_.c_str()) != 0) Fail("cannot replace");
   if (registered_) Unregister(temporary_);
   registered_ = false;
@@ -210,16 +220,93 @@ void AtomicFile::Commit() {
   }
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa {
-  }, sb{};
-  if (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0) {
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+ScratchFile::ScratchFile() {
+  InstallHandlers();
+  std::error_code error;
+  const std::filesystem::path directory = std::filesystem::temp_directory_path(error);
+  path_ = ((error ? std::filesystem::path("/tmp") : directory) / "voranth-XXXXXX").string();
+  int fd = -1;
+  {
+    const SignalsHeld held;
+    fd = mkstemp(path_.data());
+    if (fd >= 0) registered_ = Register(path_);
   }
-  std::error_code ea, eb;
-  const auto ca = std::filesystem::weakly_canonical(FollowLinks(a), ea);
-  const auto cb = std::filesystem::weakly_canonical(FollowLinks(b), eb);
-  return !ea && !eb && ca == cb;
+  if (fd < 0) {
+    const std::string reason = std::strerror(errno);
+    throw OutputError(path_ + ": cannot create a temporary file: " + reason);
+  }
+  close(fd);
+}
+
+ScratchFile::~ScratchFile() {
+  std::remove(path_.c_str());
+  if (registered_) Unregister(path_);
+}
+
+std::string ScratchFile::Contents() const {
+  std::FILE* file = std::fopen(path_.c_str(), "rb");
+  if (file == nullptr) throw OutputError(path_ + ": cannot read: " + std::strerror(errno));
+  std::string data;
+  char buffer[1 << 14];
+  std::size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) data.append(buffer, got);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) throw OutputError(path_ + ": cannot read");
+  return data;
+}
+
+namespace {
+
+// Where a path leads once symbolic links are followed: the device and inode of the file, or of
+// its directory with the final name when the file does not exist (yet).
+struct Place {
+  bool known = false;
+  bool exists = false;
+  dev_t device = 0;
+  ino_t inode = 0;
+  std::string name;
+};
+
+Place PlaceOf(const std::string& path) {
+  Place place;
+  const std::string target = FollowLinks(path);
+  struct stat st {};
+  if (stat(target.c_str(), &st) == 0) {
+    place.known = place.exists = true;
+    place.device = st.st_dev;
+    place.inode = st.st_ino;
+    return place;
+  }
+  const std::filesystem::path p = target;
+  place.name = p.filename().string();
+  const std::string directory = p.has_parent_path() ? p.parent_path().string() : ".";
+  if (place.name.empty() || place.name == "." || place.name == "..") return place;
+  char* resolved = realpath(directory.c_str(), nullptr);
+  if (resolved == nullptr) return place;
+  const bool found = stat(resolved, &st) == 0;
+  std::free(resolved);
+  if (!found) return place;
+  place.known = true;
+  place.device = st.st_dev;
+  place.inode = st.st_ino;
+  return place;
+}
+
+}  // namespace
+
+bool SameFile(const std::string& a, const std::string& b) {
+  const Place pa = PlaceOf(a), pb = PlaceOf(b);
+  if (pa.known && pb.known) {
+    return pa.exists == pb.exists && pa.device == pb.device && pa.inode == pb.inode &&
+           pa.name == pb.name;
+  }
+  // A directory that cannot be resolved: compare the spellings, made absolute and normal.
+  const auto spelt = [](const std::string& path) {
+    std::error_code error;
+    return std::filesystem::absolute(FollowLinks(path), error).lexically_normal();
+  };
+  return spelt(a) == spelt(b);
 }
 
 }  // namespace platform

@@ -17,7 +17,8 @@ class OutputError : public std::runtime_error {
 // Output that appears in full or not at all. A regular file (or a new one) is written to a
 // temporary file beside it, flushed to the disk and renamed over it by Commit(); without Commit()
 // the temporary file is removed and the target is left as it was, and so it is when the process
-// ends on SIGINT, SIGTERM or SIGHUP. A symbolic link is followed to the file it names, which is
+// ends on a signal whose default action ends it (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGALRM,
+// SIGUSR1, SIGUSR2, SIGXFSZ, SIGPIPE). A symbolic link is followed to the file it names, which is
 // written instead of the link; an existing file keeps its permissions. A FIFO or a character
 // device (a pipe, a terminal, /dev/null) is written directly, since it cannot be replaced.
 class AtomicFile {
@@ -32,7 +33,11 @@ class AtomicFile {
   const std::string& temporary_path() const { return temporary_; }
   bool direct() const { return direct_; }
   void Write(std::string_view data);  // raises OutputError
-  void Commit();                      // raises OutputError
+  // Flushes the data to the disk and closes the file, without replacing the target yet: the outputs
+  // of one run are all finished before any of them is committed. Raises OutputError.
+  void Finish();
+  // Finishes the file if it is not yet, and renames it over its target. Raises OutputError.
+  void Commit();
 
  private:
   [[noreturn]] void Fail(const std::string& what);
@@ -42,13 +47,33 @@ class AtomicFile {
   std::string temporary_;
   bool direct_ = false;
   bool registered_ = false;
+  bool finished_ = false;
   std::FILE* file_ = nullptr;
   std::uint64_t written_ = 0;  // bytes given to Write()
   std::uint64_t started_ = 0;  // bytes whose writing to the disk has been started
 };
 
-// Whether two paths name the same file: the same device and inode when both exist, otherwise the
-// same path once symbolic links and "." and ".." are resolved.
+// A private file in the temporary directory, for data that a writer puts into a file of its own
+// before it is copied where it belongs. Removed by the destructor, and when a signal ends the
+// process as above.
+class ScratchFile {
+ public:
+  ScratchFile();  // raises OutputError
+  ~ScratchFile();
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+
+  const std::string& path() const { return path_; }
+  std::string Contents() const;  // raises OutputError
+
+ private:
+  std::string path_;
+  bool registered_ = false;
+};
+
+// Whether two paths name the same file, with symbolic links followed: the same device and inode
+// when both exist; otherwise the same final name in the same directory (its device and inode),
+// however either path is spelt (relative, with "." or "..", absolute, through a link).
 bool SameFile(const std::string& a, const std::string& b);
 
 }  // namespace platform

@@ -13,7 +13,7 @@
 #include "calc/warning_text.h"
 #include "platform/errors.h"
 #include "platform/number_format.h"
-#include "platform/scratch_file.h"
+#include "platform/temp_records.h"
 
 namespace sweep {
 
@@ -96,7 +96,7 @@ class Spool : public SampleSource {
         name_ + ": cannot keep the rest of the file in a temporary file: " + std::strerror(errno));
   }
   std::string name_;
-  platform::ScratchFile file_;
+  platform::TempRecords file_;
 };
 
 // A window of three neighbouring samples of a file: the one before, the current one and the
@@ -371,8 +371,13 @@ namespace {
 SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
                    const ThroughFile* through, const std::function<void(const std::string&)>& note,
                    const std::function<void(const SweepRow&)>& emit) {
-  ReaderSource source_file(source_port);
-  ReaderSource load_file(load_port);
+  // A side fixed for every frequency takes the other file's grid and reference impedance.
+  std::optional<ReaderSource> source_reader, load_reader;
+  if (!source_port.fixed) source_reader.emplace(source_port);
+  if (!load_port.fixed) load_reader.emplace(load_port);
+  if (!source_reader && !load_reader) throw SweepError("a sweep needs a file on at least one side");
+  ReaderSource& source_file = source_reader ? *source_reader : *load_reader;
+  ReaderSource& load_file = load_reader ? *load_reader : *source_reader;
   const double source_ohms = source_file.reader().reference_ohms();
   const double load_ohms = load_file.reader().reference_ohms();
   if (source_ohms != load_ohms) {
@@ -393,12 +398,14 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
   bool said_interpolated = false;
   std::function<void(const SweepRow&)> sink = emit;
   if (through != nullptr) {
-    track.emplace(*through, source_ohms);
-    if (const std::string n = track->RenormalisationNote(); !n.empty()) note(n);
+    if (!through->fixed) track.emplace(*through, source_ohms);
+    if (track) {
+      if (const std::string n = track->RenormalisationNote(); !n.empty()) note(n);
+    }
     sink = [&](const SweepRow& base) {
-      TwoPortS s;
+      TwoPortS s = through->fixed.value_or(TwoPortS{});
       bool interpolated = false;
-      if (track->At(base.frequency_hz, s, interpolated) != ThroughTrack::Where::kInside) {
+      if (track && track->At(base.frequency_hz, s, interpolated) != ThroughTrack::Where::kInside) {
         ++outside;
         return;
       }
@@ -434,6 +441,21 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
     done.rows = through_rows;
     return done;
   };
+
+  if (source_port.fixed || load_port.fixed) {
+    // One file: a row at each of its points, the fixed side the same in every row.
+    const FilePort& file_port = source_port.fixed ? load_port : source_port;
+    Sample sample;
+    while (source_file.Next(sample)) {
+      const Reflection read = source_reader ? maker.Source(sample) : maker.Load(sample);
+      sink(maker.Make(sample.frequency_hz, source_reader ? read : *source_port.fixed,
+                      load_reader ? read : *load_port.fixed, true));
+      ++summary.rows;
+    }
+    if (summary.rows == 0)
+      throw SweepError(file_port.path + ": the file holds no frequency points");
+    return finish(summary);
+  }
 
   // While both files have the same frequencies, each pair of points is a row at once: one pass.
   Cursor s(source_file), l(load_file);
@@ -475,11 +497,14 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
       std::to_string(summary.rows + load_rest.count() - (summary.rows > 0 ? 1 : 0)) + ")";
   if (low <= high) {
     const std::string& grid = on_load_grid ? load_port.path : source_port.path;
+    const long long frequencies =
+        summary.rows + (on_load_grid ? load_in_band : source_in_band) - (summary.rows > 0 ? 1 : 0);
     note("the frequency grids differ" + counts + ": computing from " + Shortest(low) + " to " +
-         Shortest(high) + " Hz, the band both cover, at the " +
-         std::to_string(summary.rows + (on_load_grid ? load_in_band : source_in_band) -
-                        (summary.rows > 0 ? 1 : 0)) +
-         " frequencies of " + grid + " there, with " + (on_load_grid ? "\u0393S" : "\u0393L") +
+         Shortest(high) + " Hz, the band both cover, " +
+         (frequencies == 1
+              ? "at the one frequency of " + grid + " there"
+              : "at the " + std::to_string(frequencies) + " frequencies of " + grid + " there") +
+         ", with " + (on_load_grid ? "\u0393S" : "\u0393L") +
          " interpolated linearly in its real and imaginary parts where " +
          (on_load_grid ? source_port.path : load_port.path) + " has no point of its own");
   }

@@ -4,6 +4,7 @@
 // ΓS from the source file and ΓL from the load file. Plain C++, without Qt.
 
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -21,6 +22,9 @@ class SweepError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A reflection coefficient in both forms, the angle in degrees.
+using calc::Reflection;
+
 // S_pp of port `port` of a Touchstone file. `ports` gives the number of ports of version 1 data
 // whose name does not end in .sNp (0: from the name); `ports_hint` says how a user gives it.
 struct FilePort {
@@ -29,6 +33,10 @@ struct FilePort {
   int ports = 0;
   std::string ports_hint;
   std::string mode;  // a mixed-mode port by its name in the file (D1,3), instead of `port`
+  // A reflection coefficient fixed for every frequency (a data sheet's), instead of a file: the
+  // sweep then runs on the other file's grid, the fixed value taken against its reference
+  // impedance.
+  std::optional<Reflection> fixed;
 };
 
 // A two-port between source and load: all four S-parameters of a 2-port Touchstone file, port 1
@@ -37,9 +45,10 @@ struct FilePort {
 struct ThroughFile {
   std::string path;
   bool reversed = false;
+  // S-parameters fixed for every frequency instead of a file, against the source's reference
+  // impedance.
+  std::optional<calc::TwoPortS> fixed;
 };
-
-using calc::Reflection;
 
 // The reflection coefficient that a sample of the file stands for: the pair as written (MA; the
 // magnitude 10^(dB/20) for DB; RI), the other form derived, the angle in (-180, 180].

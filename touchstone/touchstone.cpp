@@ -534,8 +534,16 @@ class ReflectionReader::Impl {
     while (auto line = ReadLine()) {
       // A byte-order mark, as some Windows programs write, is not part of the first line.
       if (line_number_ == 1 && line->substr(0, 3) == "\xEF\xBB\xBF") line->remove_prefix(3);
-      // UTF-16: its byte-order mark, or an ASCII character with a zero byte before or after it.
+      // UTF-32 and UTF-16: the byte-order mark, or an ASCII character with zero bytes before or
+      // after it.
       const auto ascii = [](char c) { return c >= ' ' && c <= '~'; };
+      using namespace std::string_view_literals;
+      if (line_number_ == 1 && line->size() >= 4 &&
+          (line->substr(0, 4) == "\xFF\xFE\0\0"sv || line->substr(0, 4) == "\0\0\xFE\xFF"sv ||
+           (ascii((*line)[0]) && line->substr(1, 3) == "\0\0\0"sv) ||
+           (line->substr(0, 3) == "\0\0\0"sv && ascii((*line)[3])))) {
+        Fail("the file is UTF-32 text: expected ASCII or UTF-8; save it again in one of these");
+      }
       if (line_number_ == 1 && line->size() >= 2 &&
           (line->substr(0, 2) == "\xFF\xFE" || line->substr(0, 2) == "\xFE\xFF" ||
            ((*line)[0] == '\0' && ascii((*line)[1])) ||

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/inotify.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -34,7 +37,11 @@ void FakePlot(const cli::PlotData& /*data*/, const std::string& path) {
   file.Commit();
 }
 
+// Set by a case whose Smith chart fails, after the table is complete.
+bool g_smith_fails = false;
+
 void FakeSmith(const cli::SmithData& /*data*/, const std::string& path) {
+  if (g_smith_fails) throw platform::OutputError(path + ": cannot write: no room left");
   platform::AtomicFile file(path);
   file.Write("<svg/>\n");
   file.Commit();
@@ -142,6 +149,25 @@ const Target kTargets[] = {
      },
      cli::kFileError, "nothing was written",
      [](const ScratchDir& d) { EXPECT_EQ(d.Read("old.csv"), kOld); }},
+    {"a picture that cannot be written leaves the table as it was",
+     [](const ScratchDir& d) {
+       d.Write("ok.csv", kOld);
+       return std::vector<std::string>{"--csv", d.File("ok.csv"), "--plot",
+                                       d.File("missing/p.svg")};
+     },
+     cli::kFileError, "nothing was written",
+     [](const ScratchDir& d) { EXPECT_EQ(d.Read("ok.csv"), kOld); }},
+    {"a picture whose drawing fails leaves the table as it was",
+     [](const ScratchDir& d) {
+       d.Write("ok.csv", kOld);
+       g_smith_fails = true;
+       return std::vector<std::string>{"--csv", d.File("ok.csv"), "--smith", d.File("fail.svg")};
+     },
+     cli::kFileError, "nothing was written",
+     [](const ScratchDir& d) {
+       EXPECT_EQ(d.Read("ok.csv"), kOld);
+       EXPECT_FALSE(fs::exists(d.File("fail.svg")));
+     }},
 };
 
 void PrintTo(const Target& t, std::ostream* out) {
@@ -167,6 +193,7 @@ TEST_P(OutputTargets, NeverDestroyAnInputOrASpecialFile) {
     });
   }
   const Outcome r = cli_test::RunCli(args, FakePlot, FakeSmith);
+  g_smith_fails = false;
   if (reader.joinable()) {
     reader.join();
     EXPECT_EQ(piped.rfind("frequency_hz,", 0), 0u);
@@ -182,8 +209,33 @@ TEST_P(OutputTargets, NeverDestroyAnInputOrASpecialFile) {
 
 INSTANTIATE_TEST_SUITE_P(Sweep, OutputTargets, testing::ValuesIn(kTargets));
 
-// Ended by SIGTERM while it reads, the program leaves no temporary file behind.
-TEST(OutputTargetsOnSignal, SigtermRemovesTheTemporaryFile) {
+// Waits until a temporary file appears in the directory, woken by the directory's events; false
+// when none has appeared after 20 s.
+bool WaitForStray(const ScratchDir& dir) {
+  const int events = inotify_init1(IN_CLOEXEC);
+  if (events < 0) return false;
+  inotify_add_watch(events, dir.File(".").c_str(), IN_CREATE | IN_MOVED_TO);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  bool appeared = false;
+  while (!(appeared = !Strays(dir).empty())) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) break;
+    pollfd wait{events, POLLIN, 0};
+    if (poll(&wait, 1, static_cast<int>(left.count())) > 0) {
+      char buffer[4096];
+      if (read(events, buffer, sizeof buffer) < 0) break;
+    }
+  }
+  close(events);
+  return appeared;
+}
+
+class OutputTargetsOnSignal : public testing::TestWithParam<int> {};
+
+// Ended by a signal while it reads, the program leaves no temporary file behind.
+TEST_P(OutputTargetsOnSignal, RemovesTheTemporaryFiles) {
+  const int signal_number = GetParam();
   ScratchDir dir;
   const std::string pipe = dir.File("source.s1p");
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
@@ -191,8 +243,11 @@ TEST(OutputTargetsOnSignal, SigtermRemovesTheTemporaryFile) {
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    cli_test::RunCli(
-        {"--source", pipe + ":11", "--load", load + ":11", "--csv", dir.File("o.csv")});
+    const rlimit no_core{0, 0};  // SIGQUIT and SIGXFSZ would leave a core file
+    setrlimit(RLIMIT_CORE, &no_core);
+    cli_test::RunCli({"--source", pipe + ":11", "--load", load + ":11", "--csv", dir.File("o.csv"),
+                      "--plot", dir.File("o.svg")},
+                     FakePlot, FakeSmith);
     _exit(0);
   }
   // Half a file into the FIFO, kept open: the child waits for the rest.
@@ -200,18 +255,72 @@ TEST(OutputTargetsOnSignal, SigtermRemovesTheTemporaryFile) {
   ASSERT_NE(writer, nullptr);
   std::fputs("# GHz S MA R 50\n1 0.5 30\n", writer);
   std::fflush(writer);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (Strays(dir).empty() && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::yield();
-  }
-  ASSERT_FALSE(Strays(dir).empty()) << "no temporary file appeared";
-  kill(child, SIGTERM);
+  ASSERT_TRUE(WaitForStray(dir)) << "no temporary file appeared";
+  kill(child, signal_number);
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
   std::fclose(writer);
-  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << status;
   EXPECT_EQ(Strays(dir), std::vector<std::string>{});
   EXPECT_FALSE(fs::exists(dir.File("o.csv")));
+  EXPECT_FALSE(fs::exists(dir.File("o.svg")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sweep, OutputTargetsOnSignal,
+                         testing::Values(SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIGUSR1,
+                                         SIGUSR2, SIGXFSZ, SIGPIPE),
+                         [](const testing::TestParamInfo<int>& info) {
+                           return std::string(sigabbrev_np(info.param));
+                         });
+
+// Two outputs that name one file, in any spelling and whether it exists or not, are refused
+// before anything is written; two different files are not.
+TEST(OutputSpellings, OneFileInAnySpellingIsRefused) {
+  struct Case {
+    const char* csv;
+    const char* plot;
+    bool same;
+  };
+  const Case cases[] = {
+      {"n.csv", "./n.csv", true},      {"n.csv", "sub/../n.csv", true},
+      {"n.csv", "ABSOLUTE", true},     {"n.csv", "here/n.csv", true},
+      {"n.csv", "dangling.svg", true}, {"old.csv", "./sub/../old.csv", true},
+      {"n.csv", "sub/n.csv", false},   {"n.csv", "m.svg", false},
+  };
+  ScratchDir dir;
+  const std::string source = dir.Write("s.s1p", kSource) + ":11";
+  const std::string load = dir.Write("l.s1p", kLoad) + ":11";
+  fs::create_directory(dir.File("sub"));
+  fs::create_directory_symlink(".", dir.File("here"));
+  fs::create_symlink("n.csv", dir.File("dangling.svg"));
+  const fs::path cwd = fs::current_path();
+  fs::current_path(dir.File("."));
+  for (const Case& c : cases) {
+    dir.Write("old.csv", kOld);
+    const std::string plot = c.plot == std::string("ABSOLUTE") ? dir.File("n.csv") : c.plot;
+    const Outcome r = cli_test::RunCli(
+        {"--source", source, "--load", load, "--csv", c.csv, "--plot", plot}, FakePlot);
+    EXPECT_EQ(r.status, c.same ? cli::kFileError : cli::kSuccess) << plot << ": " << r.err;
+    if (c.same) {
+      EXPECT_NE(r.err.find("name the same file"), std::string::npos) << r.err;
+      EXPECT_FALSE(fs::exists("n.csv")) << plot;
+      EXPECT_EQ(dir.Read("old.csv"), kOld);
+    }
+    fs::remove("n.csv");
+    fs::remove("sub/n.csv");
+    fs::remove("m.svg");
+  }
+  fs::current_path(cwd);
+}
+
+// "-" is standard output for a picture too, and only the picture goes there.
+TEST(OutputSpellings, APictureGoesToStandardOutput) {
+  ScratchDir dir;
+  const Outcome r = cli_test::RunCli({"--source", dir.Write("s.s1p", kSource) + ":11", "--load",
+                                      dir.Write("l.s1p", kLoad) + ":11", "--plot", "-"},
+                                     FakePlot);
+  EXPECT_EQ(r.status, cli::kSuccess) << r.err;
+  EXPECT_EQ(r.out, "<svg/>\n");
 }
 
 }  // namespace

@@ -8,13 +8,13 @@
 
 namespace platform {
 
-class ScratchFile {
+class TempRecords {
  public:
   // Records of `record_size` bytes. Check ok(): false when no temporary file could be made.
-  explicit ScratchFile(std::size_t record_size);
-  ~ScratchFile();
-  ScratchFile(const ScratchFile&) = delete;
-  ScratchFile& operator=(const ScratchFile&) = delete;
+  explicit TempRecords(std::size_t record_size);
+  ~TempRecords();
+  TempRecords(const TempRecords&) = delete;
+  TempRecords& operator=(const TempRecords&) = delete;
 
   bool ok() const noexcept { return file_ != nullptr; }
   long long count() const noexcept { return count_; }

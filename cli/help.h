@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+namespace cli {
+
+// What --help writes.
+std::string HelpText();
+
+}  // namespace cli
