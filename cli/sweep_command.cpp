@@ -11,6 +11,7 @@
 #include "calc/warning_text.h"
 #include "cli/fixed_values.h"
 #include "cli/plot_data.h"
+#include "cli/sweep_notes.h"
 #include "platform/atomic_file.h"
 #include "platform/errors.h"
 #include "platform/number_format.h"
@@ -186,7 +187,7 @@ int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWrit
     std::optional<SmithData> chart;
     if (o.smith) chart.emplace(title);
     long long failures = 0;
-    const auto note = [&](const std::string& text) { err << kProgram << ": " << text << '\n'; };
+    const auto note = [&](const sweep::Note& n) { err << kProgram << ": " << NoteText(n) << '\n'; };
     const auto sink = [&](const sweep::SweepRow& row) {
       if (table) {
         sweep::AppendCsvRow(buffer, row);

@@ -244,13 +244,9 @@ class ThroughTrack {
   }
 
   // What the user should know before the first row.
-  std::string RenormalisationNote() const {
-    if (!renormalise_) return {};
-    return "the reference impedances of the two-port " + file_.path + " (" + Shortest(r1_) +
-           " and " + Shortest(r2_) +
-           " \u03a9) differ from the source's: its S-parameters are "
-           "renormalised to " +
-           Shortest(to_ohms_) + " \u03a9";
+  std::optional<ThroughRenormalised> RenormalisationNote() const {
+    if (!renormalise_) return std::nullopt;
+    return ThroughRenormalised{file_.path, r1_, r2_, to_ohms_};
   }
 
   enum class Where { kBelow, kInside, kAbove };
@@ -286,14 +282,9 @@ class ThroughTrack {
 
   // Neighbouring points used for interpolation whose transmission turns by more than 45°: how
   // many pairs, and the first.
-  std::string SteepNote() const {
-    if (steep_steps_ == 0) return {};
-    return "warning: the phase of S21 of the two-port " + file_.path +
-           " turns by more than 45\u00b0 between " + std::to_string(steep_steps_) +
-           (steep_steps_ == 1 ? " pair" : " pairs") +
-           " of neighbouring points used for interpolation (the first from " +
-           Shortest(steep_from_hz_) + " to " + Shortest(steep_to_hz_) +
-           " Hz): the interpolated values there are unreliable";
+  std::optional<ThroughSteep> SteepNote() const {
+    if (steep_steps_ == 0) return std::nullopt;
+    return ThroughSteep{file_.path, steep_steps_, steep_from_hz_, steep_to_hz_};
   }
 
   // The band of the points read so far: all of it once At() has passed the end.
@@ -369,7 +360,7 @@ Reflection ReflectionOf(const Sample& sample, Format format) {
 namespace {
 
 SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
-                   const ThroughFile* through, const std::function<void(const std::string&)>& note,
+                   const ThroughFile* through, const std::function<void(const Note&)>& note,
                    const std::function<void(const SweepRow&)>& emit) {
   // A side fixed for every frequency takes the other file's grid and reference impedance.
   std::optional<ReaderSource> source_reader, load_reader;
@@ -381,11 +372,7 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
   const double source_ohms = source_file.reader().reference_ohms();
   const double load_ohms = load_file.reader().reference_ohms();
   if (source_ohms != load_ohms) {
-    note("the reference impedances differ (" + source_port.path + ": " + Shortest(source_ohms) +
-         " \u03a9, " + load_port.path + ": " + Shortest(load_ohms) +
-         " \u03a9): \u0393L is brought to " + Shortest(source_ohms) +
-         " \u03a9 through its impedance, and ZS and ZL are given against " + Shortest(source_ohms) +
-         " \u03a9");
+    note(ReferencesDiffer{source_port.path, load_port.path, source_ohms, load_ohms});
   }
   const RowMaker maker(source_file.reader().format(), load_file.reader().format(), source_ohms,
                        load_ohms);
@@ -400,7 +387,7 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
   if (through != nullptr) {
     if (!through->fixed) track.emplace(*through, source_ohms);
     if (track) {
-      if (const std::string n = track->RenormalisationNote(); !n.empty()) note(n);
+      if (const auto n = track->RenormalisationNote()) note(*n);
     }
     sink = [&](const SweepRow& base) {
       TwoPortS s = through->fixed.value_or(TwoPortS{});
@@ -410,10 +397,7 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
         return;
       }
       if (interpolated && !said_interpolated) {
-        note("the two-port " + through->path + " has no point of its own at " +
-             Shortest(base.frequency_hz) +
-             " Hz: there and wherever its grid differs, its S-parameters are interpolated "
-             "linearly in their real and imaginary parts");
+        note(ThroughInterpolated{through->path, base.frequency_hz});
         said_interpolated = true;
       }
       SweepRow row = base;
@@ -432,11 +416,9 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
                        " to " + Shortest(track->last_hz()) +
                        " Hz, outside every frequency of the sweep");
     }
-    if (const std::string steep = track->SteepNote(); !steep.empty()) note(steep);
+    if (const auto steep = track->SteepNote()) note(*steep);
     if (outside > 0) {
-      note(std::to_string(outside) + (outside == 1 ? " frequency" : " frequencies") +
-           " of the sweep outside the band of the two-port " + through->path + " (" +
-           Shortest(track->first_hz()) + " to " + Shortest(track->last_hz()) + " Hz) left out");
+      note(ThroughOutside{through->path, outside, track->first_hz(), track->last_hz()});
     }
     done.rows = through_rows;
     return done;
@@ -490,23 +472,13 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
   };
   const long long source_in_band = in_band(source_rest), load_in_band = in_band(load_rest);
   const bool on_load_grid = load_in_band > source_in_band;
-  const std::string counts =
-      " (" + source_port.path + " has " +
-      std::to_string(summary.rows + source_rest.count() - (summary.rows > 0 ? 1 : 0)) + ", " +
-      load_port.path + " has " +
-      std::to_string(summary.rows + load_rest.count() - (summary.rows > 0 ? 1 : 0)) + ")";
   if (low <= high) {
-    const std::string& grid = on_load_grid ? load_port.path : source_port.path;
-    const long long frequencies =
-        summary.rows + (on_load_grid ? load_in_band : source_in_band) - (summary.rows > 0 ? 1 : 0);
-    note("the frequency grids differ" + counts + ": computing from " + Shortest(low) + " to " +
-         Shortest(high) + " Hz, the band both cover, " +
-         (frequencies == 1
-              ? "at the one frequency of " + grid + " there"
-              : "at the " + std::to_string(frequencies) + " frequencies of " + grid + " there") +
-         ", with " + (on_load_grid ? "\u0393S" : "\u0393L") +
-         " interpolated linearly in its real and imaginary parts where " +
-         (on_load_grid ? source_port.path : load_port.path) + " has no point of its own");
+    // The points counted twice: the last pair, kept in both spools.
+    const long long again = summary.rows > 0 ? 1 : 0;
+    note(GridsDiffer{source_port.path, load_port.path, summary.rows + source_rest.count() - again,
+                     summary.rows + load_rest.count() - again, low, high,
+                     summary.rows + (on_load_grid ? load_in_band : source_in_band) - again,
+                     on_load_grid});
   }
 
   summary.source_interpolated = on_load_grid;
@@ -566,13 +538,13 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
 }  // namespace
 
 SweepSummary RunSweep(const FilePort& source, const FilePort& load,
-                      const std::function<void(const std::string&)>& note,
+                      const std::function<void(const Note&)>& note,
                       const std::function<void(const SweepRow&)>& sink) {
   return Sweep(source, load, nullptr, note, sink);
 }
 
 SweepSummary RunSweep(const FilePort& source, const FilePort& load, const ThroughFile& through,
-                      const std::function<void(const std::string&)>& note,
+                      const std::function<void(const Note&)>& note,
                       const std::function<void(const SweepRow&)>& sink) {
   return Sweep(source, load, &through, note, sink);
 }

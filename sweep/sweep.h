@@ -12,6 +12,7 @@
 #include "calc/mismatch.h"
 #include "calc/reflection.h"
 #include "calc/two_port.h"
+#include "sweep/notes.h"
 #include "touchstone/touchstone.h"
 
 namespace sweep {
@@ -89,7 +90,8 @@ struct SweepSummary {
 
 // Reads both files once, front to back, and hands each row of the result to `sink` in order of
 // frequency; `note` receives what the user should know about the pairing (different reference
-// impedances, different grids), each before the first row it concerns.
+// impedances, different grids, the two-port's), each before the first row it concerns (the
+// two-port's steep turns and frequencies left out after the last).
 //
 // Where both files have the same frequencies they are paired point by point. Otherwise the sweep
 // covers the band that both files cover, on the grid of the file with more points in it, and the
@@ -102,7 +104,7 @@ struct SweepSummary {
 // Raises touchstone::ReadError for a file that cannot be read and SweepError when the two cannot
 // be used together. Memory stays constant whatever the files' length.
 SweepSummary RunSweep(const FilePort& source, const FilePort& load,
-                      const std::function<void(const std::string&)>& note,
+                      const std::function<void(const Note&)>& note,
                       const std::function<void(const SweepRow&)>& sink);
 
 // The same with a two-port between source and load. Its file is read once too, alongside the
@@ -111,7 +113,7 @@ SweepSummary RunSweep(const FilePort& source, const FilePort& load,
 // band are left out (and said in a note). Its reference impedances are renormalised to the
 // source's, which needs them positive. Raises SweepError when no row lies in its band.
 SweepSummary RunSweep(const FilePort& source, const FilePort& load, const ThroughFile& through,
-                      const std::function<void(const std::string&)>& note,
+                      const std::function<void(const Note&)>& note,
                       const std::function<void(const SweepRow&)>& sink);
 
 }  // namespace sweep
