@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string>
 #include <utility>
 
 #include "platform/number_format.h"
@@ -193,6 +194,11 @@ std::vector<TableRow> TableRows(const Inputs& in, const Results& r, const Figure
       {"Expanded uncertainty (k = 2)", TableValue(m.expanded_uncertainty_db, kDecibelPattern),
        "dB"},
   };
+  const CoverageInterval coverage = PairCoverage(m);
+  rows.push_back({"Coverage interval (95 %, Monte Carlo), lower",
+                  TableValue(coverage.low_db, kDecibelPattern), "dB"});
+  rows.push_back({"Coverage interval (95 %, Monte Carlo), upper",
+                  TableValue(coverage.high_db, kDecibelPattern), "dB"});
   // What a magnitude typed as a VSWR or a return loss was read from, after the inputs.
   std::size_t at = 5;
   for (const auto& [name, reading] : {std::pair{"\u0393S magnitude read from", &in.reading1},
@@ -284,11 +290,19 @@ std::vector<std::string> PortLines(const PortFigures& f, Port port) {
   };
 }
 
+std::string CoverageLine(const MismatchFigures& f) {
+  const CoverageInterval c = PairCoverage(f);
+  return PairLine("Coverage interval (95 %, Monte Carlo)", c.low_db, c.high_db, "dB", [&c] {
+    return Signed(c.low_db, kDecibelPattern, '+') + " to " +
+           Signed(c.high_db, kDecibelPattern, '+');
+  });
+}
+
 std::vector<std::string> AllLines(const Results& results, const Figures& figures) {
   std::vector<std::string> lines = ResultLines(results);
   for (const auto& part :
-       {MismatchLines(figures.mismatch), PortLines(figures.source, Port::kSource),
-        PortLines(figures.load, Port::kLoad)}) {
+       {MismatchLines(figures.mismatch), std::vector<std::string>{CoverageLine(figures.mismatch)},
+        PortLines(figures.source, Port::kSource), PortLines(figures.load, Port::kLoad)}) {
     lines.insert(lines.end(), part.begin(), part.end());
   }
   return lines;
@@ -375,6 +389,91 @@ double PlotValue(const Figure& f) noexcept {
       break;
   }
   return std::numeric_limits<double>::quiet_NaN();
+}
+
+namespace {
+
+// The budget's decibels: three decimals, as its intervals differ by hundredths of a dB.
+constexpr std::string_view kBudgetDecibelPattern = "###0.000";
+constexpr std::string_view kDivisorPattern = "0.000";
+
+// `text` followed by blanks up to `width` characters (UTF-8 code points).
+std::string Padded(std::string text, std::size_t width) {
+  std::size_t length = 0;
+  for (const char c : text) length += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+  if (length < width) text.append(width - length, ' ');
+  return text;
+}
+
+std::string Percent(double relative) {
+  return platform::FormatNumber(100.0 * relative, kPercentPattern) + " %";
+}
+
+// "1.95 % (0.085 dB)"
+std::string PercentAndDecibels(double relative, double decibels) {
+  return Percent(relative) + " (" + platform::FormatNumber(decibels, kBudgetDecibelPattern) +
+         " dB)";
+}
+
+std::string SignedDecibels(const Figure& f) {
+  if (f.kind != Figure::kNumber) return Words(f);
+  return Signed(f, kBudgetDecibelPattern, '+');
+}
+
+std::string DistributionName(const BudgetTerm& t) {
+  if (t.limits == 0) return "U-shaped";
+  return t.limits == 1 ? "Rayleigh" : "Rayleigh (" + std::to_string(t.limits) + " limits)";
+}
+
+}  // namespace
+
+std::vector<std::string> BudgetLines(const Budget& b) {
+  constexpr std::size_t kTermWidth = 20, kLimitWidth = 11, kNameWidth = 22, kDivisorWidth = 9,
+                        kUWidth = 10;
+  std::vector<std::string> lines = {
+      "Mismatch budget, phases unknown:",
+      Padded("Term", kTermWidth) + Padded("Limit", kLimitWidth) +
+          Padded("Distribution", kNameWidth) + Padded("Divisor", kDivisorWidth) +
+          Padded("u", kUWidth) + "Share of variance",
+  };
+  for (const BudgetTerm& t : b.terms) {
+    lines.push_back(Padded(t.name, kTermWidth) + Padded("\u00b1" + Percent(t.limit), kLimitWidth) +
+                    Padded(DistributionName(t), kNameWidth) +
+                    Padded(platform::FormatNumber(t.divisor, kDivisorPattern), kDivisorWidth) +
+                    Padded(Percent(t.u), kUWidth) + Percent(t.share));
+  }
+  const double expanded_db = RelativeToDecibels(b.expanded);
+  const MonteCarloResult& mc = b.monte_carlo;
+  const std::string interval = SignedDecibels(Figure::Number(mc.low_db)) + " to " +
+                               SignedDecibels(FigureOf(mc.high_db)) + " dB";
+  const std::string worst = SignedDecibels(b.worst_low_db) + " to " +
+                            SignedDecibels(b.worst_high_db) +
+                            (b.worst_high_db.kind == Figure::kNumber ? " dB" : "");
+  lines.push_back("Combined standard uncertainty = " +
+                  PercentAndDecibels(b.combined, RelativeToDecibels(b.combined)));
+  lines.push_back("Expanded uncertainty (k = 2) = " + PercentAndDecibels(b.expanded, expanded_db));
+  lines.push_back("Worst case = " + worst);
+  lines.push_back("Monte Carlo = " + std::to_string(mc.draws) + " draws, seed " +
+                  std::to_string(mc.seed));
+  lines.push_back("Standard deviation (Monte Carlo) = " +
+                  (std::isfinite(mc.sd_relative) && std::isfinite(mc.sd_db)
+                       ? PercentAndDecibels(mc.sd_relative, mc.sd_db)
+                       : std::string(kInfiniteWord)));
+  lines.push_back("Coverage interval (95 %, Monte Carlo) = " + interval);
+  const Overstatement over = OverstatementOf(b);
+  if (over.worst_case || over.monte_carlo) {
+    std::string sentence = "Expanding with k = 2 gives \u00b1" +
+                           platform::FormatNumber(expanded_db, kBudgetDecibelPattern) +
+                           " dB, more than ";
+    if (over.worst_case) sentence += "the worst case (" + worst + ")";
+    if (over.worst_case && over.monte_carlo) sentence += " and ";
+    if (over.monte_carlo) sentence += "the Monte Carlo interval (" + interval + ")";
+    sentence +=
+        ": the distribution is far from normal, so the Monte Carlo interval is the one "
+        "to use.";
+    lines.push_back(std::move(sentence));
+  }
+  return lines;
 }
 
 }  // namespace calc

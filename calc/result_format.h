@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "calc/budget.h"
 #include "calc/figures.h"
 #include "calc/input_text.h"
 #include "calc/results.h"
@@ -54,7 +55,15 @@ std::vector<std::string> PortLines(const PortFigures& figures, Port port);
 std::string FigureLine(std::string_view label, const Figure& figure, std::string_view pattern,
                        std::string_view unit);
 
-// Every line: the eight results, the junction, the source port, the load port.
+// The 95 % Monte Carlo coverage interval of the delivered power with the phase unknown (GUM
+// Supplement 1), beside the standard and expanded uncertainty:
+// "Coverage interval (95 %, Monte Carlo) = -1.19 to +1.38 dB", or why it is not defined.
+// Made only when asked for: the first call in a process draws the Monte Carlo (some
+// milliseconds), later ones cost two logarithms.
+std::string CoverageLine(const MismatchFigures& figures);
+
+// Every line: the eight results, the junction and its coverage interval, the source port, the
+// load port.
 std::vector<std::string> AllLines(const Results& results, const Figures& figures);
 
 // The numbers a calculation was made from, as they were read from the five input texts.
@@ -81,6 +90,14 @@ struct TableRow {
 };
 std::vector<TableRow> TableRows(const Inputs& inputs, const Results& results,
                                 const Figures& figures);
+
+// The mismatch budget of a chain whose phases are unknown (calc/budget.h) as lines: the table of
+// contributions (term, limit, distribution, divisor, u, share of the variance), the combined
+// and expanded uncertainty, the worst case, the Monte Carlo's standard deviation and coverage
+// interval, and a sentence where k = 2 claims more than the worst case or the Monte Carlo.
+// Relative figures in % with two decimals, decibels with three (the budget compares intervals
+// a few hundredths of a dB apart).
+std::vector<std::string> BudgetLines(const Budget& budget);
 
 // The eight results in words, for a screen reader: "Return loss 6.02 dB, mismatch loss 1.25 dB,
 // source impedance 30.0 plus j 40.0 ohms, load impedance 50.0 minus j 0.0 ohms." An unbounded

@@ -1,5 +1,7 @@
 #include "cli/help.h"
 
+#include "cli/budget_command.h"
+
 namespace cli {
 
 std::string HelpText() {
@@ -9,6 +11,8 @@ std::string HelpText() {
   voranth-calc --source FILE:PP --load FILE:PP [--through TWOPORT.s2p[:21]]
                [--csv OUT.csv] [--plot OUT.svg] [--smith OUT.svg]
   voranth-calc --source MAG@ANGLE --load FILE:PP ... (or the other way round)
+  voranth-calc --source [max] MAG --load [max] MAG [--through "S11 S21 S12 S22"]
+               [--json]
   voranth-calc --help | --version
 
 Mismatch loss, return loss and impedances of a source-load junction, computed
@@ -50,6 +54,8 @@ Single point:
     Standard uncertainty  u = √2·|ΓS||ΓL| of the U-shaped mismatch term, in %
                           and in dB (10·log10(e)·u)
     Expanded uncertainty  U = 2u (k = 2)
+    Coverage interval     95 % interval of the delivered power, 1/|1 − ΓS·ΓL|²
+                          in dB, by Monte Carlo of the unknown phase
     VSWR, Return loss, Reflected power   of the source (S) and the load (L)
   A figure without a finite value says so in words, for example "infinite
   (total reflection or active port)" or "not defined: |ΓS||ΓL| ≥ 1".
@@ -175,6 +181,8 @@ Two-port:
   a warning where its S21 turns by more than 45° between its points), and
   frequencies outside its band are left out (standard error says so).
 
+)HELP" + BudgetHelpText() +
+         R"HELP(
 Exit status:
   0  success
   1  the calculation gave a warning, or some points of a sweep could not be

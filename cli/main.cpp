@@ -4,20 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "cli/run.h"
-#ifdef VORANTH_CALC_PLOT
 #include "cli/plot.h"
-#endif
+#include "cli/run.h"
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   const std::vector<std::string> args(argv + 1, argv + argc);
   try {
-#ifdef VORANTH_CALC_PLOT
     return cli::Run(args, std::cout, std::cerr, cli::WritePlotSvg, cli::WriteSmithSvg);
-#else
-    return cli::Run(args, std::cout, std::cerr);
-#endif
   } catch (const std::exception& e) {
     std::cerr << "voranth-calc: " << e.what() << '\n';
     return cli::kFileError;

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <filesystem>
 
+#include "cli/budget_command.h"
+
 namespace cli {
 
 namespace {
@@ -168,11 +170,20 @@ Options ParseOptions(const std::vector<std::string>& args) {
     if (name == "--z0") {
       o.z0 = *value;
     } else if (name == "--source") {
-      ReadCoefficient(name, *value, o.source_point, o.source_file);
+      if (IsBudgetMagnitude(*value))
+        o.source_magnitude = *value;
+      else
+        ReadCoefficient(name, *value, o.source_point, o.source_file);
     } else if (name == "--load") {
-      ReadCoefficient(name, *value, o.load_point, o.load_file);
+      if (IsBudgetMagnitude(*value))
+        o.load_magnitude = *value;
+      else
+        ReadCoefficient(name, *value, o.load_point, o.load_file);
     } else if (name == "--through") {
-      ReadThrough(*value, o);
+      if (IsBudgetThrough(*value))
+        o.through_magnitudes = *value;
+      else
+        ReadThrough(*value, o);
     } else if (ports) {
       int count = 0;
       const auto [stop, error] =
@@ -188,6 +199,10 @@ Options ParseOptions(const std::vector<std::string>& args) {
     }
   }
   if (o.version) return o;
+  if (o.budget()) {
+    CheckBudgetOptions(o, source_ports > 0 || load_ports > 0);
+    return o;
+  }
 
   const bool source = o.source_point || o.source_file;
   const bool load = o.load_point || o.load_file;

@@ -49,6 +49,9 @@ struct Options {
   // A sweep has a file on one side at least; a side given as MAG@ANGLE is then the same at every
   // frequency.
   bool sweep() const { return source_file.has_value() || load_file.has_value(); }
+  // Magnitudes without angles, the phases unknown: the mismatch budget (cli/budget_command.h).
+  std::optional<std::string> source_magnitude, load_magnitude, through_magnitudes;
+  bool budget() const { return source_magnitude || load_magnitude || through_magnitudes; }
 };
 
 // Reads the arguments (without the program name). Raises UsageError.

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/budget_command.h"
 #include "cli/help.h"
 #include "cli/options.h"
 #include "cli/single_point.h"
@@ -31,6 +32,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     out << kProgram << ' ' << VORANTH_VERSION << '\n';
     return out.flush() ? kSuccess : kFileError;
   }
+  if (o.budget()) return RunBudget(o, out, err);
   return o.sweep() ? Sweep(o, out, err, plot, smith) : SinglePoint(o, out, err);
 }
 

@@ -6,13 +6,18 @@
 #include <string_view>
 #include <vector>
 
+namespace draw {
+class PlotData;
+class SmithData;
+}  // namespace draw
+
 namespace cli {
 
 // The name that begins every message.
 inline constexpr std::string_view kProgram = "voranth-calc";
 
-class PlotData;
-class SmithData;
+using draw::PlotData;
+using draw::SmithData;
 
 // The exit status of voranth-calc.
 enum ExitStatus : int {

@@ -10,8 +10,8 @@
 #include "calc/input_text.h"
 #include "calc/warning_text.h"
 #include "cli/fixed_values.h"
-#include "cli/plot_data.h"
 #include "cli/sweep_notes.h"
+#include "draw/plot_data.h"
 #include "platform/atomic_file.h"
 #include "platform/errors.h"
 #include "platform/number_format.h"
@@ -123,7 +123,7 @@ int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWrit
           const SmithWriter& smith) {
   if ((o.plot && !plot) || (o.smith && !smith)) {
     err << kProgram << ": " << (o.plot && !plot ? "--plot" : "--smith")
-        << " is not available in this build (it was built without Qt)\n";
+        << " is not available here: no picture writer was given\n";
     return kUsage;
   }
   if (const std::optional<std::string> clash = Clash(o)) {

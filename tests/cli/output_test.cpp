@@ -31,7 +31,7 @@ constexpr const char* kLoad = "# GHz S MA R 50\n1 0.3 -45\n2 0.2 0\n";
 constexpr const char* kOld = "old\n";
 
 // A plot writer as the program's, without drawing.
-void FakePlot(const cli::PlotData& /*data*/, const std::string& path) {
+void FakePlot(const draw::PlotData& /*data*/, const std::string& path) {
   platform::AtomicFile file(path);
   file.Write("<svg/>\n");
   file.Commit();
@@ -40,7 +40,7 @@ void FakePlot(const cli::PlotData& /*data*/, const std::string& path) {
 // Set by a case whose Smith chart fails, after the table is complete.
 bool g_smith_fails = false;
 
-void FakeSmith(const cli::SmithData& /*data*/, const std::string& path) {
+void FakeSmith(const draw::SmithData& /*data*/, const std::string& path) {
   if (g_smith_fails) throw platform::OutputError(path + ": cannot write: no room left");
   platform::AtomicFile file(path);
   file.Write("<svg/>\n");

@@ -2,13 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/plot_data.h"
+#include <cctype>
+#include <cstring>
+#include <sstream>
+
 #include "cli/run.h"
 #include "cli_test_support.h"
+#include "draw/plot.h"
+#include "draw/plot_data.h"
 
 namespace {
 
-// The plot is drawn with Qt into an SVG with its axes, their units and a legend; asking only for
+// The plot is drawn into an SVG with its axes, their units and a legend; asking only for
 // a plot writes no table.
 TEST(Plot, DrawsAnSvgWithAxesAndLegend) {
   cli_test::ScratchDir dir;
@@ -72,9 +77,43 @@ TEST(Plot, DrawsATinySpanAndElidesALongTitle) {
   EXPECT_NE(svg.find("aaaa.s1p S11<"), std::string::npos);  // the end kept
 }
 
+// Mismatch losses of 119.5 to 139.2 dB against an axis that ends at 120 dB run to the panel's top
+// edge and no farther: nothing but text lies above the panel, where the title is, the clip path
+// is there for viewers that honour it, and the edge is marked with the greatest value.
+TEST(Plot, ValuesBeyondTheAxisStopAtThePanel) {
+  cli_test::ScratchDir dir;
+  const std::string source = dir.Write("hi.s1p",
+                                       "# GHz S MA R 50\n1 0.99999999999944 0\n"
+                                       "2 0.99999999999995 0\n3 0.999999999999994 0\n");
+  const std::string load = dir.Write("zero.s1p", "# GHz S MA R 50\n1 0 0\n2 0 0\n3 0 0\n");
+  const cli_test::Outcome r = cli_test::RunCli(
+      {"--source", source + ":11", "--load", load + ":11", "--plot", dir.File("p.svg")},
+      cli::WritePlotSvg);
+  EXPECT_EQ(r.status, cli::kSuccess) << r.err;
+  const std::string svg = dir.Read("p.svg");
+  const draw::PlotLayout layout = draw::LayoutPlot(draw::PlotData("t"));
+  // Every y of every path and line.
+  for (const char* attribute : {" d=\"", " y1=\"", " y2=\""}) {
+    for (std::size_t at = svg.find(attribute); at != std::string::npos;
+         at = svg.find(attribute, at + 1)) {
+      const std::size_t from = at + std::strlen(attribute), to = svg.find('"', from);
+      std::string text = svg.substr(from, to - from);
+      for (char& c : text) c = std::isalpha(static_cast<unsigned char>(c)) ? ' ' : c;
+      std::istringstream numbers(text);
+      std::vector<double> values;
+      for (double v = 0; numbers >> v;) values.push_back(v);
+      for (std::size_t i = attribute[1] == 'd' ? 1 : 0; i < values.size();
+           i += attribute[1] == 'd' ? 2 : 1) {
+        EXPECT_GE(values[i], layout.top) << svg.substr(at, to - at);
+      }
+    }
+  }
+  EXPECT_NE(svg.find("<clipPath"), std::string::npos);
+  EXPECT_NE(svg.find(">139.21 dB<"), std::string::npos);
+}
+
 // With a two-port between, the plot shows both planes and the transducer gain, and the Smith
-// chart each coefficient with its first and last frequencies; only pictures: no table. (Qt writes
-// a Γ as text of its own.)
+// chart each coefficient with its first and last frequencies; only pictures: no table.
 TEST(Plot, DrawsATwoPortAndASmithChart) {
   cli_test::ScratchDir dir;
   const std::string source = dir.Write("s.s1p", "# MHz S MA R 50\n100 0.3 20\n150 0.35 40\n");
@@ -102,15 +141,15 @@ TEST(Plot, DrawsATwoPortAndASmithChart) {
 
 // A long sweep keeps a bounded number of the Smith chart's points, its first and last among them.
 TEST(Plot, SmithChartKeepsBoundedPoints) {
-  cli::SmithData data("long");
+  draw::SmithData data("long");
   sweep::SweepRow row;
   for (int i = 0; i < 100001; ++i) {
     row.frequency_hz = i;
     data.Add(row);
   }
-  const std::vector<cli::SmithPoint> points = data.Points();
-  EXPECT_LE(points.size(), 2u * cli::SmithData::kPoints + 1);
-  EXPECT_GE(points.size(), static_cast<std::size_t>(cli::SmithData::kPoints));
+  const std::vector<draw::SmithPoint> points = data.Points();
+  EXPECT_LE(points.size(), 2u * draw::SmithData::kPoints + 1);
+  EXPECT_GE(points.size(), static_cast<std::size_t>(draw::SmithData::kPoints));
   EXPECT_EQ(points.front().frequency_hz, 0);
   EXPECT_EQ(points.back().frequency_hz, 100000);
   for (std::size_t i = 1; i < points.size(); ++i) {

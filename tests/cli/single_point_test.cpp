@@ -20,6 +20,7 @@ const char kExampleLines[] =
     "Mismatch uncertainty = +32.25 / -27.75 %\n"
     "Standard uncertainty = 21.21 % (0.92 dB)\n"
     "Expanded uncertainty (k = 2) = 42.43 % (1.84 dB)\n"
+    "Coverage interval (95 %, Monte Carlo) = -1.21 to +1.41 dB\n"
     "VSWR S = 3.00\n"
     "Return loss S = 6.02 dB\n"
     "Reflected power S = 25.00 %\n"
@@ -58,7 +59,8 @@ TEST(SinglePoint, WritesTheResultsAndFigures) {
        R"j("ML = 0.31 dB","ZS = 97.7 + j65.1 Ω","ZL = 68.3 - j31.9 Ω","M = 93.15 %",)j"
        R"j("ML at any phase = 0.25 to 2.87 dB","Mismatch uncertainty = +1.21 / -1.41 dB",)j"
        R"j("Mismatch uncertainty = +32.25 / -27.75 %","Standard uncertainty = 21.21 % (0.92 dB)",)j"
-       R"j("Expanded uncertainty (k = 2) = 42.43 % (1.84 dB)","VSWR S = 3.00",)j"
+       R"j("Expanded uncertainty (k = 2) = 42.43 % (1.84 dB)",)j"
+       R"j("Coverage interval (95 %, Monte Carlo) = -1.21 to +1.41 dB","VSWR S = 3.00",)j"
        R"j("Return loss S = 6.02 dB","Reflected power S = 25.00 %","VSWR L = 1.86",)j"
        R"j("Return loss L = 10.46 dB","Reflected power L = 9.00 %"]})j"
        "\n"},
@@ -82,6 +84,7 @@ TEST(SinglePoint, WritesTheResultsAndFigures) {
        R"j("Mismatch uncertainty = not defined: |ΓS||ΓL| ≥ 1",)j"
        R"j("Standard uncertainty = not defined: |ΓS||ΓL| ≥ 1",)j"
        R"j("Expanded uncertainty (k = 2) = not defined: |ΓS||ΓL| ≥ 1",)j"
+       R"j("Coverage interval (95 %, Monte Carlo) = not defined: |ΓS||ΓL| ≥ 1",)j"
        R"j("VSWR S = infinite (total reflection or active port)","Return loss S = -6.02 dB",)j"
        R"j("Reflected power S = 400.00 %","VSWR L = infinite (total reflection or active port)",)j"
        R"j("Return loss L = -6.02 dB","Reflected power L = 400.00 %"]})j"
@@ -205,6 +208,8 @@ TEST(CommandLine, UnusableCommandLinesAreRefused) {
             "  voranth-calc --source FILE:PP --load FILE:PP [--through TWOPORT.s2p[:21]]\n"
             "               [--csv OUT.csv] [--plot OUT.svg] [--smith OUT.svg]\n"
             "  voranth-calc --source MAG@ANGLE --load FILE:PP ... (or the other way round)\n"
+            "  voranth-calc --source [max] MAG --load [max] MAG [--through \"S11 S21 S12 S22\"]\n"
+            "               [--json]\n"
             "  voranth-calc --help | --version");
 }
 

@@ -7,7 +7,7 @@
 #   touchstone  nothing of ours
 #   sweep       calc, touchstone, platform
 #   draw        calc, platform, sweep
-#   cli         everything but ui and app
+#   cli         everything but ui and app (and no Qt)
 #   ui          everything but app and cli
 #   app         ui and everything below it
 # Directories that are no layer (tests, bench, fuzz, packaging) may include anything.
@@ -24,7 +24,7 @@ set(uses_ui platform calc touchstone sweep draw)
 set(uses_app platform calc touchstone sweep draw ui)
 set(layers platform calc touchstone sweep draw cli ui app)
 # The layers that are plain C++ and must include no Qt header.
-set(without_qt platform calc touchstone sweep draw)
+set(without_qt platform calc touchstone sweep draw cli)
 
 if(NOT SOURCE_DIR)
   message(FATAL_ERROR "SOURCE_DIR is not set")

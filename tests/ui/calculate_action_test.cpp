@@ -484,7 +484,7 @@ void CalculateActionTest::copyAsTable() {
     const QString table = QString::fromUtf8(data->data(u"text/tab-separated-values"_s));
     const QStringList rows = table.split(u'\n', Qt::SkipEmptyParts);
     const bool vswr = in[1].startsWith(u"VSWR"_s);
-    QCOMPARE(rows.size(), vswr ? 29 : 28);
+    QCOMPARE(rows.size(), vswr ? 31 : 30);
     QCOMPARE(rows.first(), u"Z0\t"_s + in[0] + u"\t\u03a9"_s);
     QCOMPARE(rows.contains(u"\u0393S magnitude read from\tVSWR 1.5:1\t"_s), vswr);
     for (const QString& row : rows) {
@@ -534,6 +534,8 @@ void CalculateActionTest::detailsWindow() {
   QTest::keyClick(window_.get(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
   const QString copied = QApplication::clipboard()->text();
   QCOMPARE(details->text().replace(u"\n\n"_s, u"\n"_s), copied.trimmed());
+  // The pair's Monte Carlo interval: −10·log10(1 + p² ± 2p·cos(0.025π)) for p = 0.1.
+  QVERIFY(copied.contains(u"\nCoverage interval (95 %, Monte Carlo) = -0.83 to +0.91 dB\n"_s));
   // It follows the next Calculate; an edit after it is pointed out; Copy copies the same.
   setInputs({u"75"_s, u"0.5"_s, u"90"_s, u"0.2"_s, u"0"_s});
   auto* note = details->findChild<QLabel*>();

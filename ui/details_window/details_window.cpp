@@ -77,6 +77,7 @@ void DetailsWindow::showCalculation(const calc::Calculation& c) {
   Append(text, calc::ResultLines(c.results));
   text += QLatin1Char('\n');
   Append(text, calc::MismatchLines(c.figures.mismatch));
+  Append(text, {calc::CoverageLine(c.figures.mismatch)});
   Append(text, calc::PortLines(c.figures.source, calc::Port::kSource));
   Append(text, calc::PortLines(c.figures.load, calc::Port::kLoad));
   text_->setPlainText(text);

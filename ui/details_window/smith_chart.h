@@ -9,7 +9,8 @@ namespace ui {
 
 // The Smith chart of one calculation: the grid of constant resistance and reactance, ΓS, ΓL and
 // ΓS*, the circles |Γ| = |ΓS| and |Γ| = |ΓL|, and the circle of loads with the same mismatch loss
-// as ΓL. Its colours follow the window's palette, light or dark.
+// as ΓL, as the drawing library draws it, in the window's palette, light or dark. Its accessible
+// description says the same in words.
 class SmithChart : public QWidget {
   Q_OBJECT
 

@@ -1,4 +1,4 @@
-#include "cli/plot_data.h"
+#include "draw/plot_data.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 
 #include "calc/result_format.h"
 
-namespace cli {
+namespace draw {
 
 namespace {
 
@@ -154,4 +154,4 @@ std::vector<SmithPoint> SmithData::Points() const {
   return points;
 }
 
-}  // namespace cli
+}  // namespace draw

@@ -5,7 +5,7 @@
 
 #include "sweep/sweep.h"
 
-namespace cli {
+namespace draw {
 
 // One point of the plot. NaN: no value here (the line has a gap); +inf: unbounded (drawn at
 // the top edge of its axis).
@@ -86,4 +86,4 @@ class SmithData {
   SmithPoint last_;
 };
 
-}  // namespace cli
+}  // namespace draw
