@@ -1,7 +1,8 @@
 #include "calc/input_text.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <system_error>
 #include <utility>
 
 #include "platform/errors.h"
@@ -123,10 +124,13 @@ std::string ReadingNote(const MagnitudeReading& reading) {
 std::string ReadingLine(const MagnitudeReading& reading, std::string_view name) {
   const std::string note = ReadingNote(reading);
   if (note.empty()) return {};
+  // Six significant digits, as "%.6g" would write them in the C locale, whatever the process's.
   char magnitude[32];
-  std::snprintf(magnitude, sizeof magnitude, "%.6g", reading.magnitude);
+  const auto [end, ec] = std::to_chars(magnitude, magnitude + sizeof magnitude, reading.magnitude,
+                                       std::chars_format::general, 6);
   std::string line = "|";
-  line.append(name).append("| = ").append(magnitude).append(" (").append(note).append(")");
+  line.append(name).append("| = ").append(magnitude, ec == std::errc() ? end : magnitude);
+  line.append(" (").append(note).append(")");
   return line;
 }
 

@@ -296,6 +296,19 @@ std::string QuantityName(Quantity quantity) {
   return {};
 }
 
+// A negative mismatch factor: one port delivers more power than it receives (|Γ| > 1) while the
+// other absorbs it. The larger magnitude is the active one, as exactly one lies above 1; without
+// the values recorded, the port is not named.
+std::string ActivePortText(EvaluationStep step, const platform::Error::Values& v) {
+  constexpr std::string_view kWhy = ": no mismatch loss exists; the pair may oscillate.";
+  if (step != EvaluationStep::kLogarithm) {
+    return Fill("One port is active (|Γ| > 1) and the other passive%1", {kWhy});
+  }
+  const bool source_active = std::hypot(v[0], v[1]) >= std::hypot(v[2], v[3]);
+  return source_active ? Fill("ΓS is active (|ΓS| > 1) and ΓL passive%1", {kWhy})
+                       : Fill("ΓL is active (|ΓL| > 1) and ΓS passive%1", {kWhy});
+}
+
 // Why the computation failed, in the engineer's terms: from the step that failed and its values
 // where the evaluation recorded them, otherwise from the kind and the quantity alone.
 std::string Explanation(const platform::Error& error) {
@@ -391,11 +404,6 @@ std::string Explanation(const platform::Error& error) {
       }
       return Fill("the result is not a number.");
     case ErrorKind::LogarithmArgument:
-      if (quantity == Quantity::MismatchLoss) {
-        return Fill(
-            "the mismatch factor is negative, which happens when one reflection "
-            "coefficient magnitude is below 1 and the other above 1.");
-      }
       if (quantity == Quantity::ReturnLoss) {
         // M never exceeds 1 in exact arithmetic: 1 - M = |G1 - conj G2|^2 / |1 - G1 G2|^2. Rounding
         // takes it above 1 when G1 is the conjugate of G2 to within the last digits, or when
@@ -431,6 +439,11 @@ std::string WarningText(const platform::Error& error) {
   const bool conversion = QuantityOf(error) == Quantity::None && error.step() == 0 &&
                           (error.kind() == ErrorKind::Conversion || !error.text().empty());
   if (conversion) return ConversionText(error);
+  // An active port against a passive one is a fact of the circuit, not a fault of the arithmetic:
+  // it is said in RF words alone.
+  if (error.kind() == ErrorKind::LogarithmArgument && error.quantity() == Quantity::MismatchLoss) {
+    return ActivePortText(static_cast<EvaluationStep>(error.step()), error.values());
+  }
 
   const std::string heading = Heading(error.kind());
   const std::string name = QuantityName(QuantityOf(error));

@@ -63,6 +63,59 @@ def text_of(node):
     return text.getText(0, text.characterCount)
 
 
+# The text questions a screen reader asks as the caret moves, and how long the program may take
+# over one: Qt 6.4's own answer to a word at the end of a text never came.
+BOUNDARIES = {
+    "character": pyatspi.TEXT_BOUNDARY_CHAR,
+    "word start": pyatspi.TEXT_BOUNDARY_WORD_START,
+    "word end": pyatspi.TEXT_BOUNDARY_WORD_END,
+    "sentence": pyatspi.TEXT_BOUNDARY_SENTENCE_START,
+    "line start": pyatspi.TEXT_BOUNDARY_LINE_START,
+    "line end": pyatspi.TEXT_BOUNDARY_LINE_END,
+}
+ANSWER_MS = 2000
+
+
+def check_text_answers(node, box=True):
+    """Asks the box for characters, words, sentences and lines at its start, middle and end, and
+    for the attribute run at 0, as a screen reader does; each answer must come within ANSWER_MS
+    and be the box's own text. Other texts (box=False) need only answer promptly with their own
+    text."""
+    label = "%s holding %r" % (node.name, text_of(node))
+    text = node.queryText()
+    value = text.getText(0, -1)
+    length = text.characterCount
+    for ask in ("getTextAtOffset", "getTextBeforeOffset", "getTextAfterOffset"):
+        for offset in sorted({0, length // 2, length}):
+            for what, boundary in BOUNDARIES.items():
+                try:
+                    piece, start, end = getattr(text, ask)(offset, boundary)
+                except Exception as error:  # a D-Bus time-out comes as a GLib error
+                    fail("%s(%d, %s) on %s gave no answer: %s" % (ask, offset, what, label, error))
+                # Nothing before the first piece, after the last, or at the end as a character.
+                nothing = (piece, start, end) == ("", -1, -1) and (
+                    ask != "getTextAtOffset" or (what == "character" and offset == length))
+                if not nothing and (not 0 <= start <= end <= length or value[start:end] != piece):
+                    fail("%s(%d, %s) on %s gave %r at %d-%d"
+                         % (ask, offset, what, label, piece, start, end))
+                if ask != "getTextAtOffset" or not value or not box:
+                    continue
+                # The piece holds the offset; at the end of the text a word or a line is the last
+                # one, a character the empty one there.
+                if what.startswith("line") and piece != value:
+                    fail("the line at %d of %s is %r" % (offset, label, piece))
+                if what == "character" and piece != value[offset:offset + 1]:
+                    fail("the character at %d of %s is %r" % (offset, label, piece))
+                if what.startswith("word") and not (start <= offset <= end and piece):
+                    fail("the word at %d of %s is %r at %d-%d" % (offset, label, piece, start, end))
+    attributes, start, end = text.getAttributeRun(0, False)
+    if box and (start, end) != (0, length):
+        fail("the attribute run at 0 of %s is %d-%d, not the whole text" % (label, start, end))
+    # The program still answers.
+    if text_of(node) != value:
+        fail("%s no longer answers" % label)
+
+
 def main():
     # Start-up takes longest on a busy machine.
     app = wait_for(find_application, "the program on the accessibility bus", timeout=3 * TIMEOUT)
@@ -92,6 +145,20 @@ def main():
             spoken.append(text or event.source.name)
 
     pyatspi.Registry.registerEventListener(on_showing, "object:state-changed:showing")
+
+    # Every question about an input's text is answered, whatever it holds: numbers, a number
+    # with its unit, a sign, a single digit.
+    pyatspi.setTimeout(ANSWER_MS, ANSWER_MS)
+    texts = ["50", "RL 14 dB", "-45", "0", "1.5:1", "30°", "", "VSWR 1,5 and more. Another one."]
+    names = ["Reference impedance Z0, ohms",
+             "Source reflection coefficient ΓS, magnitude",
+             "Source reflection coefficient ΓS, angle in degrees",
+             "Load reflection coefficient ΓL, magnitude",
+             "Load reflection coefficient ΓL, angle in degrees"]
+    for i, value in enumerate(texts):
+        node = box(names[i % len(names)])
+        node.queryEditableText().setTextContents(value)
+        check_text_answers(node)
 
     # The worked example: Z0 50, ΓS 0.5 at 90°, ΓL 0.2 at 0°.
     inputs = {
@@ -129,6 +196,11 @@ def main():
         fail("the announcement %r lacks the return loss %r"
              % (announced, text_of(box("Return loss RL, decibels"))))
 
+    # The results answer as the inputs do.
+    for name in ("Return loss RL, decibels", "Mismatch loss ML, decibels", "Source resistance, ohms",
+                 "Source reactance, sign", "Source reactance, magnitude in ohms"):
+        check_text_answers(box(name))
+
     # A second press announces them again, though they are the same.
     count = len(spoken)
     action.doAction(press)
@@ -149,6 +221,8 @@ def main():
     for line in ("RL = ", "ML = ", "ZS = 30.0 + j40.0 Ω", "ZL = "):
         if line not in copied:
             fail("the copied results %r lack %r" % (copied, line))
+    # And says so.
+    wait_for(lambda: any(t.startswith("Copied") for t in spoken), "the copy spoken", spoken)
 
     # An edit leaves no announced results behind: neither a notification in the tree nor results
     # in any name or description.
@@ -161,6 +235,29 @@ def main():
                 (node.name + node.description).lower()]
 
     wait_for(lambda: not stale(), "the announced results to be taken away", stale())
+
+    # The details window (Ctrl+I) is a window, and says when the inputs change after its results.
+    action.doAction(press)
+    subprocess.run(["xdotool", "search", "--sync", "--name", "^Voranth$", "windowfocus", "--sync",
+                    "key", "ctrl+i"], check=True, timeout=TIMEOUT)
+
+    def details_window():
+        return next((node for node in (app.getChildAtIndex(i) for i in range(app.childCount))
+                     if node is not None and node.name == "Voranth: details"), None)
+
+    details = wait_for(details_window, "the details window")
+    if details.getRole() not in (pyatspi.ROLE_FRAME, pyatspi.ROLE_WINDOW, pyatspi.ROLE_DIALOG):
+        fail("the details window is a %s" % details.getRoleName())
+    # Its lines answer as the boxes do.
+    lines = next((node for node in walk(details) if node.name == "Inputs, results and figures"),
+                 None)
+    if lines is None:
+        fail("the details window has no text named 'Inputs, results and figures'")
+    check_text_answers(lines, box=False)
+    box("Source reflection coefficient ΓS, angle in degrees").queryEditableText() \
+        .setTextContents("45")
+    wait_for(lambda: any("inputs have changed" in t for t in spoken),
+             "the details window's note spoken", spoken)
 
     print("ok: %d objects in the tree, results announced and copied" % len(nodes))
 

@@ -144,6 +144,9 @@ TEST(SinglePoint, FaultsGiveTheWindowsWarning) {
       {{"--z0", "x", "--source", "0.5@0", "--load", "2@0"},  // the mismatch factor before Z0
        "Division by zero while computing the mismatch factor: the product of the two reflection "
        "coefficients is exactly 1, so 1 - ΓS·ΓL is zero.\n"},
+      {{"--source", "0.5@0", "--load", "1.5@60"},  // an active load against a passive source
+       "ΓL is active (|ΓL| > 1) and ΓS passive: no mismatch loss exists; the pair may "
+       "oscillate.\n"},
       {{"--z0", "x", "--source", "0.5@0", "--load", "0.2@0"},  // Z0, read when needed
        "“x” in the box “reference impedance” is not a number.\n"},
   };

@@ -451,11 +451,11 @@ void CalculateActionTest::copyAllResultsAndFigures() {
   QVERIFY(box("Text5")->help().contains(u"\n|\u0393S| = 0.5 (VSWR 3:1)\nVSWR S = 3.00"_s));
   QVERIFY(!box("Text7")->help().contains(u"\u0393L|"_s));
 
-  // A failed Calculate changes neither the figures nor what is copied.
+  // A failed Calculate leaves what is copied; the tooltips no longer give the old figures.
   setInputs({u"50"_s, u"1"_s, u"0"_s, u"0"_s, u"0"_s});
   clickCalculate();
   QCOMPARE(reports_.size(), 2);
-  QCOMPARE(tooltip(box("Text12")), mismatch);
+  QVERIFY(!tooltip(box("Text12")).contains(u"\nML at any phase = "_s));
   clipboard->clear();
   copyAll();
   QCOMPARE(clipboard->text(), copied);

@@ -10,6 +10,8 @@
 
 #include "calc/result_format.h"
 #include "calc/smith_geometry.h"
+#include "ui/details_window/details_accessibility.h"
+#include "ui/details_window/focus_outline.h"
 #include "ui/details_window/smith_chart.h"
 
 namespace ui {
@@ -31,8 +33,16 @@ DetailsWindow::DetailsWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   // The program ends with its main window, whether this one is open or not.
   setAttribute(Qt::WA_QuitOnClose, false);
 
-  note_ = new QLabel(tr("The inputs have changed since: press Calculate for their results."));
+  InstallDetailsWindowAccessibility();
+  // Framed and bold above the lines it concerns, and spoken as it appears.
+  // Named before it has a text: its accessible interface is made as the text is set.
+  note_ = new QLabel;
+  note_->setObjectName(QLatin1String(kInputsChangedNote));
+  note_->setText(tr("The inputs have changed since: press Calculate for their results."));
   note_->setWordWrap(true);
+  note_->setStyleSheet(QStringLiteral(
+      "QLabel { font-weight: bold; border: 2px solid palette(window-text); border-radius: 4px;"
+      " padding: 6px; background: palette(base); color: palette(text); }"));
   note_->hide();
 
   text_ = new QPlainTextEdit;
@@ -68,6 +78,7 @@ DetailsWindow::DetailsWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(close, &QShortcut::activated, this, &QWidget::close);
   setTabOrder(text_, copy_);
+  OutlineFocus(this);
 }
 
 void DetailsWindow::showCalculation(const calc::Calculation& c) {

@@ -8,6 +8,8 @@
 
 #include "ui/main_window/announcer.h"
 #include "ui/main_window/main_window.h"
+#include "ui/main_window/text_box.h"
+#include "ui/main_window/text_box_accessible.h"
 
 namespace ui {
 
@@ -53,6 +55,9 @@ QAccessibleInterface* MainWindowFactory(const QString& key, QObject* object) {
   }
   if (key == QLatin1String(Announcer::staticMetaObject.className()) && object->isWidgetType()) {
     return MakeAnnouncerAccessible(object);
+  }
+  if (key == QLatin1String(TextBox::staticMetaObject.className()) && object->isWidgetType()) {
+    return MakeTextBoxAccessible(object);
   }
   return nullptr;
 }

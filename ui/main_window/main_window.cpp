@@ -6,7 +6,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
@@ -33,6 +32,7 @@
 #include "ui/main_window/announcer.h"
 #include "ui/main_window/focus_ring.h"
 #include "ui/main_window/text_box.h"
+#include "ui/main_window/window_actions.h"
 #include "ui_main_window.h"
 
 namespace ui {
@@ -136,6 +136,19 @@ QImage RenderPicture(qreal ratio) {
   return picture;
 }
 
+// Whether the boxes hold other inputs than those the calculation was made from, as the details
+// window and Copy all results write them; inputs that no longer read count as other.
+bool InputsDiffer(const std::array<TextBox*, 5>& boxes, const calc::Calculation& calculation) {
+  calc::InputTexts texts;
+  for (int i = 0; i < calc::kInputCount; ++i) texts[i] = boxes[i]->text().toStdString();
+  try {
+    return calc::InputLines(calc::InputsOf(calc::Calculate(texts))) !=
+           calc::InputLines(calc::InputsOf(calculation));
+  } catch (const platform::Error&) {
+    return true;
+  }
+}
+
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning) {
@@ -207,15 +220,24 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
   results_[calc::kLoadReactance] = form.Text8;
   results_[calc::kLoadReactanceSign] = form.Text15;
   calculate_button_ = form.Command1;
+  // Results are numbers worth seeing at their size; inputs are shown as typed.
+  for (TextBox* box : results_) box->setCompactNumbers(true);
 
   connect(form.Command1, &QPushButton::clicked, this, &MainWindow::calculate);
 
-  // What was announced holds for the inputs it was computed from: an edit takes it away.
+  // What was announced and shown holds for the inputs it was computed from: an edit takes the
+  // announcement away and marks the results and the details as no longer current.
   announcer_ = new Announcer(this);
+  // Likewise the note that a copy was made: the copy holds the inputs it was made from.
+  auto* copied = new Announcer(this);
+  copied->setObjectName(QStringLiteral("CopiedAnnouncer"));
   for (TextBox* box : inputs_) {
     connect(box, &QLineEdit::textChanged, announcer_, &Announcer::clear);
+    connect(box, &QLineEdit::textChanged, copied, &Announcer::clear);
     connect(box, &QLineEdit::textChanged, this, [this] {
-      if (details_ && last_) details_->setInputsChanged(true);
+      if (!last_) return;
+      setResultsCurrent(false);
+      if (details_) details_->setInputsChanged(true);
     });
   }
 
@@ -261,17 +283,11 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
   details_action_->setShortcutContext(Qt::WindowShortcut);
   connect(details_action_, &QAction::triggered, this, &MainWindow::showDetails);
   addAction(details_action_);
-  for (TextBox* box : results_) {
-    box->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(box, &QWidget::customContextMenuRequested, box, [this, box](const QPoint& position) {
-      QMenu* menu = box->createStandardContextMenu();
-      menu->setAttribute(Qt::WA_DeleteOnClose);
-      menu->addSeparator();
-      menu->addAction(copy_all_action_);
-      menu->addAction(details_action_);
-      menu->popup(box->mapToGlobal(position));
-    });
-  }
+  // Both in the context menu of every box, and named in Calculate's tooltip.
+  form.Command1->setToolTip(tr("Computes the losses and the impedances from the inputs."));
+  QList<QLineEdit*> boxes(inputs_.begin(), inputs_.end());
+  boxes.append(QList<QLineEdit*>(results_.begin(), results_.end()));
+  OfferWindowActions(boxes, form.Command1, {copy_all_action_, details_action_});
   connect(form.Command2, &QPushButton::clicked, this, &MainWindow::quitRequested);
   connect(this, &MainWindow::quitRequested, this, [this] {
     if (details_) details_->close();
@@ -296,8 +312,9 @@ void MainWindow::calculate() {
     // leaves every result box as it was.
     calculation = calc::Calculate(inputs);
   } catch (const platform::Error& error) {
-    // The warning is announced as an alert; the results announced before are no longer current.
+    // The warning is announced as an alert; the results shown before are no longer current.
     announcer_->clear();
+    if (last_) setResultsCurrent(false);
     reporter_(this, QString::fromStdString(calc::WarningText(error)));
     // Lead the user to what needs correcting: the box that holds no number, or Calculate when
     // the numbers themselves cannot be computed with.
@@ -340,12 +357,17 @@ void MainWindow::calculate() {
   }
   last_ = std::move(calculation);
   if (details_) details_->showCalculation(*last_);
+  setResultsCurrent(true);
   // The figures behind the results follow in the tooltips, written when they are shown.
   for (int i : {calc::kMismatchLoss, calc::kSourceResistance, calc::kSourceReactance,
                 calc::kSourceReactanceSign, calc::kLoadResistance, calc::kLoadReactance,
                 calc::kLoadReactanceSign}) {
     results_[i]->detailsChanged();
   }
+}
+
+void MainWindow::setResultsCurrent(bool current) {
+  for (TextBox* box : results_) box->setCurrent(current);
 }
 
 void MainWindow::copyAllResults() {
@@ -376,13 +398,20 @@ void MainWindow::copyAllResults() {
   data->setData(QStringLiteral("text/tab-separated-values"), separated.toUtf8());
   data->setHtml(html);
   QGuiApplication::clipboard()->setMimeData(data);
+  ReportCopied(this, findChild<Announcer*>(QStringLiteral("CopiedAnnouncer")));
 }
 
 void MainWindow::showDetails() {
   if (!details_) {
     details_ = new DetailsWindow(this);
     connect(details_, &DetailsWindow::copyRequested, this, &MainWindow::copyAllResults);
-    if (last_) details_->showCalculation(*last_);
+    // The window's shortcuts work there too.
+    details_->addActions({copy_all_action_, details_action_});
+    if (last_) {
+      details_->showCalculation(*last_);
+      // Opened after an edit, it says so at once.
+      details_->setInputsChanged(InputsDiffer(inputs_, *last_));
+    }
     // Beside the main window, or as near as the screen allows.
     details_->adjustSize();
     PlaceWindow(details_, geometry().topRight() + QPoint(16, 0));

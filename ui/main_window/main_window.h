@@ -59,6 +59,10 @@ class MainWindow : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  // Draws the result boxes as current or, once the inputs have changed since they were
+  // computed, as not current (TextBox::setCurrent).
+  void setResultsCurrent(bool current);
+
   std::array<TextBox*, 5> inputs_{};   // in the order calc::Input numbers them
   std::array<TextBox*, 8> results_{};  // in the order calc::Output numbers them
   QPushButton* calculate_button_ = nullptr;

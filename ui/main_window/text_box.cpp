@@ -8,6 +8,7 @@
 #include <QStyleOptionFrame>
 #include <QTextDocument>
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <string>
 
@@ -35,6 +36,47 @@ constexpr qsizetype kTooltipLineLength = 60;
 
 // The line edit's own margin between its contents and the text, on either side.
 constexpr int kHorizontalMargin = 2;
+
+// The relative luminance of a colour, and the contrast ratio of two (WCAG 2).
+double Luminance(const QColor& colour) {
+  const auto linear = [](double c) {
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+         0.0722 * linear(colour.blueF());
+}
+
+double Contrast(const QColor& a, const QColor& b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// How far the text colour is moved towards the box's (0 not at all, 1 all the way) to keep 4.5 : 1
+// against it: black on white becomes a mid grey, plainly dimmer and still readable in any colour
+// scheme. A text that has no more contrast than that is not moved.
+double Dimming(const QColor& text, const QColor& base) {
+  constexpr double kDimmedContrast = 4.5;
+  // Every box has the same colours: the last answer is kept (the boxes live on the GUI thread).
+  static QColor last_text, last_base;
+  static double last_dimming = 0.0;
+  if (text == last_text && base == last_base) return last_dimming;
+  const auto mix = [&](double t) {
+    return QColor::fromRgbF(static_cast<float>(text.redF() + t * (base.redF() - text.redF())),
+                            static_cast<float>(text.greenF() + t * (base.greenF() - text.greenF())),
+                            static_cast<float>(text.blueF() + t * (base.blueF() - text.blueF())));
+  };
+  double low = 0.0, high = 1.0;  // the contrast falls as the mix moves towards the box's colour
+  if (Contrast(text, base) > kDimmedContrast) {
+    for (int i = 0; i < 20; ++i) {
+      const double middle = (low + high) / 2;
+      (Contrast(mix(middle), base) >= kDimmedContrast ? low : high) = middle;
+    }
+  }
+  last_text = text;
+  last_base = base;
+  last_dimming = low;
+  return low;
+}
 
 bool FitsOnLine(const QFont& font, const QString& text, int room) {
   // Every character is at least a pixel wide: a longer text cannot fit, and is not measured.
@@ -91,6 +133,18 @@ void TextBox::setDesignFont(const QFont& font) {
   fitText();
 }
 
+void TextBox::setCompactNumbers(bool compact) {
+  compact_numbers_ = compact;
+  update();
+}
+
+void TextBox::setCurrent(bool current) {
+  if (current == current_) return;
+  current_ = current;
+  update();
+  invalidateHelp();
+}
+
 void TextBox::setExplanation(const QString& explanation) {
   explanation_ = explanation;
   updateHelp();
@@ -124,13 +178,16 @@ QString TextBox::shownText() const {
   if (whole_) return text;
   const QFontMetrics metrics = fontMetrics();
   const int room = lineRect().width();
-  // A number keeps its size: its scientific form with as many digits as fit, marked as shortened.
-  const std::string number = text.toStdString();
-  for (int digits = kMostCompactDigits; digits >= 2; --digits) {
-    const std::string compact = platform::CompactDecimal(number, digits);
-    if (compact.empty()) break;
-    const QString shown = kShortenedMark + QString::fromStdString(compact);
-    if (metrics.horizontalAdvance(shown) <= room) return shown;
+  // A result that is a number keeps its size: its scientific form with as many digits as fit,
+  // marked as shortened.
+  if (compact_numbers_) {
+    const std::string number = text.toStdString();
+    for (int digits = kMostCompactDigits; digits >= 2; --digits) {
+      const std::string compact = platform::CompactDecimal(number, digits);
+      if (compact.empty()) break;
+      const QString shown = kShortenedMark + QString::fromStdString(compact);
+      if (metrics.horizontalAdvance(shown) <= room) return shown;
+    }
   }
   // Other text: the longest start that fits with the cut mark after it.
   qsizetype shown = 0;
@@ -151,8 +208,23 @@ void TextBox::paintEvent(QPaintEvent* event) {
   // While the box has the focus, the user edits and scrolls the whole text as usual.
   if (whole_ || hasFocus()) {
     QLineEdit::paintEvent(event);
-    return;
+  } else {
+    paintShortened();
   }
+  if (current_) return;
+  // A text that is not current shows through a veil of the box's own colour, which moves its
+  // colour towards the box's as far as Dimming says (rounded down, so never further); the box
+  // itself stays as it is.
+  const QColor text = palette().color(QPalette::Text);
+  QColor veil = palette().color(QPalette::Base);
+  veil.setAlpha(static_cast<int>(std::floor(Dimming(text, veil) * 255)));
+  QStyleOptionFrame panel;
+  initStyleOption(&panel);
+  QPainter painter(this);
+  painter.fillRect(style()->subElementRect(QStyle::SE_LineEditContents, &panel, this), veil);
+}
+
+void TextBox::paintShortened() {
   QPainter painter(this);
   QStyleOptionFrame panel;
   initStyleOption(&panel);
@@ -242,6 +314,11 @@ QString TextBox::help() const {
     if (!help.isEmpty()) help += QLatin1Char('\n');
     help += line;
   };
+  // A text that no longer matches the inputs offers nothing more of what it was computed from.
+  if (!current_) {
+    add(tr("not current: the inputs have changed since"));
+    return help;
+  }
   add(details());
   if (!whole_) add(tr("Full value: %1").arg(Shortened(text())));
   return help;

@@ -9,11 +9,12 @@ namespace ui {
 
 // A box of the main window. Its text stays exactly what was typed or written into it; only the
 // way it is shown adapts to the narrow box: a text that does not fit is drawn in a smaller font,
-// down to a readable minimum. Beyond that, while the box does not have the focus, a number is
-// drawn in a compact scientific form that keeps its size, marked as shortened ("≈9.99995e6",
-// "≈3.0e150"), and other text from its start with a cut mark "…" at the end. The box then offers
-// the whole text in its tooltip and accessible description after its explanation; selecting and
-// copying always take the whole text. There is no length limit.
+// down to a readable minimum. Beyond that, while the box does not have the focus, a result that
+// is a number is drawn in a compact scientific form that keeps its size, marked as shortened
+// ("≈9.99995e6", "≈3.0e150"), and any other text, what the user typed included, from its start
+// with a cut mark "…" at the end. The box then offers the whole text in its tooltip and
+// accessible description after its explanation; selecting and copying always take the whole
+// text. There is no length limit.
 class TextBox : public QLineEdit {
   Q_OBJECT
 
@@ -39,6 +40,17 @@ class TextBox : public QLineEdit {
   // accessible description holds it; the tooltip holds it broken into lines of readable length.
   QString help() const;
 
+  // Whether a number too long for the box is shown in its compact form (results) or, as any other
+  // text, cut (what the user typed, which is shown as typed). Off at first.
+  void setCompactNumbers(bool compact);
+
+  // Whether the text still belongs to what the other boxes show. A box that is not current keeps
+  // its text but draws it dimmed (yet at 4.5 : 1 or more against the box), says so in its
+  // accessible description and tooltip, and leaves out the details and the full value, which
+  // belong to what it was computed from.
+  void setCurrent(bool current);
+  bool isCurrent() const { return current_; }
+
   // Whether the whole text fits into the box at its current font.
   bool showsWholeText() const { return whole_; }
 
@@ -57,6 +69,8 @@ class TextBox : public QLineEdit {
   void fitText();
   bool plainlyFits(const QString& text, int room) const;
   void updateHelp();
+  // Draws the text shortened or cut, while the box does not have the focus (see shownText).
+  void paintShortened();
   void invalidateHelp();
   // Where the line edit draws the line of text, inside its frame and margins.
   QRect lineRect() const;
@@ -68,6 +82,8 @@ class TextBox : public QLineEdit {
   std::function<QString()> details_;
   bool whole_ = true;
   bool help_stale_ = false;  // the tooltip and description wait for updateHelp
+  bool compact_numbers_ = false;
+  bool current_ = true;
 };
 
 }  // namespace ui
