@@ -441,7 +441,7 @@ std::string WarningText(const platform::Error& error) {
   if (conversion) return ConversionText(error);
   // An active port against a passive one is a fact of the circuit, not a fault of the arithmetic:
   // it is said in RF words alone.
-  if (error.kind() == ErrorKind::LogarithmArgument && error.quantity() == Quantity::MismatchLoss) {
+  if (error.kind() == ErrorKind::LogarithmArgument && QuantityOf(error) == Quantity::MismatchLoss) {
     return ActivePortText(static_cast<EvaluationStep>(error.step()), error.values());
   }
 
