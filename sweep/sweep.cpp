@@ -359,6 +359,65 @@ Reflection ReflectionOf(const Sample& sample, Format format) {
 
 namespace {
 
+// A two-port between source and load: each row gets its S-parameters at the row's frequency (its
+// own point, interpolated, or fixed), and rows outside its band are left out.
+class ThroughStage {
+ public:
+  ThroughStage(const ThroughFile& through, double source_ohms,
+               const std::function<void(const Note&)>& note,
+               const std::function<void(const SweepRow&)>& emit)
+      : through_(through), source_ohms_(source_ohms), note_(note), emit_(emit) {
+    if (!through.fixed) track_.emplace(through, source_ohms);
+    if (track_) {
+      if (const auto n = track_->RenormalisationNote()) note_(*n);
+    }
+  }
+
+  void operator()(const SweepRow& base) {
+    TwoPortS s = through_.fixed.value_or(TwoPortS{});
+    bool interpolated = false;
+    if (track_ && track_->At(base.frequency_hz, s, interpolated) != ThroughTrack::Where::kInside) {
+      ++outside_;
+      return;
+    }
+    if (interpolated && !said_interpolated_) {
+      note_(ThroughInterpolated{through_.path, base.frequency_hz});
+      said_interpolated_ = true;
+    }
+    SweepRow row = base;
+    row.has_through = true;
+    row.through = calc::EvaluateThrough(s, row.source_magnitude, row.source_angle_deg,
+                                        row.load_magnitude, row.load_angle_deg, source_ohms_);
+    ++rows_;
+    emit_(row);
+  }
+
+  // The closing words of the two-port: rows left out, or none left at all.
+  SweepSummary Finish(SweepSummary done) const {
+    if (!track_) return done;
+    if (rows_ == 0) {
+      throw SweepError("the two-port " + through_.path + " covers " + Shortest(track_->first_hz()) +
+                       " to " + Shortest(track_->last_hz()) +
+                       " Hz, outside every frequency of the sweep");
+    }
+    if (const auto steep = track_->SteepNote()) note_(*steep);
+    if (outside_ > 0) {
+      note_(ThroughOutside{through_.path, outside_, track_->first_hz(), track_->last_hz()});
+    }
+    done.rows = rows_;
+    return done;
+  }
+
+ private:
+  const ThroughFile& through_;
+  double source_ohms_;
+  const std::function<void(const Note&)>& note_;
+  const std::function<void(const SweepRow&)>& emit_;
+  std::optional<ThroughTrack> track_;
+  long long rows_ = 0, outside_ = 0;
+  bool said_interpolated_ = false;
+};
+
 SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
                    const ThroughFile* through, const std::function<void(const Note&)>& note,
                    const std::function<void(const SweepRow&)>& emit) {
@@ -378,51 +437,14 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
                        load_ohms);
   SweepSummary summary;
 
-  // With a two-port between, each row gets its S-parameters at the row's frequency; rows outside
-  // its band are left out.
-  std::optional<ThroughTrack> track;
-  long long through_rows = 0, outside = 0;
-  bool said_interpolated = false;
+  // With a two-port between, each row gets its S-parameters at the row's frequency.
+  std::optional<ThroughStage> stage;
   std::function<void(const SweepRow&)> sink = emit;
   if (through != nullptr) {
-    if (!through->fixed) track.emplace(*through, source_ohms);
-    if (track) {
-      if (const auto n = track->RenormalisationNote()) note(*n);
-    }
-    sink = [&](const SweepRow& base) {
-      TwoPortS s = through->fixed.value_or(TwoPortS{});
-      bool interpolated = false;
-      if (track && track->At(base.frequency_hz, s, interpolated) != ThroughTrack::Where::kInside) {
-        ++outside;
-        return;
-      }
-      if (interpolated && !said_interpolated) {
-        note(ThroughInterpolated{through->path, base.frequency_hz});
-        said_interpolated = true;
-      }
-      SweepRow row = base;
-      row.has_through = true;
-      row.through = calc::EvaluateThrough(s, row.source_magnitude, row.source_angle_deg,
-                                          row.load_magnitude, row.load_angle_deg, source_ohms);
-      ++through_rows;
-      emit(row);
-    };
+    stage.emplace(*through, source_ohms, note, emit);
+    sink = [&](const SweepRow& row) { (*stage)(row); };
   }
-  // The closing words of the two-port: rows left out, or none left at all.
-  const auto finish = [&](SweepSummary done) {
-    if (!track) return done;
-    if (through_rows == 0) {
-      throw SweepError("the two-port " + through->path + " covers " + Shortest(track->first_hz()) +
-                       " to " + Shortest(track->last_hz()) +
-                       " Hz, outside every frequency of the sweep");
-    }
-    if (const auto steep = track->SteepNote()) note(*steep);
-    if (outside > 0) {
-      note(ThroughOutside{through->path, outside, track->first_hz(), track->last_hz()});
-    }
-    done.rows = through_rows;
-    return done;
-  };
+  const auto finish = [&](SweepSummary done) { return stage ? stage->Finish(done) : done; };
 
   if (source_port.fixed || load_port.fixed) {
     // One file: a row at each of its points, the fixed side the same in every row.
