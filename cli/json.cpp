@@ -5,6 +5,7 @@
 #include <string_view>
 #include <utility>
 
+#include "calc/budget.h"
 #include "calc/input_text.h"
 #include "calc/result_format.h"
 #include "cli/point_lines.h"
@@ -178,6 +179,10 @@ std::string JsonFor(const calc::Calculation& c, const calc::ThroughResult* throu
     j.Figure("standard_uncertainty_dB", m.standard_uncertainty_db);
     j.Figure("expanded_uncertainty_percent", m.expanded_uncertainty_pct);
     j.Figure("expanded_uncertainty_dB", m.expanded_uncertainty_db);
+    // The 95 % Monte Carlo coverage interval of the delivered power, as the lines give it.
+    const calc::CoverageInterval coverage = calc::PairCoverage(m);
+    j.Figure("coverage_low_dB", coverage.low_db);
+    j.Figure("coverage_high_dB", coverage.high_db);
     j.Close();
     f.Close();
   }

@@ -8,12 +8,22 @@
 #include "cli/options.h"
 #include "cli/single_point.h"
 #include "cli/sweep_command.h"
+#include "draw/plot.h"
+#include "draw/sweep_smith.h"
 
 #ifndef VORANTH_VERSION
 #define VORANTH_VERSION "unknown"
 #endif
 
 namespace cli {
+
+std::string DrawPlot(const PlotData& data) {
+  return draw::PlotSvg(data);
+}
+
+std::string DrawSmith(const SmithData& data) {
+  return draw::SweepSmithSvg(data);
+}
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
         const PlotWriter& plot, const SmithWriter& smith) {

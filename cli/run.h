@@ -27,15 +27,18 @@ enum ExitStatus : int {
   kFileError = 3,  // a file cannot be read or written, or the two files do not fit together
 };
 
-// Draws the plot into an SVG file, written in full or not at all; raises OutputError.
-using PlotWriter = std::function<void(const PlotData& data, const std::string& path)>;
-// Draws the Smith chart into an SVG file, likewise.
-using SmithWriter = std::function<void(const SmithData& data, const std::string& path)>;
+// Draws the plot, or the Smith chart, as the text of an SVG document. A writer that cannot draw
+// raises an exception; OutputError is reported like a file that cannot be written.
+using PlotWriter = std::function<std::string(const PlotData& data)>;
+using SmithWriter = std::function<std::string(const SmithData& data)>;
+
+// The program's pictures, at their usual size.
+std::string DrawPlot(const PlotData& data);
+std::string DrawSmith(const SmithData& data);
 
 // The whole program without its process: `args` without the program name; results go to `out`,
-// warnings and notes to `err`. Without a plot writer, --plot is refused, and --smith without a
-// Smith chart writer.
+// warnings and notes to `err`.
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-        const PlotWriter& plot = {}, const SmithWriter& smith = {});
+        const PlotWriter& plot = DrawPlot, const SmithWriter& smith = DrawSmith);
 
 }  // namespace cli

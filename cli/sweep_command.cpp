@@ -103,13 +103,8 @@ struct Output {
   }
 };
 
-// Writes a picture that the writer draws into a file of its own: through a scratch file into
-// the output's temporary file (or standard output).
-template <typename Data, typename Writer>
-void WritePicture(const Writer& writer, const Data& data, Output& output, std::ostream& out) {
-  const platform::ScratchFile scratch;
-  writer(data, scratch.path());
-  const std::string svg = scratch.Contents();
+// Writes a picture's SVG text into the output's temporary file, or to standard output.
+void WritePicture(const std::string& svg, Output& output, std::ostream& out) {
   if (output.file) {
     output.file->Write(svg);
   } else {
@@ -121,11 +116,6 @@ void WritePicture(const Writer& writer, const Data& data, Output& output, std::o
 
 int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWriter& plot,
           const SmithWriter& smith) {
-  if ((o.plot && !plot) || (o.smith && !smith)) {
-    err << kProgram << ": " << (o.plot && !plot ? "--plot" : "--smith")
-        << " is not available here: no picture writer was given\n";
-    return kUsage;
-  }
   if (const std::optional<std::string> clash = Clash(o)) {
     err << kProgram << ": " << *clash << "\n" << kProgram << ": nothing was written\n";
     return kFileError;
@@ -205,12 +195,14 @@ int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWrit
                                             : sweep::RunSweep(source, load, note, sink);
     if (table) flush();
     if (data) {
+      const std::string svg = plot(*data);
       if (!plot_out->file) stdout_started = true;
-      WritePicture(plot, *data, *plot_out, out);
+      WritePicture(svg, *plot_out, out);
     }
     if (chart) {
+      const std::string svg = smith(*chart);
       if (!smith_out->file) stdout_started = true;
-      WritePicture(smith, *chart, *smith_out, out);
+      WritePicture(svg, *smith_out, out);
     }
     // Every output complete on the disk before any target is replaced.
     std::vector<Output*> files;

@@ -220,42 +220,6 @@ void AtomicFile::Commit() {
   }
 }
 
-ScratchFile::ScratchFile() {
-  InstallHandlers();
-  std::error_code error;
-  const std::filesystem::path directory = std::filesystem::temp_directory_path(error);
-  path_ = ((error ? std::filesystem::path("/tmp") : directory) / "voranth-XXXXXX").string();
-  int fd = -1;
-  {
-    const SignalsHeld held;
-    fd = mkstemp(path_.data());
-    if (fd >= 0) registered_ = Register(path_);
-  }
-  if (fd < 0) {
-    const std::string reason = std::strerror(errno);
-    throw OutputError(path_ + ": cannot create a temporary file: " + reason);
-  }
-  close(fd);
-}
-
-ScratchFile::~ScratchFile() {
-  std::remove(path_.c_str());
-  if (registered_) Unregister(path_);
-}
-
-std::string ScratchFile::Contents() const {
-  std::FILE* file = std::fopen(path_.c_str(), "rb");
-  if (file == nullptr) throw OutputError(path_ + ": cannot read: " + std::strerror(errno));
-  std::string data;
-  char buffer[1 << 14];
-  std::size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) data.append(buffer, got);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) throw OutputError(path_ + ": cannot read");
-  return data;
-}
-
 namespace {
 
 // Where a path leads once symbolic links are followed: the device and inode of the file, or of

@@ -53,24 +53,6 @@ class AtomicFile {
   std::uint64_t started_ = 0;  // bytes whose writing to the disk has been started
 };
 
-// A private file in the temporary directory, for data that a writer puts into a file of its own
-// before it is copied where it belongs. Removed by the destructor, and when a signal ends the
-// process as above.
-class ScratchFile {
- public:
-  ScratchFile();  // raises OutputError
-  ~ScratchFile();
-  ScratchFile(const ScratchFile&) = delete;
-  ScratchFile& operator=(const ScratchFile&) = delete;
-
-  const std::string& path() const { return path_; }
-  std::string Contents() const;  // raises OutputError
-
- private:
-  std::string path_;
-  bool registered_ = false;
-};
-
 // Whether two paths name the same file, with symbolic links followed: the same device and inode
 // when both exist; otherwise the same final name in the same directory (its device and inode),
 // however either path is spelt (relative, with "." or "..", absolute, through a link).

@@ -17,8 +17,9 @@ struct Outcome {
   std::string out, err;
 };
 
-inline Outcome RunCli(const std::vector<std::string>& args, const cli::PlotWriter& plot = {},
-                      const cli::SmithWriter& smith = {}) {
+inline Outcome RunCli(const std::vector<std::string>& args,
+                      const cli::PlotWriter& plot = cli::DrawPlot,
+                      const cli::SmithWriter& smith = cli::DrawSmith) {
   std::ostringstream out, err;
   const int status = cli::Run(args, out, err, plot, smith);
   return {status, out.str(), err.str()};

@@ -31,20 +31,16 @@ constexpr const char* kLoad = "# GHz S MA R 50\n1 0.3 -45\n2 0.2 0\n";
 constexpr const char* kOld = "old\n";
 
 // A plot writer as the program's, without drawing.
-void FakePlot(const draw::PlotData& /*data*/, const std::string& path) {
-  platform::AtomicFile file(path);
-  file.Write("<svg/>\n");
-  file.Commit();
+std::string FakePlot(const draw::PlotData& /*data*/) {
+  return "<svg/>\n";
 }
 
 // Set by a case whose Smith chart fails, after the table is complete.
 bool g_smith_fails = false;
 
-void FakeSmith(const draw::SmithData& /*data*/, const std::string& path) {
-  if (g_smith_fails) throw platform::OutputError(path + ": cannot write: no room left");
-  platform::AtomicFile file(path);
-  file.Write("<svg/>\n");
-  file.Commit();
+std::string FakeSmith(const draw::SmithData& /*data*/) {
+  if (g_smith_fails) throw platform::OutputError("the Smith chart cannot be drawn: no memory left");
+  return "<svg/>\n";
 }
 
 // Files other than the scratch directory's inputs and planted targets: left-over temporaries.

@@ -1,4 +1,4 @@
-#include "cli/plot.h"
+#include "draw/plot.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,6 @@
 
 #include "cli/run.h"
 #include "cli_test_support.h"
-#include "draw/plot.h"
 #include "draw/plot_data.h"
 
 namespace {
@@ -24,8 +23,7 @@ TEST(Plot, DrawsAnSvgWithAxesAndLegend) {
                                        "2 0 0 0 0 0 0 0.4 60\n");
   const std::string load = dir.Write("filter.s1p", "# GHz S MA R 50\n1 0.2 0\n1.5 0.5 0\n2 1 0\n");
   const cli_test::Outcome r = cli_test::RunCli(
-      {"--source", source + ":22", "--load", load + ":11", "--plot", dir.File("p.svg")},
-      cli::WritePlotSvg);
+      {"--source", source + ":22", "--load", load + ":11", "--plot", dir.File("p.svg")});
   EXPECT_EQ(r.status, cli::kWarning) << r.err;  // 2 GHz is an open circuit
   EXPECT_EQ(r.out, "");
   const std::string svg = dir.Read("p.svg");
@@ -51,8 +49,7 @@ TEST(Plot, UnboundedLossesGoToABandMarkedInfinity) {
     const std::string source = dir.Write("s.s1p", c.source);
     const std::string load = dir.Write("l.s1p", "# GHz S MA R 50\n1 0.2 0\n2 0.2 0\n3 0.2 0\n");
     const cli_test::Outcome r = cli_test::RunCli(
-        {"--source", source + ":11", "--load", load + ":11", "--plot", dir.File("p.svg")},
-        cli::WritePlotSvg);
+        {"--source", source + ":11", "--load", load + ":11", "--plot", dir.File("p.svg")});
     EXPECT_EQ(r.status, cli::kSuccess) << r.err;
     EXPECT_EQ(dir.Read("p.svg").find(">\u221e<") != std::string::npos, c.band) << c.source;
   }
@@ -68,8 +65,7 @@ TEST(Plot, DrawsATinySpanAndElidesALongTitle) {
   const std::string load = dir.Write(
       "load-" + name + ".s1p", "# Hz S MA R 50\n1000000000 0.2 0\n1000000000.0000001 0.2 1\n");
   const cli_test::Outcome r = cli_test::RunCli(
-      {"--source", source + ":11", "--load", load + ":11", "--plot", dir.File("p.svg")},
-      cli::WritePlotSvg);
+      {"--source", source + ":11", "--load", load + ":11", "--plot", dir.File("p.svg")});
   EXPECT_EQ(r.status, cli::kSuccess) << r.err;
   const std::string svg = dir.Read("p.svg");
   EXPECT_NE(svg.find("Mismatch of aaaa"), std::string::npos);
@@ -87,8 +83,7 @@ TEST(Plot, ValuesBeyondTheAxisStopAtThePanel) {
                                        "2 0.99999999999995 0\n3 0.999999999999994 0\n");
   const std::string load = dir.Write("zero.s1p", "# GHz S MA R 50\n1 0 0\n2 0 0\n3 0 0\n");
   const cli_test::Outcome r = cli_test::RunCli(
-      {"--source", source + ":11", "--load", load + ":11", "--plot", dir.File("p.svg")},
-      cli::WritePlotSvg);
+      {"--source", source + ":11", "--load", load + ":11", "--plot", dir.File("p.svg")});
   EXPECT_EQ(r.status, cli::kSuccess) << r.err;
   const std::string svg = dir.Read("p.svg");
   const draw::PlotLayout layout = draw::LayoutPlot(draw::PlotData("t"));
@@ -121,10 +116,9 @@ TEST(Plot, DrawsATwoPortAndASmithChart) {
   const std::string through = dir.Write("pad.s2p",
                                         "# MHz S MA R 50\n100 0.1 0 0.5 -10 0.5 -10 0.1 0\n"
                                         "200 0.1 0 0.5 -20 0.5 -20 0.1 0\n");
-  const cli_test::Outcome r =
-      cli_test::RunCli({"--source", source + ":11", "--load", load + ":11", "--through",
-                        through + ":21", "--plot", dir.File("p.svg"), "--smith", dir.File("c.svg")},
-                       cli::WritePlotSvg, cli::WriteSmithSvg);
+  const cli_test::Outcome r = cli_test::RunCli({"--source", source + ":11", "--load", load + ":11",
+                                                "--through", through + ":21", "--plot",
+                                                dir.File("p.svg"), "--smith", dir.File("c.svg")});
   EXPECT_EQ(r.status, cli::kSuccess) << r.err;
   EXPECT_EQ(r.out, "");
   const std::string plot = dir.Read("p.svg");

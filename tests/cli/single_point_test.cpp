@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cstring>
+#include <optional>
+#include <utility>
+
 #include "cli/run.h"
 #include "cli_test_support.h"
 
@@ -31,7 +36,9 @@ const char kExampleLines[] =
 TEST(SinglePoint, WritesTheResultsAndFigures) {
   struct Case {
     std::vector<std::string> args;
-    std::string out;
+    std::string out;  // "~" for each end of a Monte Carlo interval in the JSON
+    // Those ends by the closed form, which the draws scatter about by some 1e-4 dB.
+    std::optional<std::pair<double, double>> coverage_db = std::nullopt;
   };
   const Case cases[] = {
       // A comma or a point, "--load=" or "--load".
@@ -55,7 +62,8 @@ TEST(SinglePoint, WritesTheResultsAndFigures) {
        R"j("standard_uncertainty_percent":21.213203435596427,)j"
        R"j("standard_uncertainty_dB":0.9212777195570632,)j"
        R"j("expanded_uncertainty_percent":42.42640687119285,)j"
-       R"j("expanded_uncertainty_dB":1.8425554391141263}},"lines":["RL = 11.64 dB",)j"
+       R"j("expanded_uncertainty_dB":1.8425554391141263,"coverage_low_dB":~,)j"
+       R"j("coverage_high_dB":~}},"lines":["RL = 11.64 dB",)j"
        R"j("ML = 0.31 dB","ZS = 97.7 + j65.1 Ω","ZL = 68.3 - j31.9 Ω","M = 93.15 %",)j"
        R"j("ML at any phase = 0.25 to 2.87 dB","Mismatch uncertainty = +1.21 / -1.41 dB",)j"
        R"j("Mismatch uncertainty = +32.25 / -27.75 %","Standard uncertainty = 21.21 % (0.92 dB)",)j"
@@ -63,7 +71,10 @@ TEST(SinglePoint, WritesTheResultsAndFigures) {
        R"j("Coverage interval (95 %, Monte Carlo) = -1.21 to +1.41 dB","VSWR S = 3.00",)j"
        R"j("Return loss S = 6.02 dB","Reflected power S = 25.00 %","VSWR L = 1.86",)j"
        R"j("Return loss L = 10.46 dB","Reflected power L = 9.00 %"]})j"
-       "\n"},
+       "\n",
+       // A uniform phase puts cos θ at ±cos(0.025π) at 2.5 % and 97.5 %: the ends are
+       // -10·log10(1 ± 2p·cos(0.025π) + p²) with p = 0.15.
+       std::pair{-1.210918803454672, 1.40606607177318}},
       // Two active ports: an unbounded RL and VSWR as "infinite", undefined figures as null.
       {{"--source", "2@0", "--load", "2@0", "--json"},
        R"j({"results":{"RL":">100","RL_dB":"infinite","ML":"0.00","ML_dB":0,"ZS":{"real":"-150.0",)j"
@@ -77,7 +88,8 @@ TEST(SinglePoint, WritesTheResultsAndFigures) {
        R"j("uncertainty_low_dB":null,"uncertainty_high_dB":null,"uncertainty_low_percent":null,)j"
        R"j("uncertainty_high_percent":null,"standard_uncertainty_percent":null,)j"
        R"j("standard_uncertainty_dB":null,"expanded_uncertainty_percent":null,)j"
-       R"j("expanded_uncertainty_dB":null}},"lines":["RL = >100 dB","ML = 0.00 dB",)j"
+       R"j("expanded_uncertainty_dB":null,"coverage_low_dB":null,"coverage_high_dB":null}},)j"
+       R"j("lines":["RL = >100 dB","ML = 0.00 dB",)j"
        R"j("ZS = -150.0 - j0.0 Ω","ZL = -150.0 - j0.0 Ω","M = 100.00 %",)j"
        R"j("ML at any phase = not defined: |ΓS||ΓL| ≥ 1",)j"
        R"j("Mismatch uncertainty = not defined: |ΓS||ΓL| ≥ 1",)j"
@@ -91,9 +103,22 @@ TEST(SinglePoint, WritesTheResultsAndFigures) {
        "\n"},
   };
   for (const Case& c : cases) {
-    const cli_test::Outcome r = RunCli(c.args);
+    cli_test::Outcome r = RunCli(c.args);
     EXPECT_EQ(r.status, cli::kSuccess) << c.args[3];
     EXPECT_EQ(r.err, "");
+    if (c.coverage_db) {
+      for (const auto& [key, expected] :
+           {std::pair{"\"coverage_low_dB\":", c.coverage_db->first},
+            std::pair{"\"coverage_high_dB\":", c.coverage_db->second}}) {
+        const std::size_t at = r.out.find(key);
+        ASSERT_NE(at, std::string::npos) << key;
+        const std::size_t from = at + std::strlen(key), to = r.out.find_first_of(",}", from);
+        double value = 0;
+        std::from_chars(r.out.data() + from, r.out.data() + to, value);
+        EXPECT_NEAR(value, expected, 5e-4) << key;
+        r.out.replace(from, to - from, "~");
+      }
+    }
     EXPECT_EQ(r.out, c.out);
   }
 }
