@@ -9,7 +9,7 @@ std::string HelpText() {
   voranth-calc [--z0 OHMS] --source MAG@ANGLE --load MAG@ANGLE
                [--through "S11 S21 S12 S22"] [--json]
   voranth-calc --source FILE:PP --load FILE:PP [--through TWOPORT.s2p[:21]]
-               [--csv OUT.csv] [--plot OUT.svg] [--smith OUT.svg]
+               [--z0 OHMS] [--csv OUT.csv] [--plot OUT.svg] [--smith OUT.svg]
   voranth-calc --source MAG@ANGLE --load FILE:PP ... (or the other way round)
   voranth-calc --source [max] MAG --load [max] MAG [--through "S11 S21 S12 S22"]
                [--json]
@@ -91,6 +91,14 @@ Sweep:
   --source-ports N, --load-ports N
                       the number of ports of version 1 data whose name does
                       not end in .sNp (a pipe, for example)
+  --z0 OHMS           the common reference impedance of the sweep: every file
+                      (and the two-port) is brought to it, and ZS and ZL are
+                      given against it. Without it, a file that states its
+                      ports' impedances at each frequency ("! Port Impedance"
+                      comments, as simulators export data that is not
+                      renormalised) is brought to the source's option-line R
+                      (50 ohms if none); otherwise ΓL is brought to the
+                      source's reference
   --csv OUT.csv       write the table to OUT.csv; the table goes to standard
                       output when none of --csv, --plot and --smith is
                       given. For every output, "-" is standard output (for

@@ -230,10 +230,6 @@ Options ParseOptions(const std::vector<std::string>& args) {
   if (o.sweep()) {
     if (o.source_file) o.source_file->ports = source_ports;
     if (o.load_file) o.load_file->ports = load_ports;
-    if (o.z0)
-      throw UsageError(
-          "--z0 is for a single point; a sweep uses the source file's "
-          "reference impedance");
     if (o.json) throw UsageError("--json is for a single point; a sweep writes CSV");
   } else if (o.csv || o.plot || o.smith) {
     throw UsageError(std::string(o.csv    ? "--csv"

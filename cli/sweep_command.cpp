@@ -1,5 +1,6 @@
 #include "cli/sweep_command.h"
 
+#include <cmath>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -10,11 +11,11 @@
 #include "calc/input_text.h"
 #include "calc/warning_text.h"
 #include "cli/fixed_values.h"
-#include "cli/sweep_notes.h"
 #include "draw/plot_data.h"
 #include "platform/atomic_file.h"
 #include "platform/errors.h"
 #include "platform/number_format.h"
+#include "platform/number_text.h"
 #include "sweep/csv.h"
 #include "sweep/sweep.h"
 #include "touchstone/touchstone.h"
@@ -120,6 +121,20 @@ int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWrit
     err << kProgram << ": " << *clash << "\n" << kProgram << ": nothing was written\n";
     return kFileError;
   }
+  // --z0: the common reference of every file.
+  double z0 = 0.0;
+  if (o.z0) {
+    try {
+      z0 = platform::TextToNumber(*o.z0);
+    } catch (const platform::Error&) {
+      z0 = -1.0;
+    }
+    if (!(z0 > 0.0) || !std::isfinite(z0)) {
+      err << kProgram << ": --z0 \"" << *o.z0
+          << "\": expected a reference impedance in ohms above 0\n";
+      return kUsage;
+    }
+  }
   FileSpec source, load;
   std::optional<sweep::ThroughFile> through = o.through_file;
   try {
@@ -177,7 +192,7 @@ int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWrit
     std::optional<SmithData> chart;
     if (o.smith) chart.emplace(title);
     long long failures = 0;
-    const auto note = [&](const sweep::Note& n) { err << kProgram << ": " << NoteText(n) << '\n'; };
+    const auto note = [&](const std::string& text) { err << kProgram << ": " << text << '\n'; };
     const auto sink = [&](const sweep::SweepRow& row) {
       if (table) {
         sweep::AppendCsvRow(buffer, row);
@@ -190,9 +205,9 @@ int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWrit
             << " Hz: " << sweep::RowWarning(row) << '\n';
       }
     };
-    const sweep::SweepSummary summary = through
-                                            ? sweep::RunSweep(source, load, *through, note, sink)
-                                            : sweep::RunSweep(source, load, note, sink);
+    const sweep::SweepSummary summary =
+        through ? sweep::RunSweep(source, load, *through, note, sink, z0)
+                : sweep::RunSweep(source, load, note, sink, z0);
     if (table) flush();
     if (data) {
       const std::string svg = plot(*data);

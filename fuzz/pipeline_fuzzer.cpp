@@ -106,7 +106,7 @@ void CheckFigures(const calc::Calculation& c) {
     Fail("uncertainty bounds on the wrong side of zero");
   }
   const std::vector<std::string> lines = calc::AllLines(c.results, f);
-  if (lines.size() != 16) Fail("number of lines");
+  if (lines.size() != 17) Fail("number of lines");
   for (const std::string& line : lines) {
     if (line.find("nan") != std::string::npos) Fail("a line with nan", line);
     for (std::size_t at = line.find("inf"); at != std::string::npos;

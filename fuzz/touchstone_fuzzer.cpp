@@ -47,10 +47,16 @@ void CheckError(const touchstone::ReadError& e, const std::string& name, std::st
   if (std::string(e.what()) != where + ": " + e.message()) Fail("malformed what()", e.what());
 }
 
-void CheckSample(const touchstone::Sample& s, double previous_hz, bool first) {
-  const double values[] = {s.frequency_hz, s.a, s.b};
-  for (const double v : values) {
-    if (!std::isfinite(v)) Fail("sample not finite");
+void CheckSample(const touchstone::Sample& s, double previous_hz, bool first, long lines) {
+  // A pair may be NaN only where the file writes "nan" or "inf", and then the line is given.
+  if (!std::isfinite(s.frequency_hz)) Fail("frequency not finite");
+  for (const double v : {s.a, s.b}) {
+    if (!std::isfinite(v) && !(std::isnan(v) && s.not_a_number_line > 0)) {
+      Fail("sample not finite");
+    }
+  }
+  if (s.not_a_number_line < 0 || s.not_a_number_line > lines + 1) {
+    Fail("not a number on a line the file does not have");
   }
   if (s.frequency_hz < 0 || (!first && s.frequency_hz <= previous_hz)) {
     Fail("frequency not increasing", std::to_string(s.frequency_hz));
@@ -71,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MemoryBuffer buffer(text.data(), text.size());
   std::istream in(&buffer);
   try {
-    touchstone::ReflectionReader reader(in, name, port, 0, {}, mode);
+    touchstone::ReflectionReader reader(in, name, port, 0, mode);
     if (mode.empty() && (port < 1 || port > reader.port_count())) {
       Fail("port the file does not have accepted");
     }
@@ -79,13 +85,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         text.find('[') == text.npos) {
       Fail("version 1 port count not from the name");
     }
-    if (!std::isfinite(reader.reference_ohms())) Fail("reference impedance not finite");
+    if (!(reader.reference_ohms() > 0) || !std::isfinite(reader.reference_ohms())) {
+      Fail("reference impedance not above 0 or not finite");
+    }
     touchstone::Sample sample;
     double previous_hz = 0;
     bool first = true;
     try {
       while (reader.Next(sample)) {
-        CheckSample(sample, previous_hz, first);
+        CheckSample(sample, previous_hz, first, static_cast<long>(text.size()));
+        const touchstone::Impedance z = reader.stated_impedance();
+        if (reader.states_impedances() &&
+            !(z.re > 0 && std::isfinite(z.re) && std::isfinite(z.im))) {
+          Fail("stated impedance not above 0 or not finite");
+        }
         previous_hz = sample.frequency_hz;
         first = false;
       }

@@ -1,5 +1,7 @@
 #include "sweep/csv.h"
 
+#include <cmath>
+
 #include "calc/result_format.h"
 #include "platform/number_format.h"
 #include "sweep/sweep.h"
@@ -70,7 +72,8 @@ void AppendCsvRow(std::string& out, const SweepRow& row) {
   char* p = text;
   for (const double x : {row.frequency_hz, row.source_magnitude, row.source_angle_deg,
                          row.load_magnitude, row.load_angle_deg}) {
-    p = calc::WriteCsvField(p, calc::Figure::Number(x));
+    // Empty where the file has no number ("nan" or "inf" written in it).
+    if (!std::isnan(x)) p = calc::WriteCsvField(p, calc::Figure::Number(x));
     *p++ = ',';
   }
   if (!row.computed) {

@@ -7,9 +7,11 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 #include "calc/complex_value.h"
+#include "calc/reference_impedance.h"
 #include "calc/warning_text.h"
 #include "platform/errors.h"
 #include "platform/number_format.h"
@@ -35,28 +37,119 @@ class SampleSource {
   virtual bool Next(Sample& sample) = 0;
 };
 
+// The reader of a file's port; where the number of ports of version 1 data is wanted, the message
+// ends with how a user gives it.
+ReflectionReader Open(const FilePort& file_port) {
+  try {
+    return ReflectionReader(file_port.path, file_port.port, file_port.ports, file_port.mode);
+  } catch (const touchstone::ReadError& e) {
+    if (e.cause() != touchstone::ReadError::Cause::kPortCountUnknown ||
+        file_port.ports_hint.empty()) {
+      throw;
+    }
+    throw touchstone::ReadError(e.file(), e.line(), e.message() + ", " + file_port.ports_hint,
+                                e.cause());
+  }
+}
+
+// The wave definition of the file's S-parameters, in calc's terms.
+calc::WaveDefinition DefinitionOf(touchstone::WaveDefinition definition) {
+  switch (definition) {
+    case touchstone::WaveDefinition::kPower:
+      return calc::WaveDefinition::kPower;
+    case touchstone::WaveDefinition::kPseudo:
+      return calc::WaveDefinition::kPseudo;
+    case touchstone::WaveDefinition::kTravelling:
+      break;
+  }
+  return calc::WaveDefinition::kTravelling;
+}
+
+const char* NameOf(touchstone::WaveDefinition definition) {
+  switch (definition) {
+    case touchstone::WaveDefinition::kPower:
+      return "power-wave";
+    case touchstone::WaveDefinition::kPseudo:
+      return "pseudo-wave";
+    case touchstone::WaveDefinition::kTravelling:
+      break;
+  }
+  return "travelling-wave";
+}
+
+// What the user should know of a point skipped for repeating the frequency of the point before.
+std::string SkippedNote(const std::string& path, long line, double hz, double difference) {
+  std::string note = path + ":" + std::to_string(line) + ": the frequency " + Shortest(hz) +
+                     " Hz repeats the point before (where two segments of a sweep meet): the "
+                     "point before is kept and this line skipped; ";
+  if (difference == 0) return note + "the two are equal";
+  if (!(difference >= 0.00005)) return note + "|\u0394\u0393| between the two is below 0.0001";
+  return note + "|\u0394\u0393| between the two is " + platform::FormatNumber(difference, "0.0000");
+}
+
 class ReaderSource : public SampleSource {
  public:
-  explicit ReaderSource(const FilePort& file_port)
-      : reader_(file_port.path, file_port.port, file_port.ports, file_port.ports_hint,
-                file_port.mode) {}
-  bool Next(Sample& sample) override { return reader_.Next(sample); }
+  ReaderSource(const FilePort& file_port, const std::function<void(const std::string&)>& note)
+      : reader_(Open(file_port)), note_(note) {
+    has_first_ = reader_.Next(first_);
+  }
+  bool Next(Sample& sample) override {
+    if (has_first_) {
+      sample = first_;
+      has_first_ = false;
+    } else if (!reader_.Next(sample)) {
+      return false;
+    }
+    if (reader_.skipped_points() != skipped_) {
+      skipped_ = reader_.skipped_points();
+      const Reflection a = ReflectionOf(last_, reader_.format());
+      const Reflection b = ReflectionOf(reader_.skipped(), reader_.format());
+      note_(SkippedNote(reader_.name(), reader_.skipped_line(), reader_.skipped().frequency_hz,
+                        std::hypot(a.re - b.re, a.im - b.im)));
+    }
+    last_ = sample;
+    if (convert_) {
+      // Against the stated impedance (or the file's reference) to the common reference.
+      const Reflection r = ReflectionOf(sample, reader_.format());
+      const touchstone::Impedance z = reader_.states_impedances()
+                                          ? reader_.stated_impedance()
+                                          : touchstone::Impedance{reader_.reference_ohms(), 0.0};
+      const calc::Complex g = calc::ReflectionAgainst(
+          {r.re, r.im}, {z.re, z.im}, DefinitionOf(reader_.wave_definition()), common_ohms_);
+      sample.a = g.re;
+      sample.b = g.im;
+    }
+    return true;
+  }
   const ReflectionReader& reader() const { return reader_; }
+  // Brings every point to the real reference `ohms`, as RI, where the file states its
+  // impedances or refers to another one.
+  void ConvertTo(double ohms) {
+    convert_ = reader_.states_impedances() || reader_.reference_ohms() != ohms;
+    common_ohms_ = ohms;
+  }
+  Format format() const { return convert_ ? Format::kRealImaginary : reader_.format(); }
 
  private:
   ReflectionReader reader_;
+  const std::function<void(const std::string&)>& note_;
+  Sample first_, last_;
+  bool has_first_ = false;
+  long long skipped_ = 0;
+  bool convert_ = false;
+  double common_ohms_ = 0.0;
 };
 
 // Samples kept in an unnamed temporary file, in order of frequency, so that a file that cannot
 // be read twice (a pipe) is still read once.
 class Spool : public SampleSource {
  public:
-  explicit Spool(std::string name) : name_(std::move(name)), file_(sizeof(double[3])) {
+  explicit Spool(std::string name) : name_(std::move(name)), file_(sizeof(double[4])) {
     if (!file_.ok()) Fail();
   }
 
   void Write(const Sample& s) {
-    const double record[3] = {s.frequency_hz, s.a, s.b};
+    const double record[4] = {s.frequency_hz, s.a, s.b, static_cast<double>(s.not_a_number_line)};
     if (!file_.Write(record)) Fail();
   }
   // Ends writing; reading starts at the first sample.
@@ -64,13 +157,13 @@ class Spool : public SampleSource {
     if (!file_.Rewind()) Fail();
   }
   bool Next(Sample& s) override {
-    double record[3];
+    double record[4];
     bool failed = false;
     if (!file_.Read(record, failed)) {
       if (failed) Fail();
       return false;
     }
-    s = Sample{record[0], record[1], record[2]};
+    s = Sample{record[0], record[1], record[2], static_cast<long>(record[3])};
     return true;
   }
   long long count() const { return file_.count(); }
@@ -152,23 +245,41 @@ bool SameFrequency(double a, double b, double step_a, double step_b) {
 
 using calc::Complex;
 
+// Γ in both forms from its rectangular one, the angle in (-180, 180] with the program's pi, as
+// the files' own angles are converted.
+Reflection Polar(Complex g) {
+  return Reflection::Of(g);
+}
+
 // The pairing of the two files and what is needed to build a row.
 class RowMaker {
  public:
-  RowMaker(Format source_format, Format load_format, double source_ohms, double load_ohms)
+  RowMaker(Format source_format, Format load_format, double source_ohms, double load_ohms,
+           std::string source_path, std::string load_path)
       : source_format_(source_format),
         load_format_(load_format),
         source_ohms_(source_ohms),
-        load_ohms_(load_ohms) {}
+        load_ohms_(load_ohms),
+        source_path_(std::move(source_path)),
+        load_path_(std::move(load_path)) {}
 
   Reflection Source(const Sample& s) const { return ReflectionOf(s, source_format_); }
   Reflection Load(const Sample& s) const { return ReflectionOf(s, load_format_); }
 
-  // `load_as_written`: ΓL is the file's own point, not interpolated.
+  // `load_as_written`: ΓL is the file's own point, not interpolated. `source_nan` and
+  // `load_nan`: the line of a "nan" or "inf" in the file behind each (0: none).
   SweepRow Make(double frequency_hz, const Reflection& source, const Reflection& load,
-                bool load_as_written) const {
+                bool load_as_written, long source_nan = 0, long load_nan = 0) const {
     SweepRow row;
     row.frequency_hz = frequency_hz;
+    if (source_nan != 0 || load_nan != 0) {
+      row.warning = "not a number in the file, line " +
+                    std::to_string(source_nan != 0 ? source_nan : load_nan) + " of " +
+                    (source_nan != 0 ? source_path_ : load_path_);
+      row.source_magnitude = row.source_angle_deg = row.load_magnitude = row.load_angle_deg =
+          std::numeric_limits<double>::quiet_NaN();
+      return row;
+    }
     row.source_magnitude = source.magnitude;
     row.source_angle_deg = source.angle_deg;
     if (load_as_written && source_ohms_ == load_ohms_) {
@@ -176,10 +287,9 @@ class RowMaker {
       row.load_magnitude = load.magnitude;
       row.load_angle_deg = load.angle_deg;
     } else {
-      Complex g = load.value();
+      Complex g{load.re, load.im};
       if (source_ohms_ != load_ohms_) g = calc::Renormalise(g, load_ohms_, source_ohms_);
-      // Angles in (-180, 180], converted with the program's pi, as the files' own are.
-      const Reflection used = Reflection::Of(g);
+      const Reflection used = Polar(g);
       row.load_magnitude = used.magnitude;
       row.load_angle_deg = used.angle_deg;
     }
@@ -210,6 +320,7 @@ class RowMaker {
  private:
   Format source_format_, load_format_;
   double source_ohms_, load_ohms_;
+  std::string source_path_, load_path_;
 };
 
 Complex Interpolate(const Reflection& a, double fa, const Reflection& b, double fb, double f) {
@@ -226,27 +337,39 @@ using calc::TwoPortS;
 // The through's points as they are read: each converted, turned round and renormalised.
 class ThroughTrack {
  public:
-  ThroughTrack(const ThroughFile& file, double to_ohms)
-      : file_(file), reader_(file.path), to_ohms_(to_ohms) {
-    r1_ = reader_.reference_ohms(file.reversed ? 2 : 1);
-    r2_ = reader_.reference_ohms(file.reversed ? 1 : 2);
+  // Opens the file and reads its first point, which tells whether it states its impedances.
+  ThroughTrack(const ThroughFile& file, const std::function<void(const std::string&)>& note)
+      : file_(file), reader_(file.path), note_(note) {
+    has_first_ = reader_.Next(first_);
+  }
+  bool states_impedances() const { return reader_.states_impedances(); }
+
+  // Starts reading with the S-parameters brought to `to_ohms` at both ports.
+  void Start(double to_ohms) {
+    to_ohms_ = to_ohms;
+    r1_ = reader_.reference_ohms(file_.reversed ? 2 : 1);
+    r2_ = reader_.reference_ohms(file_.reversed ? 1 : 2);
     renormalise_ = r1_ != to_ohms_ || r2_ != to_ohms_;
     if (renormalise_ && !(r1_ > 0.0 && r2_ > 0.0 && to_ohms_ > 0.0 && std::isfinite(r1_) &&
                           std::isfinite(r2_) && std::isfinite(to_ohms_))) {
-      throw SweepError(file.path + ": its reference impedances (" + Shortest(r1_) + " and " +
+      throw SweepError(file_.path + ": its reference impedances (" + Shortest(r1_) + " and " +
                        Shortest(r2_) + " \u03a9) cannot be renormalised to the source's " +
                        Shortest(to_ohms_) + " \u03a9: all must be positive");
     }
     has_cur_ = Read(cur_);
     has_next_ = has_cur_ && Read(next_);
-    if (!has_cur_) throw SweepError(file.path + ": the file holds no frequency points");
+    if (!has_cur_) throw SweepError(file_.path + ": the file holds no frequency points");
     first_hz_ = cur_.hz;
   }
 
   // What the user should know before the first row.
-  std::optional<ThroughRenormalised> RenormalisationNote() const {
-    if (!renormalise_) return std::nullopt;
-    return ThroughRenormalised{file_.path, r1_, r2_, to_ohms_};
+  std::string RenormalisationNote() const {
+    if (!renormalise_ || reader_.states_impedances()) return {};
+    return "the reference impedances of the two-port " + file_.path + " (" + Shortest(r1_) +
+           " and " + Shortest(r2_) +
+           " \u03a9) differ from the source's: its S-parameters are "
+           "renormalised to " +
+           Shortest(to_ohms_) + " \u03a9";
   }
 
   enum class Where { kBelow, kInside, kAbove };
@@ -255,6 +378,7 @@ class ThroughTrack {
   Where At(double hz, TwoPortS& s, bool& interpolated) {
     while (has_next_ && (next_.hz <= hz || Same(hz, next_.hz))) Advance();
     interpolated = false;
+    not_a_number_line_ = cur_.not_a_number_line;
     if (Same(hz, cur_.hz)) {
       s = cur_.s;
       return Where::kInside;
@@ -262,6 +386,7 @@ class ThroughTrack {
     if (hz < cur_.hz) return Where::kBelow;
     if (!has_next_) return Where::kAbove;
     interpolated = true;
+    if (not_a_number_line_ == 0) not_a_number_line_ = next_.not_a_number_line;
     // Between points whose transmission turns further than this, a straight line in the complex
     // plane cuts the arc short: the interpolated loss is too high.
     const auto turn = [](calc::Complex a, calc::Complex b) {
@@ -282,10 +407,18 @@ class ThroughTrack {
 
   // Neighbouring points used for interpolation whose transmission turns by more than 45°: how
   // many pairs, and the first.
-  std::optional<ThroughSteep> SteepNote() const {
-    if (steep_steps_ == 0) return std::nullopt;
-    return ThroughSteep{file_.path, steep_steps_, steep_from_hz_, steep_to_hz_};
+  std::string SteepNote() const {
+    if (steep_steps_ == 0) return {};
+    return "warning: the phase of S21 of the two-port " + file_.path +
+           " turns by more than 45\u00b0 between " + std::to_string(steep_steps_) +
+           (steep_steps_ == 1 ? " pair" : " pairs") +
+           " of neighbouring points used for interpolation (the first from " +
+           Shortest(steep_from_hz_) + " to " + Shortest(steep_to_hz_) +
+           " Hz): the interpolated values there are unreliable";
   }
+
+  // The line of a "nan" or "inf" in the file behind the S-parameters that At() gave (0: none).
+  long not_a_number_line() const { return not_a_number_line_; }
 
   // The band of the points read so far: all of it once At() has passed the end.
   double first_hz() const { return first_hz_; }
@@ -295,11 +428,30 @@ class ThroughTrack {
   struct Point {
     double hz = 0.0;
     TwoPortS s;
+    long not_a_number_line = 0;  // of a "nan" or "inf" in the file
   };
 
   bool Read(Point& p) {
     touchstone::TwoPortSample sample;
-    if (!reader_.Next(sample)) return false;
+    if (has_first_) {
+      sample = first_;
+      has_first_ = false;
+    } else if (!reader_.Next(sample)) {
+      return false;
+    }
+    if (reader_.skipped_points() != skipped_) {
+      skipped_ = reader_.skipped_points();
+      const touchstone::TwoPortSample b = reader_.skipped();
+      double difference = 0.0;
+      for (int k = 0; k < 4; ++k) {
+        const Reflection x = ReflectionOf(Sample{0, last_.s[k].a, last_.s[k].b}, reader_.format());
+        const Reflection y = ReflectionOf(Sample{0, b.s[k].a, b.s[k].b}, reader_.format());
+        difference = std::max(difference, std::hypot(x.re - y.re, x.im - y.im));
+      }
+      note_(SkippedNote(file_.path, reader_.skipped_line(), b.frequency_hz, difference));
+    }
+    last_ = sample;
+    p.not_a_number_line = sample.not_a_number_line;
     const Format format = reader_.format();
     calc::Complex c[4];
     for (int k = 0; k < 4; ++k) {
@@ -309,7 +461,15 @@ class ThroughTrack {
     p.hz = sample.frequency_hz;
     // Turned round, port 2 faces the source: S11 and S22 change places, and so do S21 and S12.
     p.s = file_.reversed ? TwoPortS{c[3], c[2], c[1], c[0]} : TwoPortS{c[0], c[1], c[2], c[3]};
-    if (renormalise_) p.s = calc::RenormaliseTwoPort(p.s, r1_, r2_, to_ohms_);
+    if (reader_.states_impedances()) {
+      // Against the impedances the file states at this frequency, renormalised as a whole.
+      const touchstone::Impedance z1 = reader_.stated_impedance(file_.reversed ? 2 : 1);
+      const touchstone::Impedance z2 = reader_.stated_impedance(file_.reversed ? 1 : 2);
+      p.s = calc::TwoPortAgainst(p.s, {z1.re, z1.im}, {z2.re, z2.im},
+                                 DefinitionOf(reader_.wave_definition()), to_ohms_);
+    } else if (renormalise_) {
+      p.s = calc::RenormaliseTwoPort(p.s, r1_, r2_, to_ohms_);
+    }
     return true;
   }
   void Advance() {
@@ -326,7 +486,12 @@ class ThroughTrack {
 
   ThroughFile file_;
   touchstone::TwoPortReader reader_;
-  double to_ohms_, r1_ = 0.0, r2_ = 0.0;
+  const std::function<void(const std::string&)>& note_;
+  touchstone::TwoPortSample first_, last_;
+  bool has_first_ = false;
+  long long skipped_ = 0;
+  long not_a_number_line_ = 0;
+  double to_ohms_ = 0.0, r1_ = 0.0, r2_ = 0.0;
   bool renormalise_ = false;
   Point cur_, next_;
   bool has_cur_ = false, has_next_ = false;
@@ -359,92 +524,118 @@ Reflection ReflectionOf(const Sample& sample, Format format) {
 
 namespace {
 
-// A two-port between source and load: each row gets its S-parameters at the row's frequency (its
-// own point, interpolated, or fixed), and rows outside its band are left out.
-class ThroughStage {
- public:
-  ThroughStage(const ThroughFile& through, double source_ohms,
-               const std::function<void(const Note&)>& note,
-               const std::function<void(const SweepRow&)>& emit)
-      : through_(through), source_ohms_(source_ohms), note_(note), emit_(emit) {
-    if (!through.fixed) track_.emplace(through, source_ohms);
-    if (track_) {
-      if (const auto n = track_->RenormalisationNote()) note_(*n);
-    }
-  }
-
-  void operator()(const SweepRow& base) {
-    TwoPortS s = through_.fixed.value_or(TwoPortS{});
-    bool interpolated = false;
-    if (track_ && track_->At(base.frequency_hz, s, interpolated) != ThroughTrack::Where::kInside) {
-      ++outside_;
-      return;
-    }
-    if (interpolated && !said_interpolated_) {
-      note_(ThroughInterpolated{through_.path, base.frequency_hz});
-      said_interpolated_ = true;
-    }
-    SweepRow row = base;
-    row.has_through = true;
-    row.through = calc::EvaluateThrough(s, row.source_magnitude, row.source_angle_deg,
-                                        row.load_magnitude, row.load_angle_deg, source_ohms_);
-    ++rows_;
-    emit_(row);
-  }
-
-  // The closing words of the two-port: rows left out, or none left at all.
-  SweepSummary Finish(SweepSummary done) const {
-    if (!track_) return done;
-    if (rows_ == 0) {
-      throw SweepError("the two-port " + through_.path + " covers " + Shortest(track_->first_hz()) +
-                       " to " + Shortest(track_->last_hz()) +
-                       " Hz, outside every frequency of the sweep");
-    }
-    if (const auto steep = track_->SteepNote()) note_(*steep);
-    if (outside_ > 0) {
-      note_(ThroughOutside{through_.path, outside_, track_->first_hz(), track_->last_hz()});
-    }
-    done.rows = rows_;
-    return done;
-  }
-
- private:
-  const ThroughFile& through_;
-  double source_ohms_;
-  const std::function<void(const Note&)>& note_;
-  const std::function<void(const SweepRow&)>& emit_;
-  std::optional<ThroughTrack> track_;
-  long long rows_ = 0, outside_ = 0;
-  bool said_interpolated_ = false;
-};
-
 SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
-                   const ThroughFile* through, const std::function<void(const Note&)>& note,
-                   const std::function<void(const SweepRow&)>& emit) {
+                   const ThroughFile* through, const std::function<void(const std::string&)>& note,
+                   const std::function<void(const SweepRow&)>& emit, double common_ohms) {
   // A side fixed for every frequency takes the other file's grid and reference impedance.
   std::optional<ReaderSource> source_reader, load_reader;
-  if (!source_port.fixed) source_reader.emplace(source_port);
-  if (!load_port.fixed) load_reader.emplace(load_port);
+  if (!source_port.fixed) source_reader.emplace(source_port, note);
+  if (!load_port.fixed) load_reader.emplace(load_port, note);
   if (!source_reader && !load_reader) throw SweepError("a sweep needs a file on at least one side");
   ReaderSource& source_file = source_reader ? *source_reader : *load_reader;
   ReaderSource& load_file = load_reader ? *load_reader : *source_reader;
-  const double source_ohms = source_file.reader().reference_ohms();
-  const double load_ohms = load_file.reader().reference_ohms();
-  if (source_ohms != load_ohms) {
-    note(ReferencesDiffer{source_port.path, load_port.path, source_ohms, load_ohms});
+  double source_ohms = source_file.reader().reference_ohms();
+  double load_ohms = load_file.reader().reference_ohms();
+  std::optional<ThroughTrack> track;
+  if (through != nullptr && !through->fixed) track.emplace(*through, note);
+  // Files that state their ports' impedances, and a reference given with --z0, bring every file
+  // to one real reference: --z0, else the source's option line.
+  std::string stated;
+  for (const auto& [reader, path] :
+       {std::pair{source_reader ? &*source_reader : nullptr, &source_port.path},
+        std::pair{load_reader ? &*load_reader : nullptr, &load_port.path}}) {
+    if (reader != nullptr && reader->reader().states_impedances() &&
+        !(reader == &*load_reader && source_reader && *path == source_port.path)) {
+      stated += (stated.empty() ? "" : ", ") + *path + " (" +
+                NameOf(reader->reader().wave_definition()) + ")";
+    }
   }
-  const RowMaker maker(source_file.reader().format(), load_file.reader().format(), source_ohms,
-                       load_ohms);
+  if (track && track->states_impedances()) {
+    stated += (stated.empty() ? "" : ", ") + through->path;
+  }
+  if (common_ohms > 0.0 || !stated.empty()) {
+    const double common = common_ohms > 0.0 ? common_ohms : source_ohms;
+    source_file.ConvertTo(common);
+    load_file.ConvertTo(common);
+    source_ohms = load_ohms = common;
+    note((stated.empty() ? std::string()
+                         : "the port impedances stated at each frequency (! Port Impedance) are "
+                           "used: " +
+                               stated + "; ") +
+         "every reflection coefficient is brought to the common reference of " + Shortest(common) +
+         " \u03a9 (" +
+         (common_ohms > 0.0 ? "--z0" : "the source's option-line R, 50 \u03a9 when it gives none") +
+         "), and ZS and ZL are given against it");
+  } else if (source_ohms != load_ohms) {
+    note("the reference impedances differ (" + source_port.path + ": " + Shortest(source_ohms) +
+         " \u03a9, " + load_port.path + ": " + Shortest(load_ohms) +
+         " \u03a9): \u0393L is brought to " + Shortest(source_ohms) +
+         " \u03a9 through its impedance, and ZS and ZL are given against " + Shortest(source_ohms) +
+         " \u03a9");
+  }
+  const RowMaker maker(source_file.format(), load_file.format(), source_ohms, load_ohms,
+                       source_port.path, load_port.path);
   SweepSummary summary;
 
-  // With a two-port between, each row gets its S-parameters at the row's frequency.
-  std::optional<ThroughStage> stage;
+  // With a two-port between, each row gets its S-parameters at the row's frequency; rows outside
+  // its band are left out.
+  long long through_rows = 0, outside = 0;
+  bool said_interpolated = false;
   std::function<void(const SweepRow&)> sink = emit;
   if (through != nullptr) {
-    stage.emplace(*through, source_ohms, note, emit);
-    sink = [&](const SweepRow& row) { (*stage)(row); };
+    if (track) {
+      track->Start(source_ohms);
+      if (const std::string n = track->RenormalisationNote(); !n.empty()) note(n);
+    }
+    sink = [&](const SweepRow& base) {
+      TwoPortS s = through->fixed.value_or(TwoPortS{});
+      bool interpolated = false;
+      if (track && track->At(base.frequency_hz, s, interpolated) != ThroughTrack::Where::kInside) {
+        ++outside;
+        return;
+      }
+      if (interpolated && !said_interpolated) {
+        note("the two-port " + through->path + " has no point of its own at " +
+             Shortest(base.frequency_hz) +
+             " Hz: there and wherever its grid differs, its S-parameters are interpolated "
+             "linearly in their real and imaginary parts");
+        said_interpolated = true;
+      }
+      SweepRow row = base;
+      row.has_through = true;
+      if (const long line = track ? track->not_a_number_line() : 0; line != 0) {
+        constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+        row.through.gamma_out = row.through.gamma_in = {kNaN, kNaN};
+        row.through.gamma_out_magnitude = row.through.gamma_out_angle_deg = kNaN;
+        row.through.gamma_in_magnitude = row.through.gamma_in_angle_deg = kNaN;
+        row.through.gain_db = kNaN;
+        row.through.warning =
+            "not a number in the file, line " + std::to_string(line) + " of " + through->path;
+      } else {
+        row.through = calc::EvaluateThrough(s, row.source_magnitude, row.source_angle_deg,
+                                            row.load_magnitude, row.load_angle_deg, source_ohms);
+      }
+      ++through_rows;
+      emit(row);
+    };
   }
-  const auto finish = [&](SweepSummary done) { return stage ? stage->Finish(done) : done; };
+  // The closing words of the two-port: rows left out, or none left at all.
+  const auto finish = [&](SweepSummary done) {
+    if (!track) return done;
+    if (through_rows == 0) {
+      throw SweepError("the two-port " + through->path + " covers " + Shortest(track->first_hz()) +
+                       " to " + Shortest(track->last_hz()) +
+                       " Hz, outside every frequency of the sweep");
+    }
+    if (const std::string steep = track->SteepNote(); !steep.empty()) note(steep);
+    if (outside > 0) {
+      note(std::to_string(outside) + (outside == 1 ? " frequency" : " frequencies") +
+           " of the sweep outside the band of the two-port " + through->path + " (" +
+           Shortest(track->first_hz()) + " to " + Shortest(track->last_hz()) + " Hz) left out");
+    }
+    done.rows = through_rows;
+    return done;
+  };
 
   if (source_port.fixed || load_port.fixed) {
     // One file: a row at each of its points, the fixed side the same in every row.
@@ -453,7 +644,9 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
     while (source_file.Next(sample)) {
       const Reflection read = source_reader ? maker.Source(sample) : maker.Load(sample);
       sink(maker.Make(sample.frequency_hz, source_reader ? read : *source_port.fixed,
-                      load_reader ? read : *load_port.fixed, true));
+                      load_reader ? read : *load_port.fixed, true,
+                      source_reader ? sample.not_a_number_line : 0,
+                      load_reader ? sample.not_a_number_line : 0));
       ++summary.rows;
     }
     if (summary.rows == 0)
@@ -471,7 +664,8 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
   double done_source_hz = -kInfinity, done_load_hz = -kInfinity;
   while (s.has() && l.has() &&
          SameFrequency(s.cur().frequency_hz, l.cur().frequency_hz, s.Step(), l.Step())) {
-    sink(maker.Make(s.cur().frequency_hz, maker.Source(s.cur()), maker.Load(l.cur()), true));
+    sink(maker.Make(s.cur().frequency_hz, maker.Source(s.cur()), maker.Load(l.cur()), true,
+                    s.cur().not_a_number_line, l.cur().not_a_number_line));
     ++summary.rows;
     done_source_hz = s.cur().frequency_hz;
     done_load_hz = l.cur().frequency_hz;
@@ -494,13 +688,23 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
   };
   const long long source_in_band = in_band(source_rest), load_in_band = in_band(load_rest);
   const bool on_load_grid = load_in_band > source_in_band;
+  const std::string counts =
+      " (" + source_port.path + " has " +
+      std::to_string(summary.rows + source_rest.count() - (summary.rows > 0 ? 1 : 0)) + ", " +
+      load_port.path + " has " +
+      std::to_string(summary.rows + load_rest.count() - (summary.rows > 0 ? 1 : 0)) + ")";
   if (low <= high) {
-    // The points counted twice: the last pair, kept in both spools.
-    const long long again = summary.rows > 0 ? 1 : 0;
-    note(GridsDiffer{source_port.path, load_port.path, summary.rows + source_rest.count() - again,
-                     summary.rows + load_rest.count() - again, low, high,
-                     summary.rows + (on_load_grid ? load_in_band : source_in_band) - again,
-                     on_load_grid});
+    const std::string& grid = on_load_grid ? load_port.path : source_port.path;
+    const long long frequencies =
+        summary.rows + (on_load_grid ? load_in_band : source_in_band) - (summary.rows > 0 ? 1 : 0);
+    note("the frequency grids differ" + counts + ": computing from " + Shortest(low) + " to " +
+         Shortest(high) + " Hz, the band both cover, " +
+         (frequencies == 1
+              ? "at the one frequency of " + grid + " there"
+              : "at the " + std::to_string(frequencies) + " frequencies of " + grid + " there") +
+         ", with " + (on_load_grid ? "\u0393S" : "\u0393L") +
+         " interpolated linearly in its real and imaginary parts where " +
+         (on_load_grid ? source_port.path : load_port.path) + " has no point of its own");
   }
 
   summary.source_interpolated = on_load_grid;
@@ -508,11 +712,12 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
   Cursor o(on_load_grid ? static_cast<SampleSource&>(source_rest) : load_rest);
   const double done_hz = on_load_grid ? done_load_hz : done_source_hz;
   double steep_counted_hz = -kInfinity;
-  const auto row = [&](double f, const Reflection& primary, const Reflection& other, bool direct) {
+  const auto row = [&](double f, const Reflection& primary, const Reflection& other, bool direct,
+                       long primary_nan, long other_nan) {
     if (on_load_grid) {
-      sink(maker.Make(f, other, primary, true));
+      sink(maker.Make(f, other, primary, true, other_nan, primary_nan));
     } else {
-      sink(maker.Make(f, primary, other, direct));
+      sink(maker.Make(f, primary, other, direct, primary_nan, other_nan));
     }
     ++summary.rows;
   };
@@ -530,9 +735,11 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
         o.has_next() ? o.next().frequency_hz - o.cur().frequency_hz : kInfinity;
     if (SameFrequency(f, o.cur().frequency_hz, p.Step(), o.Step())) {
       // A direct pair takes the source's frequency, whichever grid leads.
-      row(on_load_grid ? o.cur().frequency_hz : f, primary, other_of(o.cur()), true);
+      row(on_load_grid ? o.cur().frequency_hz : f, primary, other_of(o.cur()), true,
+          here.not_a_number_line, o.cur().not_a_number_line);
     } else if (o.has_next() && SameFrequency(f, o.next().frequency_hz, p.Step(), o_next_step)) {
-      row(on_load_grid ? o.next().frequency_hz : f, primary, other_of(o.next()), true);
+      row(on_load_grid ? o.next().frequency_hz : f, primary, other_of(o.next()), true,
+          here.not_a_number_line, o.next().not_a_number_line);
     } else if (o.has_next() && o.cur().frequency_hz < f && f < o.next().frequency_hz) {
       const Reflection before = other_of(o.cur()), after = other_of(o.next());
       if (Turn(before, after) > kSteepTurnDeg && o.cur().frequency_hz != steep_counted_hz) {
@@ -542,9 +749,10 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
         }
         steep_counted_hz = o.cur().frequency_hz;
       }
-      const Reflection between = Reflection::Of(
-          Interpolate(before, o.cur().frequency_hz, after, o.next().frequency_hz, f));
-      row(f, primary, between, false);
+      const Reflection between =
+          Polar(Interpolate(before, o.cur().frequency_hz, after, o.next().frequency_hz, f));
+      row(f, primary, between, false, here.not_a_number_line,
+          o.cur().not_a_number_line != 0 ? o.cur().not_a_number_line : o.next().not_a_number_line);
       ++summary.interpolated;
     }
   }
@@ -560,15 +768,15 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
 }  // namespace
 
 SweepSummary RunSweep(const FilePort& source, const FilePort& load,
-                      const std::function<void(const Note&)>& note,
-                      const std::function<void(const SweepRow&)>& sink) {
-  return Sweep(source, load, nullptr, note, sink);
+                      const std::function<void(const std::string&)>& note,
+                      const std::function<void(const SweepRow&)>& sink, double z0) {
+  return Sweep(source, load, nullptr, note, sink, z0);
 }
 
 SweepSummary RunSweep(const FilePort& source, const FilePort& load, const ThroughFile& through,
-                      const std::function<void(const Note&)>& note,
-                      const std::function<void(const SweepRow&)>& sink) {
-  return Sweep(source, load, &through, note, sink);
+                      const std::function<void(const std::string&)>& note,
+                      const std::function<void(const SweepRow&)>& sink, double z0) {
+  return Sweep(source, load, &through, note, sink, z0);
 }
 
 }  // namespace sweep

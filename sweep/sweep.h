@@ -12,7 +12,6 @@
 #include "calc/mismatch.h"
 #include "calc/reflection.h"
 #include "calc/two_port.h"
-#include "sweep/notes.h"
 #include "touchstone/touchstone.h"
 
 namespace sweep {
@@ -90,8 +89,7 @@ struct SweepSummary {
 
 // Reads both files once, front to back, and hands each row of the result to `sink` in order of
 // frequency; `note` receives what the user should know about the pairing (different reference
-// impedances, different grids, the two-port's), each before the first row it concerns (the
-// two-port's steep turns and frequencies left out after the last).
+// impedances, different grids), each before the first row it concerns.
 //
 // Where both files have the same frequencies they are paired point by point. Otherwise the sweep
 // covers the band that both files cover, on the grid of the file with more points in it, and the
@@ -103,9 +101,15 @@ struct SweepSummary {
 //
 // Raises touchstone::ReadError for a file that cannot be read and SweepError when the two cannot
 // be used together. Memory stays constant whatever the files' length.
+//
+// A file that states the impedance of its ports at each frequency (simulators' "! Port
+// Impedance"), or `z0` above 0, brings every file (and the two-port, renormalised as a whole) to
+// one common real reference: `z0` when above 0, else the source's reference; ZS and ZL are then
+// given against it. A "nan" or "inf" in a file leaves its row uncomputed, with the line in the
+// warning; a point that repeats the frequency before it is skipped, with a note.
 SweepSummary RunSweep(const FilePort& source, const FilePort& load,
-                      const std::function<void(const Note&)>& note,
-                      const std::function<void(const SweepRow&)>& sink);
+                      const std::function<void(const std::string&)>& note,
+                      const std::function<void(const SweepRow&)>& sink, double z0 = 0.0);
 
 // The same with a two-port between source and load. Its file is read once too, alongside the
 // rows: at each row's frequency its own point is used, or its S-parameters are interpolated
@@ -113,7 +117,7 @@ SweepSummary RunSweep(const FilePort& source, const FilePort& load,
 // band are left out (and said in a note). Its reference impedances are renormalised to the
 // source's, which needs them positive. Raises SweepError when no row lies in its band.
 SweepSummary RunSweep(const FilePort& source, const FilePort& load, const ThroughFile& through,
-                      const std::function<void(const Note&)>& note,
-                      const std::function<void(const SweepRow&)>& sink);
+                      const std::function<void(const std::string&)>& note,
+                      const std::function<void(const SweepRow&)>& sink, double z0 = 0.0);
 
 }  // namespace sweep

@@ -212,7 +212,6 @@ TEST(CommandLine, UnusableCommandLinesAreRefused) {
       {"--source", "0.5", "--load", "0@0"},
       {"--source", "0.5@0", "--load", "0@0", "--csv", "x.csv"},
       {"--source", "a.s2p:12", "--load", "b.s2p:11"},
-      {"--source", "a.s2p:22", "--load", "b.s2p:11", "--z0", "75"},
       {"--source", "0.5@0", "--load", "0@0", "--load", "0@0"},
       {"--frobnicate"},
       {"--source", "0.5@0", "--load", "0@0", "--through", "t.s2p"},
@@ -234,7 +233,7 @@ TEST(CommandLine, UnusableCommandLinesAreRefused) {
             "  voranth-calc [--z0 OHMS] --source MAG@ANGLE --load MAG@ANGLE\n"
             "               [--through \"S11 S21 S12 S22\"] [--json]\n"
             "  voranth-calc --source FILE:PP --load FILE:PP [--through TWOPORT.s2p[:21]]\n"
-            "               [--csv OUT.csv] [--plot OUT.svg] [--smith OUT.svg]\n"
+            "               [--z0 OHMS] [--csv OUT.csv] [--plot OUT.svg] [--smith OUT.svg]\n"
             "  voranth-calc --source MAG@ANGLE --load FILE:PP ... (or the other way round)\n"
             "  voranth-calc --source [max] MAG --load [max] MAG [--through \"S11 S21 S12 S22\"]\n"
             "               [--json]\n"

@@ -359,3 +359,83 @@ TEST_F(Sweep, ReadsAFifoOnce) {
 }
 
 }  // namespace
+
+// Files as analysers and simulators export them: what the sweep writes and says. The load is a
+// 1-port of 0.2 at 0° against 50 ohms at 1, 2 and 3 GHz.
+struct Export {
+  const char* what;
+  const char* source;  // written as s.s1p
+  std::vector<std::string> options;
+  int status;
+  const char* said;   // a part of standard error
+  int row;            // a row of the table (from 1) ...
+  const char* start;  // ... that starts so
+};
+
+const Export kExports[] = {
+    {"nan where the analyser could not measure",
+     "# GHz S MA R 50\n1 .5 0\n2 NaN 0\n3 .5 0\n",
+     {},
+     cli::kWarning,
+     "at 2e+09 Hz: not a number in the file, line 3 of",
+     2,
+     "2e+09,,,,,,,,,,,,,,,,,,\"not a number in the file, line 3 of"},
+    {"a frequency repeated where two segments meet",
+     "# GHz S MA R 50\n1 .5 0\n2 .5 0\n2 .5 1\n"
+     "3 .5 0\n",
+     {},
+     cli::kSuccess,
+     "s.s1p:4: the frequency 2e+09 Hz repeats the point before",
+     3,
+     "3e+09,0.5,0,0.2,0,"},
+    {"stated impedances brought to the source's option-line R",
+     "# GHz S RI R 25\n1 0 0\n! Port Impedance 50 0\n2 0 0\n! Port Impedance 50 0\n3 0 0\n"
+     "! Port Impedance 50 0\n",
+     {},
+     cli::kSuccess,
+     "(travelling-wave); every reflection coefficient is brought to the common reference of 25 Ω "
+     "(the source's option-line R, 50 Ω when it gives none)",
+     1,
+     "1e+09,0.3333333333333333,0,0.5,0,"},
+    {"--z0 brings every file to it",
+     "# GHz S MA R 50\n1 0 0\n2 0 0\n3 0 0\n",
+     {"--z0", "25"},
+     cli::kSuccess,
+     "common reference of 25 Ω (--z0)",
+     1,
+     "1e+09,0.3333333333333333,0,"},
+    {"--z0 of 0",
+     "# GHz S MA R 50\n1 0 0\n",
+     {"--z0", "0"},
+     cli::kUsage,
+     "--z0 \"0\": expected a reference impedance in ohms above 0",
+     0,
+     ""},
+};
+
+void PrintTo(const Export& c, std::ostream* out) {
+  *out << c.what;
+}
+
+class Exports : public testing::TestWithParam<Export> {
+ protected:
+  cli_test::ScratchDir dir_;
+};
+
+TEST_P(Exports, AreReadAsTheyMean) {
+  const Export& c = GetParam();
+  std::vector<std::string> args = {
+      "--source", dir_.Write("s.s1p", c.source) + ":11", "--load",
+      dir_.Write("l.s1p", "# GHz S MA R 50\n1 0.2 0\n2 0.2 0\n3 0.2 0\n") + ":11"};
+  args.insert(args.end(), c.options.begin(), c.options.end());
+  const cli_test::Outcome r = RunCli(args);
+  EXPECT_EQ(r.status, c.status) << r.err;
+  EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+  if (c.row > 0) {
+    const std::vector<std::string> lines = Lines(r.out);
+    ASSERT_GT(lines.size(), static_cast<std::size_t>(c.row));
+    EXPECT_EQ(lines[c.row].rfind(c.start, 0), 0u) << lines[c.row];
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sweep, Exports, testing::ValuesIn(kExports));

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <variant>
 #include <vector>
 
 namespace {
@@ -36,10 +35,7 @@ struct Row {
   double hz, source_magnitude, source_angle, load_magnitude, load_angle;
 };
 
-// Which note a pairing gives, if any.
-enum class Said { kNothing, kGrids, kReferences };
-
-// Two grids: the rows that come out, the count of interpolated rows, and the note.
+// Two grids: the rows that come out, the count of interpolated rows, and a part of the notes.
 struct Pairing {
   const char* what;
   const char* source;
@@ -47,7 +43,7 @@ struct Pairing {
   std::vector<Row> rows;  // checked to 1e-12
   long long interpolated;
   bool source_interpolated;
-  Said said;
+  const char* note;  // a part of the notes; "" for none at all
 };
 
 // Interpolated values worked out by hand: halfway between 0.1 + j0 and 0.3 + j0.2 is 0.2 + j0.1,
@@ -62,14 +58,14 @@ const Pairing kPairings[] = {
      {{1e9, 0.5, 30, 0.3, -45}, {2e9, 0.4, -20, 0.2, 0}},
      0,
      false,
-     Said::kNothing},
+     ""},
     {"nearly the same grid: within a thousandth of a step the points pair, at the source's",
      "# Hz S MA R 50\n1000000000 0.5 0\n2000000000 0.4 0\n",
      "# Hz S MA R 50\n1000000000.5 0.3 0\n1999999999.5 0.2 0\n",
      {{1e9, 0.5, 0, 0.3, 0}, {2e9, 0.4, 0, 0.2, 0}},
      0,
      false,
-     Said::kNothing},
+     ""},
     {"overlapping grids: the band both cover, on the denser grid, the source interpolated",
      "# GHz S RI R 50\n1 0.1 0\n2 0.3 0.2\n3 0.3 0.2\n",
      "# GHz S MA R 50\n1.5 0.2 10\n2 0.2 20\n2.5 0.2 30\n3 0.2 40\n3.5 0.2 50\n",
@@ -79,7 +75,7 @@ const Pairing kPairings[] = {
       {3e9, 0.3605551275463989, 33.69006752597979, 0.2, 40}},
      2,
      true,
-     Said::kGrids},
+     "computing from 1.5e+09 to 3e+09 Hz, the band both cover, at the 4 frequencies"},
     {"a grid nested in the other: its band, the outer file interpolated",
      "# GHz S MA R 50\n1 0.5 0\n1.2 0.5 0\n1.4 0.5 0\n1.6 0.5 0\n",
      "# GHz S RI R 50\n0 0.1 0\n2 0.3 0.2\n",
@@ -89,7 +85,7 @@ const Pairing kPairings[] = {
       {1.6e9, 0.5, 0, 0.305286750449475, 31.607502246248906}},
      4,
      false,
-     Said::kGrids},
+     "with \u0393L interpolated linearly"},
     {"the negative real axis, interpolated, lies at +180°",
      "# GHz S MA R 50\n1 0.5 0\n1.5 0.5 0\n2 0.5 0\n",
      "# GHz S RI R 50\n1 -0.5 0.1\n2 -0.5 -0.1\n",
@@ -98,14 +94,14 @@ const Pairing kPairings[] = {
       {2e9, 0.5, 0, 0.5099019513592785, -168.6900675259798}},
      1,
      false,
-     Said::kGrids},
+     "the frequency grids differ"},
     {"another reference impedance: ΓL brought to the source's, 0.2 at 75 Ω is 5/13 at 50 Ω",
      "# GHz S MA R 50\n1 0.5 0\n",
      "# GHz S RI R 75\n1 0.2 0\n",
      {{1e9, 0.5, 0, 0.38461538461538464, 0}},
      0,
      false,
-     Said::kReferences},
+     "the reference impedances differ"},
 };
 
 void PrintTo(const Pairing& p, std::ostream* out) {
@@ -118,10 +114,10 @@ TEST_P(Pairs, RowsAndNotes) {
   const Pairing& c = GetParam();
   const Files files;
   std::vector<sweep::SweepRow> rows;
-  std::vector<sweep::Note> notes;
+  std::string notes;
   const sweep::SweepSummary summary = sweep::RunSweep(
       files.Port("source.s1p", c.source), files.Port("load.s1p", c.load),
-      [&](const sweep::Note& note) { notes.push_back(note); },
+      [&](const std::string& note) { notes += note + "\n"; },
       [&](const sweep::SweepRow& row) { rows.push_back(row); });
   ASSERT_EQ(rows.size(), c.rows.size());
   EXPECT_EQ(summary.rows, static_cast<long long>(c.rows.size()));
@@ -142,45 +138,21 @@ TEST_P(Pairs, RowsAndNotes) {
     EXPECT_GT(rows[i].load_angle_deg, -180.0);
     EXPECT_LE(rows[i].load_angle_deg, 180.0);
   }
-  ASSERT_EQ(notes.size(), c.said == Said::kNothing ? 0u : 1u);
-  if (c.said == Said::kGrids) {
-    EXPECT_TRUE(std::holds_alternative<sweep::GridsDiffer>(notes[0]));
-  } else if (c.said == Said::kReferences) {
-    const auto* n = std::get_if<sweep::ReferencesDiffer>(&notes[0]);
-    ASSERT_NE(n, nullptr);
-    EXPECT_EQ(n->source_ohms, 50.0);
-    EXPECT_EQ(n->load_ohms, 75.0);
+  if (*c.note == '\0') {
+    EXPECT_EQ(notes, "");
+  } else {
+    EXPECT_NE(notes.find(c.note), std::string::npos) << notes;
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sweep, Pairs, testing::ValuesIn(kPairings));
-
-TEST(Sweep, TheGridsNoteTellsTheBandAndTheGrid) {
-  // Source 1 to 3 GHz in 1 GHz steps, load 1.5 to 3.5 GHz in 0.5 GHz steps: 1.5 to 3 GHz on the
-  // load's grid, 4 frequencies.
-  const Files files;
-  std::vector<sweep::Note> notes;
-  sweep::RunSweep(
-      files.Port("a.s1p", "# GHz S MA R 50\n1 0.5 0\n2 0.5 0\n3 0.5 0\n"),
-      files.Port("b.s1p", "# GHz S MA R 50\n1.5 0.2 0\n2 0.2 0\n2.5 0.2 0\n3 0.2 0\n3.5 0.2 0\n"),
-      [&](const sweep::Note& note) { notes.push_back(note); }, [](const sweep::SweepRow&) {});
-  ASSERT_EQ(notes.size(), 1u);
-  const auto* n = std::get_if<sweep::GridsDiffer>(&notes[0]);
-  ASSERT_NE(n, nullptr);
-  EXPECT_EQ(n->source_points, 3);
-  EXPECT_EQ(n->load_points, 5);
-  EXPECT_EQ(n->low_hz, 1.5e9);
-  EXPECT_EQ(n->high_hz, 3e9);
-  EXPECT_EQ(n->frequencies, 4);
-  EXPECT_TRUE(n->on_load_grid);
-}
 
 TEST(Sweep, BandsThatDoNotOverlapAreRefused) {
   const Files files;
   EXPECT_THROW(sweep::RunSweep(
                    files.Port("a.s1p", "# GHz S MA R 50\n1 0.5 0\n2 0.5 0\n"),
                    files.Port("b.s1p", "# GHz S MA R 50\n3 0.5 0\n4 0.5 0\n"),
-                   [](const sweep::Note&) {}, [](const sweep::SweepRow&) {}),
+                   [](const std::string&) {}, [](const sweep::SweepRow&) {}),
                sweep::SweepError);
 }
 
@@ -190,7 +162,7 @@ TEST(Sweep, ASteepTurnBetweenInterpolatedPointsIsCounted) {
   const sweep::SweepSummary summary = sweep::RunSweep(
       files.Port("a.s1p", "# GHz S MA R 50\n1 0.5 0\n1.5 0.5 0\n2 0.5 0\n2.5 0.5 0\n3 0.5 0\n"),
       files.Port("b.s1p", "# GHz S MA R 50\n1 0.3 0\n2 0.3 90\n3 0.3 100\n"),
-      [](const sweep::Note&) {}, [](const sweep::SweepRow&) {});
+      [](const std::string&) {}, [](const sweep::SweepRow&) {});
   EXPECT_EQ(summary.interpolated, 2);
   EXPECT_EQ(summary.steep_steps, 1);
   EXPECT_EQ(summary.steep_from_hz, 1e9);

@@ -105,6 +105,22 @@ const Good kGood[] = {
      1, 1, 50, true, {{1e6, 0, -0.0}, {2e6, -0.0, 0}}},
     {"v1 exponent at the end of its range, unit added", "k.s1p",
      "# MHz S MA R 50\n0e9223372036854775807 0.5 0\n", 1, 1, 50, false, {{0, 0.5, 0}}},
+    {"v1 3-port: each matrix on one line", "l.s3p",
+     "# MHz S MA R 50\n1 .11 1 .12 2 .13 3 .21 4 .22 5 .23 6 .31 7 .32 8 .33 9\n"
+     "2 .11 1 .12 2 .13 3 .21 4 .22 5 .23 6 .31 7 .32 8 .33 -9\n",
+     3, 3, 50, false, {{1e6, .33, 9}, {2e6, .33, -9}}},
+    {"v1 2-port point wrapped over lines", "m.s2p",
+     "# Hz S RI R 50\n1 .11 0 .21 0\n .12 0 .22 -1\n2 .11 0 .21 0 .12 0 .22 -2\n",
+     2, 2, 50, true, {{1, .22, -1}, {2, .22, -2}}},
+    {"v1 references per port on the option line, port 3", "n.s4p",
+     "# GHz S MA R 0.01 0.01 50.0 50.0\n1 .11 1 .12 0 .13 0 .14 0\n .21 0 .22 0 .23 0 .24 0\n"
+     " .31 0 .32 0 .33 3 .34 0\n .41 0 .42 0 .43 0 .44 0\n",
+     3, 4, 50, false, {{1e9, .33, 3}}},
+    {"v1 references per port on the option line, port 1", "n.s2p",
+     "# GHz S MA R 0.01 25\n1 .11 1 .21 0 .12 0 .22 2\n", 1, 2, 0.01, false, {{1e9, .11, 1}}},
+    {"a frequency repeated where two segments meet: the first point kept", "o.s1p",
+     "# Hz S MA\n1 .5 1\n2 .5 2\n2 .6 2\n3 .5 3\n",
+     1, 1, 50, false, {{1, .5, 1}, {2, .5, 2}, {3, .5, 3}}},
 };
 // clang-format on
 
@@ -163,16 +179,48 @@ const Bad kBad[] = {
     {"option line after the data", "a.s1p", "1 0 0\n# Hz S RI\n2 0 0\n", 1, 2, "option line"},
     {"1-port pair short", "a.s1p", "1 .5 0\n2 .5\n", 1, 2, "expected 3"},
     {"2-port line short", "a.s2p", "1 1 0 1 0 1 0 1\n", 1, 1, "expected 9 (the frequency"},
-    {"3-port row short", "a.s3p", "1 1 0 1 0 1 0\n 1 0 1 0\n 1 0 1 0 1 0\n", 1, 2, "expected 6"},
+    {"3-port row short", "a.s3p", "1 1 0 1 0 1 0\n 1 0 1 0\n 1 0 1 0 1 0\n", 1, 3,
+     "expected 2 more numbers"},
+    {"3-port row short, a point after", "a.s3p",
+     "1 1 0 1 0 1 0\n 1 0 1 0\n 1 0 1 0 1 0\n2 1 0 1 0 1 0\n", 1, 4,
+     "the frequency point from line 1 holds 19 (the frequency and 9 pairs), and lines 1 to 4 "
+     "hold 24"},
+    {"one-line 3-port with a number too many", "a.s3p", "1 1 0 1 0 1 0 1 0 1 0 1 0 1 0 1 0 1 0 7\n",
+     1, 1,
+     "expected 19 (the frequency and 9 "
+     "pairs), found 20"},
     {"file ends inside a point", "a.s3p", "1 1 0 1 0 1 0\n 1 0 1 0 1 0\n", 1, 2, "ends inside"},
     {"letters", "a.s1p", "1 0.5 abc\n", 1, 1, "non-numeric field \"abc\""},
-    {"nan", "a.s1p", "1 0.5 0\n2 nan 0\n", 1, 2, "non-numeric"},
+    {"nan as the frequency", "a.s1p", "1 0.5 0\nnan 0.5 0\n", 1, 2, "non-numeric field \"nan\""},
     {"decimal comma", "a.s1p", "1 0,5 0\n", 1, 1, "non-numeric"},
     {"number too large", "a.s1p", "1 0.5 1e999\n", 1, 1, "out of range"},
     {"decibels too large", "a.s1p", "# DB\n1 1e6 0\n", 1, 2, "out of range"},
     {"negative frequency", "a.s1p", "-1 0.5 0\n", 1, 1, "negative frequency"},
     {"decreasing frequencies", "a.s1p", "2 .5 0\n! x\n1 .5 0\n", 1, 3, "decreasing frequencies"},
-    {"repeated frequency", "a.s1p", "2 .5 0\n2 .5 0\n", 1, 2, "repeated frequency 2 GHz"},
+    {"R 0", "a.s1p", "# GHz S MA R 0\n1 .5 0\n", 1, 1, "above 0 ohms"},
+    {"negative R of a port", "a.s2p", "# GHz S MA R 50 -50\n1 .5 0 0 0 0 0 0 0\n", 1, 1,
+     "option line: R \"-50\": a reference impedance must be above 0 ohms"},
+    {"[Reference] 0", "a.ts", "[Version] 2.0\n[Number of Ports] 2\n[Reference] 50\n 0\n", 1, 4,
+     "[Reference] \"0\""},
+    {"option line R per port, a count neither 1 nor the ports", "a.s3p", "# GHz S MA R 50 50\n", 1,
+     1, "expected one, or one per port (3)"},
+    {"stated impedance with real part 0", "a.s1p", "1 .5 0\n! Port Impedance0 0\n", 1, 2,
+     "port 1 has the real part 0"},
+    {"stated impedances as a matrix", "a.s2p",
+     "1 .5 0 0 0 0 0 0 0\n! Port Impedance 50 0 0 0 0 0 50 0\n", 1, 2,
+     "lists 4 pairs, a matrix: expected 2 pairs"},
+    {"stated impedances short", "a.s2p", "1 .5 0 0 0 0 0 0 0\n! Port Impedance 50 0 50\n", 1, 2,
+     "lists 3 numbers: expected 2 pairs"},
+    {"stated impedances on a line of data", "a.s1p", "1 .5 0\n2 .5 0 ! Port Impedance 50 0\n", 1, 2,
+     "on a line of data"},
+    {"stated impedances on the first line of data", "a.s1p", "1 .5 0 ! Port Impedance 50 0\n", 1, 1,
+     "on a line of data"},
+    {"stated impedances after the first point only", "a.s1p",
+     "1 .5 0\n! Port Impedance 50 1\n2 .5 0\n", 1, 3, "no \"! Port Impedance\" after"},
+    {"stated impedances after a later point only", "a.s1p",
+     "1 .5 0\n2 .5 0\n! Port Impedance 50 1\n", 1, 3, "but not after the first"},
+    {"frequency repeated twice", "a.s1p", "2 .5 0\n2 .5 0\n2 .5 0\n", 1, 3,
+     "frequency 2 GHz repeated a second time"},
     {"frequencies quoted with their unit", "a.s1p", "# MHz\n300 .5 0\n200 .5 0\n", 1, 3,
      "200 MHz after 300 MHz"},
     {"UTF-16", "a.s1p", "\xFF\xFE!", 1, 1, "UTF-16"},
@@ -274,6 +322,103 @@ TEST_P(BadFiles, GiveFileLineAndWhatWasExpected) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Touchstone, BadFiles, testing::ValuesIn(kBad));
+
+// Points as simulators and analysers export them: impedances stated per point (after the
+// words, with or without a blank, wrapped on a comment line of numbers, in the definition a
+// comment names), a point that could not be measured, and a point skipped where two segments
+// meet.
+struct Stated {
+  const char* what;
+  const char* name;
+  const char* text;
+  int port;
+  touchstone::WaveDefinition definition;
+  std::vector<touchstone::Impedance> impedances;  // per point; empty: none stated
+  std::vector<long> not_a_number_lines;           // per point
+  long skipped_line;
+};
+
+const Stated kStated[] = {
+    {"simulator export, power definition, port 2",
+     "x.s2p",
+     "!Data is not renormalized\n! S-parameter uses the power definition\n# GHZ S MA\n"
+     "60 0.0071 4.54 0.9889 94.37 0.9889 94.37 0.0069 -1.01\n"
+     "! Gamma         !   0.4173 744.39 0.4173 744.40\n"
+     "! Port Impedance392.359437943816 0.231873922920449 392.391998187176 0.232014222252011\n"
+     "61 0.0071 4.54 0.9889 94.37 0.9889 94.37 0.0069 -1.01\n"
+     "! Port Impedance 42.6 0\n!   81.5 -2\n",
+     2,
+     touchstone::WaveDefinition::kPower,
+     {{392.391998187176, 0.232014222252011}, {81.5, -2}},
+     {0, 0},
+     0},
+    {"pseudo definition, port 1",
+     "x.s2p",
+     "! S-parameter uses the pseudo definition\n1 .1 0 .2 0 .3 0 .4 0\n! Port Impedance 50 5 60 "
+     "6\n",
+     1,
+     touchstone::WaveDefinition::kPseudo,
+     {{50, 5}},
+     {0},
+     0},
+    {"nan and inf where an analyser could not measure",
+     "x.s1p",
+     "# Hz S RI\n1 nan 0\n2 .5 -INF\n3 .5 0\n",
+     1,
+     touchstone::WaveDefinition::kTravelling,
+     {},
+     {2, 3, 0},
+     0},
+    {"nan in a number that is not read",
+     "x.s2p",
+     "# Hz S RI\n1 .1 0 nan 0 0 0 .4 0\n",
+     1,
+     touchstone::WaveDefinition::kTravelling,
+     {},
+     {0},
+     0},
+    {"repeated frequency skipped with its impedances",
+     "x.s1p",
+     "1 .5 0\n! Port Impedance 50 1\n"
+     "1 .6 0\n! Port Impedance 70 1\n2 .5 0\n! Port Impedance 60 1\n",
+     1,
+     touchstone::WaveDefinition::kTravelling,
+     {{50, 1}, {60, 1}},
+     {0, 0},
+     3},
+};
+
+void PrintTo(const Stated& c, std::ostream* out) {
+  *out << c.what;
+}
+
+class StatedFiles : public testing::TestWithParam<Stated> {};
+
+TEST_P(StatedFiles, GiveImpedancesLinesAndSkippedPoints) {
+  const Stated& c = GetParam();
+  std::istringstream in(c.text);
+  ReflectionReader reader(in, c.name, c.port);
+  Sample s;
+  for (std::size_t k = 0; k < c.not_a_number_lines.size(); ++k) {
+    ASSERT_TRUE(reader.Next(s)) << k;
+    EXPECT_EQ(s.not_a_number_line, c.not_a_number_lines[k]) << k;
+    EXPECT_EQ(std::isnan(s.a) || std::isnan(s.b), c.not_a_number_lines[k] != 0) << k;
+    EXPECT_EQ(reader.states_impedances(), !c.impedances.empty());
+    if (!c.impedances.empty()) {
+      EXPECT_EQ(reader.stated_impedance().re, c.impedances[k].re) << k;
+      EXPECT_EQ(reader.stated_impedance().im, c.impedances[k].im) << k;
+    }
+  }
+  EXPECT_FALSE(reader.Next(s));
+  EXPECT_EQ(reader.wave_definition(), c.definition);
+  EXPECT_EQ(reader.skipped_points(), c.skipped_line != 0 ? 1 : 0);
+  if (c.skipped_line != 0) {
+    EXPECT_EQ(reader.skipped_line(), c.skipped_line);
+    EXPECT_EQ(reader.skipped().a, .6);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Touchstone, StatedFiles, testing::ValuesIn(kStated));
 
 // All four S-parameters of a 2-port, in the order S11 S21 S12 S22 whatever the file's order, with
 // the references of both ports; anything but a 2-port, or a version 2 file that leaves the order
@@ -406,7 +551,7 @@ TEST(Touchstone, Version21InformationAndMixedMode) {
     SCOPED_TRACE(c.what);
     std::istringstream in(c.text);
     try {
-      ReflectionReader reader(in, "m.s4p", c.port, 0, {}, c.mode);
+      ReflectionReader reader(in, "m.s4p", c.port, 0, c.mode);
       Sample s;
       ASSERT_TRUE(reader.Next(s));
       EXPECT_FALSE(reader.Next(s));
