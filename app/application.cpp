@@ -3,12 +3,19 @@
 #include <QApplication>
 #include <QEvent>
 #include <QIcon>
+#include <QMessageBox>
 #include <QTimer>
 #include <functional>
+#include <string>
 #include <utility>
+#include <vector>
 
+#include "app/command_line.h"
 #include "app/quit_action.h"
 #include "ui/main_window/main_window.h"
+#include "ui/sweep_window/measured_data.h"
+#include "ui/sweep_window/side_text.h"
+#include "ui/sweep_window/sweep_window.h"
 
 namespace app {
 
@@ -50,7 +57,27 @@ int RunApplication(int argc, char** argv) {
   FirstPaintWatcher iconAfterPaint(
       [] { QApplication::setWindowIcon(QIcon(u":/icons/voranth.svg"_s)); });
   mainWindow.installEventFilter(&iconAfterPaint);
+  // Measured data: Ctrl+O, dropped files, and a sweep named on the command line, whose window
+  // opens beside the main window while the main window starts as it always does.
+  auto* measured = new ui::MeasuredData(&mainWindow);
+  QString argumentError;
+  try {
+    std::vector<std::string> args;
+    const QStringList arguments = QApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i) args.push_back(arguments[i].toStdString());
+    if (const auto request = SweepFromArguments(args)) measured->openSweep(*request);
+  } catch (const ui::SideError& error) {
+    argumentError = QString::fromStdString(error.what());
+  }
   mainWindow.show();
+  if (!argumentError.isEmpty()) {
+    QTimer::singleShot(0, &mainWindow, [&mainWindow, argumentError] {
+      QMessageBox box(QMessageBox::Warning, u"Voranth"_s, argumentError, QMessageBox::Ok,
+                      &mainWindow);
+      box.setTextFormat(Qt::PlainText);
+      box.exec();
+    });
+  }
   // Ends when the closing screen's time is up or the screen is closed (the Quit action then calls
   // exit(0)), or, through Qt's last-window rule, when the main window is closed. Hiding the main
   // window at Quit is no close, so the loop runs on with the closing screen.

@@ -41,6 +41,8 @@ bool IsModeName(const std::string& name) {
   return true;
 }
 
+}  // namespace
+
 // "FILE:PP" first, so that a file name may hold an '@'; then "MAG@ANGLE".
 void ReadPort(const std::string& option, const std::string& value, std::optional<PointSpec>& point,
               std::optional<FileSpec>& file) {
@@ -126,8 +128,6 @@ void ReadThrough(const std::string& value, Options& o) {
   }
   o.through_file = through;
 }
-
-}  // namespace
 
 Options ParseOptions(const std::vector<std::string>& args) {
   Options o;

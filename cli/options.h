@@ -57,4 +57,13 @@ struct Options {
 // Reads the arguments (without the program name). Raises UsageError.
 Options ParseOptions(const std::vector<std::string>& args);
 
+// The value of --source or --load (`option`): "FILE:PP" into `file`, or "MAG@ANGLE" into `point`.
+// Raises UsageError. The window's command line reads its ports with it too.
+void ReadCoefficient(const std::string& option, const std::string& value,
+                     std::optional<PointSpec>& point, std::optional<FileSpec>& file);
+
+// The value of --through: a 2-port file ("FILE", "FILE:12", "FILE:21") into `o.through_file`,
+// or four MAG@ANGLE into `o.through_point`. Raises UsageError.
+void ReadThrough(const std::string& value, Options& o);
+
 }  // namespace cli

@@ -246,28 +246,8 @@ class RowMaker {
       row.load_magnitude = used.magnitude;
       row.load_angle_deg = used.angle_deg;
     }
-    for (const double x :
-         {row.source_magnitude, row.source_angle_deg, row.load_magnitude, row.load_angle_deg}) {
-      if (!std::isfinite(x)) {
-        row.warning = "the reflection coefficients at this frequency are not finite numbers";
-        return row;
-      }
-    }
-    const double z0 = source_ohms_;
-    try {
-      row.result =
-          calc::EvaluateMismatch([z0] { return z0; }, row.source_magnitude, row.source_angle_deg,
-                                 row.load_magnitude, row.load_angle_deg);
-    } catch (const platform::Error& error) {
-      row.warning = calc::WarningText(error);
-      return row;
-    }
-    row.computed = true;
-    // The figures of the table's columns only.
-    row.figures =
-        calc::ComputeMismatchFigures(row.source_magnitude, row.load_magnitude,
-                                     row.result.MismatchFactor, calc::MismatchFigureSet::kTable);
-    return row;
+    return MakeRow(frequency_hz, row.source_magnitude, row.source_angle_deg, row.load_magnitude,
+                   row.load_angle_deg, source_ohms_);
   }
 
  private:
@@ -286,6 +266,46 @@ double Turn(const Reflection& a, const Reflection& b) {
 }
 
 }  // namespace
+
+SweepRow MakeRow(double frequency_hz, double source_magnitude, double source_angle_deg,
+                 double load_magnitude, double load_angle_deg, double z0,
+                 const calc::TwoPortS* through) {
+  SweepRow row;
+  row.frequency_hz = frequency_hz;
+  row.source_magnitude = source_magnitude;
+  row.source_angle_deg = source_angle_deg;
+  row.load_magnitude = load_magnitude;
+  row.load_angle_deg = load_angle_deg;
+  [&row, z0] {
+    for (const double x :
+         {row.source_magnitude, row.source_angle_deg, row.load_magnitude, row.load_angle_deg}) {
+      if (!std::isfinite(x)) {
+        row.warning = "the reflection coefficients at this frequency are not finite numbers";
+        return;
+      }
+    }
+    try {
+      row.result =
+          calc::EvaluateMismatch([z0] { return z0; }, row.source_magnitude, row.source_angle_deg,
+                                 row.load_magnitude, row.load_angle_deg);
+    } catch (const platform::Error& error) {
+      row.warning = calc::WarningText(error);
+      return;
+    }
+    row.computed = true;
+    // The figures of the table's columns only.
+    row.figures =
+        calc::ComputeMismatchFigures(row.source_magnitude, row.load_magnitude,
+                                     row.result.MismatchFactor, calc::MismatchFigureSet::kTable);
+  }();
+  if (through != nullptr) {
+    row.has_through = true;
+    row.through_s = *through;
+    row.through = calc::EvaluateThrough(*through, source_magnitude, source_angle_deg,
+                                        load_magnitude, load_angle_deg, z0);
+  }
+  return row;
+}
 
 bool RowFailed(const SweepRow& row) {
   return !row.computed || (row.has_through && !row.through.warning.empty());
@@ -361,6 +381,7 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
   const RowMaker maker(source_file.format(), load_file.format(), source_ohms, load_ohms,
                        source_port.path, load_port.path);
   SweepSummary summary;
+  summary.reference_ohms = source_ohms;
 
   // With a two-port between, each row gets its S-parameters at the row's frequency; rows outside
   // its band are left out.
@@ -397,6 +418,7 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
         row.through.warning =
             "not a number in the file, line " + std::to_string(line) + " of " + through->path;
       } else {
+        row.through_s = s;
         row.through = calc::EvaluateThrough(s, row.source_magnitude, row.source_angle_deg,
                                             row.load_magnitude, row.load_angle_deg, source_ohms);
       }

@@ -68,8 +68,17 @@ struct SweepRow {
   // With a two-port between: its S-parameters at this frequency (against the source's reference
   // impedance; interpolated where its file has no point here) and what it gives.
   bool has_through = false;
+  calc::TwoPortS through_s;
   calc::ThroughResult through;
 };
+
+// The row of one frequency from the reflection coefficients as used (ΓL already against `z0`):
+// the window's evaluation with `z0` as the reference impedance, or the reason it failed. The
+// sweep makes every row with it, so a row kept as these five numbers can be made again, the same
+// to the bit. `through`, when given, adds the two-port's figures.
+SweepRow MakeRow(double frequency_hz, double source_magnitude, double source_angle_deg,
+                 double load_magnitude, double load_angle_deg, double z0,
+                 const calc::TwoPortS* through = nullptr);
 
 // Whether something of the row could not be computed, and every reason, joined by "; " (or a space
 // after a full stop).
@@ -85,6 +94,7 @@ struct SweepSummary {
   long long steep_steps = 0;
   double steep_from_hz = 0.0, steep_to_hz = 0.0;
   bool source_interpolated = false;  // which file was interpolated, when one was
+  double reference_ohms = 0.0;       // the rows' reference impedance: the source file's
 };
 
 // Reads both files once, front to back, and hands each row of the result to `sink` in order of

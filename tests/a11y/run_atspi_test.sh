@@ -2,8 +2,10 @@
 # Runs atspi_client.py against the program, as a screen reader would meet it: a private X server
 # (Xvfb), a private session bus and the AT-SPI accessibility bus.
 #
-#   tests/a11y/run_atspi_test.sh PROGRAM
+#   tests/a11y/run_atspi_test.sh PROGRAM [CLIENT [ARGUMENT...]]
 #
+# CLIENT is a client script here (atspi_client.py when none is named); the ARGUMENTs go to the
+# program.
 # Needs xvfb, dbus, at-spi2-core, python3-pyatspi, xdotool and xclip (scripts/install-deps.sh test).
 set -euo pipefail
 
@@ -11,6 +13,7 @@ if [[ ${1:-} != --inside ]]; then
   exec dbus-run-session -- "$0" --inside "$@"
 fi
 program=$2
+client=${3:-atspi_client.py}
 here=$(cd "$(dirname "$0")" && pwd)
 
 # A display number nobody uses: Xvfb picks one and writes it to a pipe.
@@ -36,8 +39,8 @@ for _ in $(seq 100); do
   fi
   sleep 0.1
 done
-"$program" >/dev/null 2>&1 &
+"$program" "${@:4}" >/dev/null 2>&1 &
 app=$!
 trap 'kill $app $bus $xvfb 2>/dev/null || true' EXIT
 
-/usr/bin/python3 "$here/atspi_client.py"
+/usr/bin/python3 "$here/$client"

@@ -42,6 +42,10 @@ void OfferWindowActions(const QList<QLineEdit*>& boxes, QAbstractButton* button,
                        menu->setAttribute(Qt::WA_DeleteOnClose);
                        menu->addSeparator();
                        menu->addActions(actions);
+                       // And what was added to the window since (Open measured data…).
+                       for (QAction* action : box->window()->actions()) {
+                         if (!actions.contains(action)) menu->addAction(action);
+                       }
                        menu->popup(box->mapToGlobal(position));
                      });
   }

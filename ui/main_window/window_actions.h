@@ -11,10 +11,11 @@ namespace ui {
 
 class Announcer;
 
-// Puts the window's own commands (Details…, Copy all results) into the context menu of each box,
-// after the box's editing commands, so that the keyboard reaches them from any box with the Menu
-// key or Shift+F10 (which a line edit does not take for the menu by itself); and names their
-// shortcuts in the tooltip of the button, which screen readers read as its description.
+// Puts the window's own commands (Details…, Copy all results, and any other action of the box's
+// window when the menu opens) into the context menu of each box, after the box's editing commands,
+// so that the keyboard reaches them from any box with the Menu key or Shift+F10 (which a line edit
+// does not take for the menu by itself); and names their shortcuts in the tooltip of the button,
+// which screen readers read as its description.
 void OfferWindowActions(const QList<QLineEdit*>& boxes, QAbstractButton* button,
                         const QList<QAction*>& actions);
 
