@@ -35,15 +35,8 @@ constexpr Colour kReturnColour{0xc0, 0x39, 0x2b};
 constexpr Colour kLoadPlaneColour{0xd3, 0x6b, 0x00};
 constexpr Colour kLoadBandColour{0xd3, 0x6b, 0x00, 0x38 / 255.0};
 constexpr Colour kGainColour{0x1e, 0x84, 0x49};
-constexpr Colour kGrid{0xd6, 0xd6, 0xd6};
 constexpr Colour kMinorGrid{0xee, 0xee, 0xee};
-constexpr Colour kFrame{0x55, 0x55, 0x55};
 constexpr Colour kInfinityFill{0xf3, 0xec, 0xd9};
-constexpr Colour kWhite{255, 255, 255};
-constexpr Colour kBlack{0, 0, 0};
-
-// Of DejaVu Sans, in ems: the height above the baseline, and a line's height.
-constexpr double kAscent = 0.93, kLineHeight = 1.17;
 
 // A y axis from 0 (or the least value below it) to the greatest finite value, on whole steps.
 Axis DecibelAxis(const std::vector<double>& values, double& step) {

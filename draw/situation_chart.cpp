@@ -4,6 +4,7 @@
 #include <cmath>
 #include <complex>
 
+#include "calc/complex_value.h"
 #include "draw/chart_labels.h"
 #include "draw/smith_grid.h"
 #include "draw/text_width.h"
@@ -13,8 +14,6 @@ namespace draw {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979;
-constexpr double kAscent = 0.93, kLineHeight = 1.17;
 constexpr double kMargin = 8, kLegendLines = 3;
 constexpr double kMarkRadius = 4.5;
 
@@ -70,7 +69,7 @@ std::string Magnitude(double v) {
 
 // The angle of a point in degrees, from −180 to 180.
 std::string AngleText(Gamma z) {
-  double degrees = std::atan2(z.imag(), z.real()) * 180.0 / kPi;
+  double degrees = std::atan2(z.imag(), z.real()) * 180.0 / calc::kPi;
   if (degrees <= -180.0) degrees += 360.0;
   return platform::FormatNumber(degrees, "0.0") + "\u00b0";
 }

@@ -4,15 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "calc/complex_value.h"
 #include "draw/plot_axes.h"
 
 namespace draw {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979;
 constexpr double kGridValues[] = {0.2, 0.5, 1.0, 2.0, 5.0};
-constexpr double kAscent = 0.93;
 
 }  // namespace
 
@@ -30,7 +29,7 @@ void DrawSmithGrid(SvgWriter& svg, const SmithFrame& frame, Colour grid, const P
     for (const double sign : {1.0, -1.0}) {
       std::vector<Point> arc;
       for (int i = 0; i <= 200; ++i) {
-        const double r = std::tan(i * (kPi / 2 - 1e-3) / 200);
+        const double r = std::tan(i * (calc::kPi / 2 - 1e-3) / 200);
         const double im = sign * x;
         const double d = (r + 1) * (r + 1) + im * im;
         arc.push_back(

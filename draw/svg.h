@@ -14,6 +14,15 @@ struct Colour {
   double alpha = 1.0;
 };
 
+// Colours shared by the pictures.
+inline constexpr Colour kGrid{0xd6, 0xd6, 0xd6};
+inline constexpr Colour kFrame{0x55, 0x55, 0x55};
+inline constexpr Colour kWhite{255, 255, 255};
+inline constexpr Colour kBlack{0, 0, 0};
+
+// Of DejaVu Sans, in ems: the height above the baseline, and a line's height.
+inline constexpr double kAscent = 0.93, kLineHeight = 1.17;
+
 struct Point {
   double x = 0.0, y = 0.0;
 };

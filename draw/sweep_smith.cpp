@@ -17,11 +17,6 @@ namespace {
 constexpr Colour kSourceColour{0x1f, 0x4e, 0x99};
 constexpr Colour kLoadColour{0xc0, 0x39, 0x2b};
 constexpr Colour kOutColour{0xd3, 0x6b, 0x00};
-constexpr Colour kGrid{0xd6, 0xd6, 0xd6};
-constexpr Colour kFrame{0x55, 0x55, 0x55};
-constexpr Colour kWhite{255, 255, 255};
-constexpr Colour kBlack{0, 0, 0};
-constexpr double kAscent = 0.93, kLineHeight = 1.17;
 // The room of the titles above the chart, and of the legend below it.
 constexpr double kTitles = 60, kLegendRoom = 130;
 

@@ -236,8 +236,14 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), reporter_(ShowWarning
     connect(box, &QLineEdit::textChanged, copied, &Announcer::clear);
     connect(box, &QLineEdit::textChanged, this, [this] {
       if (!last_) return;
+      const bool were_current = results_[0]->isCurrent();
       setResultsCurrent(false);
       if (details_) details_->setInputsChanged(true);
+      // Screen readers do not follow the result boxes: that they stop being current is said
+      // once, as it happens.
+      if (were_current && QAccessible::isActive()) {
+        announcer_->announce(tr("Results not current: the inputs have changed since."));
+      }
     });
   }
 
