@@ -10,14 +10,16 @@
 #include <limits>
 
 #include "calc/complex_value.h"
+#include "calc/log10.h"
+#include "calc/quantity.h"
 #include "platform/fp_check.h"
 
 namespace calc::steps {
 
 template <bool kChecked>
-inline double Step(double x, platform::Quantity quantity) {
+inline double Step(double x, Quantity quantity) {
   if constexpr (kChecked) {
-    return platform::Checked(x, quantity);
+    return calc::Checked(x, quantity);
   } else {
     static_cast<void>(quantity);
     return x;
@@ -25,7 +27,7 @@ inline double Step(double x, platform::Quantity quantity) {
 }
 
 template <bool kChecked>
-ComplexValue PolarToRect(const ComplexValue& z, platform::Quantity quantity) {
+ComplexValue PolarToRect(const ComplexValue& z, Quantity quantity) {
   ComplexValue r = z;
   r.Real = Step<kChecked>(z.Magnitude * std::cos(z.Angle), quantity);
   r.Imag = Step<kChecked>(z.Magnitude * std::sin(z.Angle), quantity);
@@ -33,7 +35,7 @@ ComplexValue PolarToRect(const ComplexValue& z, platform::Quantity quantity) {
 }
 
 template <bool kChecked>
-ComplexValue RectToPolar(const ComplexValue& z, platform::Quantity quantity) {
+ComplexValue RectToPolar(const ComplexValue& z, Quantity quantity) {
   ComplexValue r = z;
   const double re = z.Real;
   const double im = z.Imag;
@@ -73,24 +75,19 @@ ComplexValue RectToPolar(const ComplexValue& z, platform::Quantity quantity) {
 
 // The unchecked logarithm sets `fallback` where the checked one raises an error of its own.
 template <bool kChecked>
-double SafeLog10(double x, platform::Quantity quantity, bool& fallback) {
+double SafeLog10(double x, Quantity quantity, bool& fallback) {
   // The logarithm of zero is minus infinity, answered without a division by zero: the losses of
   // no power delivered (M = 0) and of a perfect match (M = 1) are unbounded.
   if (x == 0.0) return -std::numeric_limits<double>::infinity();
   if (x < 0.0) {
     if constexpr (kChecked) {
-      platform::RaiseComputationError(platform::ErrorKind::LogarithmArgument, quantity);
+      RaiseComputationError(platform::ErrorKind::LogarithmArgument, quantity);
     } else {
       fallback = true;
       return 0.0;
     }
   }
-  // ln(10) is taken at run time like ln(x), by the same library, so that every build type
-  // gets the same bits. The quotient is deliberately not std::log10: it differs in the last
-  // place for some arguments (1000 gives 2.9999999999999996).
-  const double ln10 = std::log(platform::Opaque(10.0));
-  const double lnx = std::log(x);
-  return Step<kChecked>(lnx / ln10, quantity);
+  return Step<kChecked>(Log10(x), quantity);
 }
 
 }  // namespace calc::steps

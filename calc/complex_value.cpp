@@ -6,8 +6,6 @@
 
 namespace calc {
 
-using platform::Quantity;
-
 ComplexValue PolarToRect(const ComplexValue& z) {
   return PolarToRect(z, Quantity::None);
 }

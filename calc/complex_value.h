@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/errors.h"
+#include "calc/quantity.h"
 
 namespace calc {
 
@@ -30,8 +30,8 @@ ComplexValue RectToPolar(const ComplexValue& z);
 double SafeLog10(double x);
 
 // The same, naming the quantity being computed in any error they raise.
-ComplexValue PolarToRect(const ComplexValue& z, platform::Quantity quantity);
-ComplexValue RectToPolar(const ComplexValue& z, platform::Quantity quantity);
-double SafeLog10(double x, platform::Quantity quantity);
+ComplexValue PolarToRect(const ComplexValue& z, Quantity quantity);
+ComplexValue RectToPolar(const ComplexValue& z, Quantity quantity);
+double SafeLog10(double x, Quantity quantity);
 
 }  // namespace calc

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "calc/log10.h"
 #include "platform/fp_check.h"
 
 namespace calc {
@@ -31,15 +32,10 @@ Figure Number(double value) noexcept {
 // 10·log10(e): a small relative change u of power is 10·log10(e)·u dB.
 constexpr double kDecibelsPerNeper = 10.0 * std::numbers::log10e;
 
-// ln(x) / ln(10), the logarithm of the evaluation, for x > 0.
-double Log10(double x) noexcept {
-  return Settle(std::log(x) / std::log(Opaque(10.0)));
-}
-
 // factor·log10(x), the factor applied after the logarithm as the evaluation does; x > 0.
 Figure Decibels(double x, double factor) noexcept {
   if (!(x > 0.0)) return Figure::NotDefined();
-  return Number(Settle(Log10(x) * factor));
+  return Number(Settle(Settle(Log10(x)) * factor));
 }
 
 }  // namespace
@@ -68,13 +64,17 @@ PortFigures PortFiguresOf(double magnitude) noexcept {
   return f;
 }
 
-MismatchFigures MismatchFiguresOf(double magnitude1, double magnitude2,
-                                  double mismatch_factor) noexcept {
+// Each figure is computed on its own: one left out changes no other (a flag it would raise is
+// cleared before the next figure is tested).
+MismatchFigures MismatchFiguresOf(double magnitude1, double magnitude2, double mismatch_factor,
+                                  MismatchFigureSet set) noexcept {
   MismatchFigures f;
   const double a1 = std::fabs(Settle(magnitude1));
   const double a2 = std::fabs(Settle(magnitude2));
 
-  f.delivered_pct = Number(Settle(Settle(mismatch_factor) * 100.0));
+  if (set == MismatchFigureSet::kAll) {
+    f.delivered_pct = Number(Settle(Settle(mismatch_factor) * 100.0));
+  }
 
   // An overflow makes the product infinite, which is what it is for the test below.
   const double p = Settle(a1 * a2);
@@ -93,10 +93,12 @@ MismatchFigures MismatchFiguresOf(double magnitude1, double magnitude2,
   // p < 1, so 1 − p > 0 and every uncertainty has a value.
   const double low = Settle(1.0 - p);
   const double high = Settle(1.0 + p);
-  f.uncertainty_low_db = Decibels(low, 20.0);
-  f.uncertainty_high_db = Decibels(high, 20.0);
-  f.uncertainty_low_pct = Number(Settle(Settle(Settle(low * low) - 1.0) * 100.0));
-  f.uncertainty_high_pct = Number(Settle(Settle(Settle(high * high) - 1.0) * 100.0));
+  if (set == MismatchFigureSet::kAll) {
+    f.uncertainty_low_db = Decibels(low, 20.0);
+    f.uncertainty_high_db = Decibels(high, 20.0);
+    f.uncertainty_low_pct = Number(Settle(Settle(Settle(low * low) - 1.0) * 100.0));
+    f.uncertainty_high_pct = Number(Settle(Settle(Settle(high * high) - 1.0) * 100.0));
+  }
 
   // (1 − |ΓS|²)(1 − |ΓL|²) in the order of the evaluation, so that a zero magnitude gives ML
   // itself at both ends of the range.
@@ -114,11 +116,13 @@ MismatchFigures MismatchFiguresOf(double magnitude1, double magnitude2,
 
   // The U-shaped distribution's standard uncertainty, and twice it for k = 2. Doubling is exact,
   // so U is 2u to the last bit in both units.
-  const double u = Settle(std::numbers::sqrt2 * p);
-  f.standard_uncertainty_pct = Number(Settle(u * 100.0));
-  f.standard_uncertainty_db = Number(Settle(u * kDecibelsPerNeper));
-  f.expanded_uncertainty_pct = Number(Settle(Settle(2.0 * u) * 100.0));
-  f.expanded_uncertainty_db = Number(Settle(Settle(2.0 * u) * kDecibelsPerNeper));
+  if (set != MismatchFigureSet::kRange) {
+    const double u = Settle(std::numbers::sqrt2 * p);
+    f.standard_uncertainty_pct = Number(Settle(u * 100.0));
+    f.standard_uncertainty_db = Number(Settle(u * kDecibelsPerNeper));
+    f.expanded_uncertainty_pct = Number(Settle(Settle(2.0 * u) * 100.0));
+    f.expanded_uncertainty_db = Number(Settle(Settle(2.0 * u) * kDecibelsPerNeper));
+  }
 
   if (numerator == 0.0) {
     // A magnitude of exactly 1: total reflection, no power reaches the load at any phase.
@@ -143,10 +147,10 @@ PortFigures ComputePortFigures(double magnitude) noexcept {
   return f;
 }
 
-MismatchFigures ComputeMismatchFigures(double magnitude1, double magnitude2,
-                                       double mismatch_factor) noexcept {
+MismatchFigures ComputeMismatchFigures(double magnitude1, double magnitude2, double mismatch_factor,
+                                       MismatchFigureSet set) noexcept {
   platform::ClearFpFlags();
-  const MismatchFigures f = MismatchFiguresOf(magnitude1, magnitude2, mismatch_factor);
+  const MismatchFigures f = MismatchFiguresOf(magnitude1, magnitude2, mismatch_factor, set);
   if (Failed()) platform::ClearFpFlags();
   return f;
 }

@@ -55,10 +55,15 @@ struct Figures {
 // The figures of one port. Never raises.
 PortFigures ComputePortFigures(double magnitude) noexcept;
 
+// Which figures of the junction to compute: all of them, those of the sweep's table (the range and
+// the standard and expanded uncertainties), or the range alone. The others are left as they are
+// made (Figure{}). The figures computed are the same bits in every set.
+enum class MismatchFigureSet { kAll, kTable, kRange };
+
 // The figures of the junction; `mismatch_factor` is M of the evaluation (MismatchResult). Never
 // raises.
-MismatchFigures ComputeMismatchFigures(double magnitude1, double magnitude2,
-                                       double mismatch_factor) noexcept;
+MismatchFigures ComputeMismatchFigures(double magnitude1, double magnitude2, double mismatch_factor,
+                                       MismatchFigureSet set = MismatchFigureSet::kAll) noexcept;
 
 // All of them, from the entered magnitudes and M of the evaluation. Never raises.
 Figures ComputeFigures(double magnitude1, double magnitude2, double mismatch_factor) noexcept;

@@ -3,26 +3,21 @@
 #include <cmath>
 
 #include "calc/complex_steps.h"
+#include "calc/reflection.h"
 #include "platform/fp_check.h"
 
 namespace calc {
 
-using platform::Quantity;
 using platform::Settle;
 using steps::Step;
 
 namespace {
 
-// degrees * pi / 180, the product first. For angles beyond about 5.7e307 degrees the product
-// leaves the 64-bit range although the quotient would not; there the angle is quartered first
-// and the result multiplied by four. Scaling by a power of two is exact, so this gives the same
-// bits as a product held with an unbounded exponent would.
+// degrees * pi / 180 (calc::Radians: the product first, and exact scaling by four for angles
+// whose product would leave the 64-bit range), then checked.
 template <bool kChecked>
 double DegreesToRadians(double degrees, Quantity quantity) {
-  if (std::fabs(degrees) > 0x1p1000) {
-    return Step<kChecked>((degrees * 0.25) * kPi / 180.0 * 4.0, quantity);
-  }
-  return Step<kChecked>(degrees * kPi / 180.0, quantity);
+  return Step<kChecked>(Radians(degrees), quantity);
 }
 
 // Where the evaluation is, for the error of a failing step: the step and the values that explain
@@ -152,7 +147,7 @@ Losses LossesOf(double magnitude1, double angle_deg1, double magnitude2, double 
   Losses result;
   if (divisor == 0.0) {
     if constexpr (kChecked) {
-      platform::RaiseComputationError(platform::ErrorKind::DivisionByZero, kM);
+      RaiseComputationError(platform::ErrorKind::DivisionByZero, kM);
     } else {
       fallback = true;
       return result;

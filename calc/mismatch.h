@@ -3,6 +3,7 @@
 #include <type_traits>
 
 #include "calc/complex_value.h"
+#include "calc/quantity.h"
 
 namespace calc {
 
@@ -52,7 +53,7 @@ Losses EvaluateLosses(double magnitude1, double angle_deg1, double magnitude2, d
 // Z0 (1 + G) / (1 - G) for one reflection coefficient of EvaluateLosses, naming `quantity` in
 // the error it raises.
 ComplexValue EvaluateImpedance(const ComplexValue& reflection, double reference_impedance,
-                               platform::Quantity quantity, Checking checking = Checking::kFast);
+                               Quantity quantity, Checking checking = Checking::kFast);
 
 // The whole evaluation: the losses first, then Z0 from `reference_impedance`, then both
 // impedances. The order of the steps is fixed: it decides the rounding of every result and which
@@ -73,9 +74,8 @@ EvaluateMismatch(ReferenceImpedance&& reference_impedance, double magnitude1, do
   result.MismatchLossDb = losses.MismatchLossDb;
   result.ReturnLossDb = losses.ReturnLossDb;
   result.Impedance1 =
-      EvaluateImpedance(losses.Reflection1, z0, platform::Quantity::SourceImpedance, checking);
-  result.Impedance2 =
-      EvaluateImpedance(losses.Reflection2, z0, platform::Quantity::LoadImpedance, checking);
+      EvaluateImpedance(losses.Reflection1, z0, Quantity::SourceImpedance, checking);
+  result.Impedance2 = EvaluateImpedance(losses.Reflection2, z0, Quantity::LoadImpedance, checking);
   return result;
 }
 

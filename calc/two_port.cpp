@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "calc/log10.h"
 #include "calc/warning_text.h"
 #include "platform/fp_check.h"
 
@@ -11,25 +12,6 @@ namespace calc {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-Complex Mul(Complex a, Complex b) {
-  return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
-}
-Complex Sub(Complex a, Complex b) {
-  return {a.re - b.re, a.im - b.im};
-}
-Complex Add(Complex a, Complex b) {
-  return {a.re + b.re, a.im + b.im};
-}
-double Norm(Complex a) {
-  return a.re * a.re + a.im * a.im;
-}
-
-// Γ from magnitude and angle in degrees, converted as the evaluation converts them.
-Complex Rect(double magnitude, double angle_deg) {
-  const double radians = angle_deg * kPi / 180.0;
-  return {magnitude * std::cos(radians), magnitude * std::sin(radians)};
-}
 
 // The flags of the steps since the last ClearFpFlags, as words; empty when none is set.
 std::string Failure(int flags) {
@@ -58,16 +40,20 @@ Complex Seen(Complex a, Complex bc, Complex d, Complex g, std::string& why) {
   return r;
 }
 
-PlaneMismatch Plane(double magnitude1, double angle1, double magnitude2, double angle2, double z0) {
+PlaneMismatch Plane(double magnitude1, double angle1, double magnitude2, double angle2) {
   PlaneMismatch p;
   try {
-    p.result = EvaluateMismatch([z0] { return z0; }, magnitude1, angle1, magnitude2, angle2);
+    const Losses losses = EvaluateLosses(magnitude1, angle1, magnitude2, angle2);
+    p.result.MismatchFactor = losses.MismatchFactor;
+    p.result.MismatchLossDb = losses.MismatchLossDb;
+    p.result.ReturnLossDb = losses.ReturnLossDb;
   } catch (const platform::Error& error) {
     p.warning = WarningText(error);
     return p;
   }
   p.computed = true;
-  p.figures = ComputeMismatchFigures(magnitude1, magnitude2, p.result.MismatchFactor);
+  p.figures = ComputeMismatchFigures(magnitude1, magnitude2, p.result.MismatchFactor,
+                                     MismatchFigureSet::kRange);
   return p;
 }
 
@@ -78,17 +64,12 @@ void Join(std::string& warning, const std::string& more) {
 
 }  // namespace
 
-double AngleDegrees(Complex g) {
-  const double degrees = std::atan2(g.im, g.re) * 180.0 / kPi;
-  // Beyond +-180 only by rounding: the negative real axis.
-  return degrees > 180.0 || degrees <= -180.0 ? 180.0 : degrees;
-}
-
 ThroughResult EvaluateThrough(const TwoPortS& s, double source_magnitude, double source_angle_deg,
-                              double load_magnitude, double load_angle_deg, double z0) {
+                              double load_magnitude, double load_angle_deg, double /*z0*/) {
   ThroughResult t;
-  const Complex gs = Rect(source_magnitude, source_angle_deg);
-  const Complex gl = Rect(load_magnitude, load_angle_deg);
+  // Γ from magnitude and angle in degrees, converted as the evaluation converts them.
+  const Complex gs = FromPolar(source_magnitude, source_angle_deg);
+  const Complex gl = FromPolar(load_magnitude, load_angle_deg);
   const Complex s12s21 = Mul(s.s12, s.s21);
 
   std::string why;
@@ -124,7 +105,7 @@ ThroughResult EvaluateThrough(const TwoPortS& s, double source_magnitude, double
   } else if (gain == 0.0) {
     t.gain_db = -std::numeric_limits<double>::infinity();
   } else {
-    t.gain_db = 10.0 * (std::log(gain) / std::log(platform::Opaque(10.0)));
+    t.gain_db = 10.0 * Log10(gain);
   }
 
   // The two planes, each as the window would compute it for the two coefficients that meet.
@@ -132,14 +113,14 @@ ThroughResult EvaluateThrough(const TwoPortS& s, double source_magnitude, double
     t.source_plane.warning = "\u0393in cannot be computed";
   } else {
     t.source_plane =
-        Plane(source_magnitude, source_angle_deg, t.gamma_in_magnitude, t.gamma_in_angle_deg, z0);
+        Plane(source_magnitude, source_angle_deg, t.gamma_in_magnitude, t.gamma_in_angle_deg);
     if (!t.source_plane.computed) Join(t.warning, "at the source plane: " + t.source_plane.warning);
   }
   if (std::isnan(t.gamma_out.re)) {
     t.load_plane.warning = "\u0393out cannot be computed";
   } else {
     t.load_plane =
-        Plane(t.gamma_out_magnitude, t.gamma_out_angle_deg, load_magnitude, load_angle_deg, z0);
+        Plane(t.gamma_out_magnitude, t.gamma_out_angle_deg, load_magnitude, load_angle_deg);
     if (!t.load_plane.computed) Join(t.warning, "at the load plane: " + t.load_plane.warning);
   }
   return t;

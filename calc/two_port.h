@@ -8,20 +8,13 @@
 
 #include "calc/figures.h"
 #include "calc/mismatch.h"
+#include "calc/reflection.h"
 
 namespace calc {
 
-struct Complex {
-  double re = 0.0, im = 0.0;
-};
-
-// The S-parameters of the two-port, against the same reference impedance as ΓS and ΓL.
-struct TwoPortS {
-  Complex s11, s21, s12, s22;
-};
-
-// The mismatch of one plane, computed as the window computes it for the two reflection
-// coefficients that meet there: the result and its figures, or the window's warning.
+// The mismatch of one plane, computed as the window computes the losses for the two reflection
+// coefficients that meet there, or the window's warning. Only what is shown of a plane is
+// computed: of `result` M, ML and RL (no impedance), of `figures` the range at any phase.
 struct PlaneMismatch {
   bool computed = false;
   std::string warning;  // when not computed
@@ -47,15 +40,12 @@ struct ThroughResult {
                         // all was computed
 };
 
-// Computes the two-port's figures for ΓS and ΓL given as magnitude and angle in degrees. Each
-// complex step is tested for invalid operation, division by zero and overflow; a failing one
-// leaves its figures NaN with the reason in `warning` and never affects the others it does not
-// feed. The mismatch of each plane is the window's evaluation, with `z0` as the reference
-// impedance. Never raises.
+// Computes the two-port's figures for ΓS and ΓL given as magnitude and angle in degrees, its
+// S-parameters against the same reference impedance as ΓS and ΓL. Each complex step is tested for
+// invalid operation, division by zero and overflow; a failing one leaves its figures NaN with the
+// reason in `warning` and never affects the others it does not feed. The losses of each plane are
+// the window's evaluation; no figure shown needs the reference impedance `z0`. Never raises.
 ThroughResult EvaluateThrough(const TwoPortS& s, double source_magnitude, double source_angle_deg,
                               double load_magnitude, double load_angle_deg, double z0);
-
-// Γ in degrees, in (-180, 180], with the program's pi.
-double AngleDegrees(Complex g);
 
 }  // namespace calc

@@ -16,7 +16,6 @@ namespace calc {
 namespace {
 
 using platform::ErrorKind;
-using platform::Quantity;
 
 // Fills %1 to %9 of `pattern` with `args`, in one pass: text that an argument brings in (the
 // user's, say) is never read for placeholders.
@@ -313,7 +312,7 @@ std::string ActivePortText(EvaluationStep step, const platform::Error::Values& v
 // Why the computation failed, in the engineer's terms: from the step that failed and its values
 // where the evaluation recorded them, otherwise from the kind and the quantity alone.
 std::string Explanation(const platform::Error& error) {
-  const Quantity quantity = error.quantity();
+  const Quantity quantity = QuantityOf(error);
   const auto step = static_cast<EvaluationStep>(error.step());
   const platform::Error::Values& v = error.values();
   const bool impedance =
@@ -437,17 +436,17 @@ std::string Explanation(const platform::Error& error) {
 }  // namespace
 
 std::string WarningText(const platform::Error& error) {
-  const bool conversion = error.quantity() == Quantity::None && error.step() == 0 &&
+  const bool conversion = QuantityOf(error) == Quantity::None && error.step() == 0 &&
                           (error.kind() == ErrorKind::Conversion || !error.text().empty());
   if (conversion) return ConversionText(error);
   // An active port against a passive one is a fact of the circuit, not a fault of the arithmetic:
   // it is said in RF words alone.
-  if (error.kind() == ErrorKind::LogarithmArgument && error.quantity() == Quantity::MismatchLoss) {
+  if (error.kind() == ErrorKind::LogarithmArgument && QuantityOf(error) == Quantity::MismatchLoss) {
     return ActivePortText(static_cast<EvaluationStep>(error.step()), error.values());
   }
 
   const std::string heading = Heading(error.kind());
-  const std::string name = QuantityName(error.quantity());
+  const std::string name = QuantityName(QuantityOf(error));
   const std::string why = Explanation(error);
   if (name.empty()) {
     return why.empty() ? Fill("%1.", {heading}) : Fill("%1: %2", {heading, why});

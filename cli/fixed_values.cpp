@@ -4,6 +4,7 @@
 #include <string>
 
 #include "calc/calculate_texts.h"
+#include "calc/reflection.h"
 #include "platform/errors.h"
 #include "platform/number_text.h"
 
@@ -24,8 +25,7 @@ calc::TwoPortS ThroughOf(const std::array<PointSpec, 4>& points) {
   calc::TwoPortS s;
   calc::Complex* c[] = {&s.s11, &s.s21, &s.s12, &s.s22};
   for (int k = 0; k < 4; ++k) {
-    const double radians = v[2 * k + 1] * calc::kPi / 180.0;
-    *c[k] = {v[2 * k] * std::cos(radians), v[2 * k] * std::sin(radians)};
+    *c[k] = calc::FromPolar(v[2 * k], v[2 * k + 1]);
     if (!std::isfinite(c[k]->re) || !std::isfinite(c[k]->im)) {
       throw UsageError(std::string("--through: ") + kNames[k] + " is too large to compute with");
     }
@@ -40,14 +40,10 @@ sweep::Reflection FixedReflectionOf(const PointSpec& point, bool load,
   const int angle = load ? calc::kLoadAngle : calc::kSourceAngle;
   texts[magnitude] = point.magnitude;
   texts[angle] = point.angle;
-  sweep::Reflection r;
-  r.magnitude = calc::ConvertInput(texts, magnitude);
-  r.angle_deg = calc::ConvertInput(texts, angle);
+  const double m = calc::ConvertInput(texts, magnitude);
+  const double a = calc::ConvertInput(texts, angle);
   reading = calc::ReadMagnitude(point.magnitude);
-  const double radians = r.angle_deg * calc::kPi / 180.0;
-  r.re = r.magnitude * std::cos(radians);
-  r.im = r.magnitude * std::sin(radians);
-  return r;
+  return calc::Reflection::Polar(m, a);
 }
 
 }  // namespace cli

@@ -17,6 +17,7 @@
 
 #include "calc/calculate_texts.h"
 #include "calc/mismatch.h"
+#include "calc/quantity.h"
 #include "calc/result_format.h"
 #include "calc/warning_text.h"
 #include "platform/errors.h"
@@ -122,7 +123,7 @@ std::optional<platform::ErrorKind> ConversionOf(const calc::InputTexts& texts, i
   try {
     calc::ConvertInput(texts, input);
   } catch (const platform::Error& e) {
-    if (e.quantity() != platform::Quantity::None || e.input() != input) {
+    if (calc::QuantityOf(e) != calc::Quantity::None || e.input() != input) {
       Fail("conversion raised a computation error", text);
     }
     return e.kind();
@@ -215,7 +216,7 @@ void CheckFastPath(const calc::InputTexts& texts) {
   if (fast.result.has_value() != checked.result.has_value()) Fail("fast path fails otherwise");
   if (fast.error) {
     const platform::Error &f = *fast.error, &c = *checked.error;
-    if (f.kind() != c.kind() || f.quantity() != c.quantity() || f.step() != c.step() ||
+    if (f.kind() != c.kind() || f.subject() != c.subject() || f.step() != c.step() ||
         f.input() != c.input()) {
       Fail("fast path raises another error", calc::WarningText(f));
     }
@@ -301,7 +302,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Fail("unexpected conversion error", warning);
       }
     } else if (e.kind() == platform::ErrorKind::Conversion ||
-               e.quantity() == platform::Quantity::None) {
+               calc::QuantityOf(e) == calc::Quantity::None) {
       Fail("computation error without its quantity", warning);
     }
   } catch (...) {

@@ -3,7 +3,7 @@
 // which the window shows at start-up without decoding anything.
 //   render_svg INPUT.svg OUTPUT.png SIZE             a square of SIZE pixels
 //   render_svg INPUT.svg OUTPUT.png WIDTHxHEIGHT
-//   render_svg INPUT.svg OUTPUT.argb32 WIDTHxHEIGHT  raw pixels (see ui/main_window/picture.h)
+//   render_svg INPUT.svg OUTPUT.argb32 WIDTHxHEIGHT  raw pixels (read by the main window)
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>

@@ -26,12 +26,12 @@ const char* Error::what() const noexcept {
   return "error";
 }
 
-void RaiseComputationError(ErrorKind kind, Quantity quantity) {
-  throw Error(kind, quantity);
+void RaiseComputationError(ErrorKind kind, Subject subject) {
+  throw Error(kind, subject);
 }
 
 void RaiseConversionError(ErrorKind kind, std::string_view text) {
-  throw Error(kind, Quantity::None, std::string(text));
+  throw Error(kind, kNoSubject, std::string(text));
 }
 
 }  // namespace platform

@@ -20,15 +20,10 @@ enum class ErrorKind {
   VswrBelowOne,       // a VSWR below 1, which no reflection gives
 };
 
-// The quantity being computed when a computation failed.
-enum class Quantity {
-  None,
-  MismatchFactor,
-  MismatchLoss,
-  ReturnLoss,
-  SourceImpedance,
-  LoadImpedance,
-};
+// What was being computed when a computation failed, as the layer that computes numbers its
+// quantities; kNoSubject for a conversion, or when the computing code names nothing.
+using Subject = int;
+inline constexpr Subject kNoSubject = 0;
 
 // The one error type of the computing core: what went wrong and where, as numbers and the text
 // at fault; the words for the user are made from it by the layer that knows the quantities. It
@@ -38,15 +33,15 @@ class Error : public std::exception {
   // Up to four values of the failed step, as that step records them.
   using Values = std::array<double, 4>;
 
-  Error(ErrorKind kind, Quantity quantity, std::string text = {})
-      : kind_(kind), quantity_(quantity), text_(std::move(text)) {}
+  Error(ErrorKind kind, Subject subject, std::string text = {})
+      : kind_(kind), subject_(subject), text_(std::move(text)) {}
 
   ErrorKind kind() const noexcept { return kind_; }
-  Quantity quantity() const noexcept { return quantity_; }
+  Subject subject() const noexcept { return subject_; }
   // A short technical description of the kind, for logs and test output.
   const char* what() const noexcept override;
 
-  // For a conversion error (Quantity::None; kind Conversion, Overflow, AmbiguousNumber,
+  // For a conversion error (kNoSubject; kind Conversion, Overflow, AmbiguousNumber,
   // MissingNumber or VswrBelowOne): the text that could not be converted, as it was given.
   const std::string& text() const noexcept { return text_; }
 
@@ -66,7 +61,7 @@ class Error : public std::exception {
 
  private:
   ErrorKind kind_;
-  Quantity quantity_;
+  Subject subject_;
   std::string text_;
   std::optional<int> input_;
   int step_ = 0;
@@ -74,7 +69,7 @@ class Error : public std::exception {
 };
 
 // A failed computation.
-[[noreturn]] void RaiseComputationError(ErrorKind kind, Quantity quantity);
+[[noreturn]] void RaiseComputationError(ErrorKind kind, Subject subject);
 
 // A text that is not a number (kind Conversion), a number beyond the 64-bit range (kind
 // Overflow), or a text that cannot be taken as the number it seems to be (AmbiguousNumber,

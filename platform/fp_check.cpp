@@ -4,10 +4,10 @@
 
 namespace platform {
 
-void RaiseFpError(int raised, Quantity quantity) {
-  if (raised & FE_INVALID) RaiseComputationError(ErrorKind::InvalidOperation, quantity);
-  if (raised & FE_DIVBYZERO) RaiseComputationError(ErrorKind::DivisionByZero, quantity);
-  RaiseComputationError(ErrorKind::Overflow, quantity);
+void RaiseFpError(int raised, Subject subject) {
+  if (raised & FE_INVALID) RaiseComputationError(ErrorKind::InvalidOperation, subject);
+  if (raised & FE_DIVBYZERO) RaiseComputationError(ErrorKind::DivisionByZero, subject);
+  RaiseComputationError(ErrorKind::Overflow, subject);
 }
 
 }  // namespace platform

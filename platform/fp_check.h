@@ -67,20 +67,20 @@ inline int RaisedFpFlags() noexcept {
 }
 
 // Raises the error for `flags` (invalid operation before division by zero before overflow).
-[[noreturn]] void RaiseFpError(int flags, Quantity quantity);
+[[noreturn]] void RaiseFpError(int flags, Subject subject);
 
 // Raises the error for the first set flag among invalid operation, division by zero and
-// overflow, naming `quantity`.
-inline void CheckFpFlags(Quantity quantity) {
+// overflow, naming `subject`.
+inline void CheckFpFlags(Subject subject) {
   if (const int flags = RaisedFpFlags(); flags != 0) [[unlikely]] {
-    RaiseFpError(flags, quantity);
+    RaiseFpError(flags, subject);
   }
 }
 
 // Settles `x`, then checks the flags; returns `x`.
-inline double Checked(double x, Quantity quantity) {
+inline double Checked(double x, Subject subject) {
   x = Settle(x);
-  CheckFpFlags(quantity);
+  CheckFpFlags(subject);
   return x;
 }
 

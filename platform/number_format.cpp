@@ -277,9 +277,10 @@ std::string CompactDecimal(std::string_view text, int significant) {
 
 // Writes what std::to_chars(p, p + 32, value) writes, the shortest text that reads back to
 // `value` in fixed or scientific form, whichever is shorter (fixed when both are as long), and
-// returns its end; up to 40 bytes from `p` may be written (kShortestSpace). Zeros, subnormals,
-// infinities, NaN and whole numbers from 10^16 in fixed form (which the library writes exactly, not
-// as the shortest digits followed by zeros) are left to the library.
+// returns its end; up to 34 bytes from `p` may be written (whole words are stored), within the
+// kShortestSpace that callers leave free. Zeros, subnormals, infinities, NaN and whole numbers
+// from 10^16 in fixed form (which the library writes exactly, not as the shortest digits followed
+// by zeros) are left to the library.
 //
 // The digits are put together in registers and stored a word at a time: stores of single bytes
 // read back as a word would stall the processor.

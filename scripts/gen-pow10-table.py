@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes platform/pow10_table.inc, the powers of ten of the shortest-number writer
-(platform/shortest.cpp): for each k from -324 to 292, g = floor(10^-k * 2^(125 - e)) + 1, where
+(platform/number_format.cpp): for each k from -324 to 292, g = floor(10^-k * 2^(125 - e)) + 1, where
 e = floor(-k * log2(10)), so that 2^125 <= g < 2^126; split into its upper and lower 63 bits."""
 import pathlib
 

@@ -20,23 +20,32 @@ void AppendQuoted(std::string& out, std::string_view text) {
 }
 
 // The mismatch loss of a junction and its range, as the table writes the window's.
-void AppendPlane(std::string& out, const calc::PlaneMismatch& p) {
-  if (p.computed) calc::AppendCsvField(out, calc::ResultsOf(p.result).mismatch_loss_db);
-  out += ',';
-  if (p.computed) calc::AppendCsvField(out, p.figures.loss_min_db);
-  out += ',';
-  if (p.computed) calc::AppendCsvField(out, p.figures.loss_max_db);
-  out += ',';
+char* WritePlane(char* p, const calc::PlaneMismatch& plane) {
+  if (!plane.computed) {
+    for (int k = 0; k < 3; ++k) *p++ = ',';
+    return p;
+  }
+  const calc::Figure loss = calc::ResultsOf(plane.result).mismatch_loss_db;
+  for (const calc::Figure* f : {&loss, &plane.figures.loss_min_db, &plane.figures.loss_max_db}) {
+    p = calc::WriteCsvField(p, *f);
+    *p++ = ',';
+  }
+  return p;
 }
 
+// The two-port's 11 fields, each followed by a comma: at most 11 · 25 characters, and the room
+// that writing the last one needs.
 void AppendThrough(std::string& out, const calc::ThroughResult& t) {
+  char text[11 * 25 + platform::kShortestSpace];
+  char* p = text;
   for (const double x : {t.gamma_out_magnitude, t.gamma_out_angle_deg, t.gamma_in_magnitude,
                          t.gamma_in_angle_deg, t.gain_db}) {
-    calc::AppendCsvField(out, calc::FigureOf(x, calc::Reason::kNoPowerReachesLoad));
-    out += ',';
+    p = calc::WriteCsvField(p, calc::FigureOf(x, calc::Reason::kNoPowerReachesLoad));
+    *p++ = ',';
   }
-  AppendPlane(out, t.source_plane);
-  AppendPlane(out, t.load_plane);
+  p = WritePlane(p, t.source_plane);
+  p = WritePlane(p, t.load_plane);
+  out.append(text, p);
 }
 
 }  // namespace

@@ -1,11 +1,8 @@
 #include "sweep/sweep.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -18,28 +15,18 @@
 #include "calc/warning_text.h"
 #include "platform/errors.h"
 #include "platform/number_format.h"
+#include "platform/temp_records.h"
+#include "sweep/sweep_detail.h"
+#include "sweep/through_track.h"
 
 namespace sweep {
 
 namespace {
 
-using platform::Shortest;
+using namespace detail;
 using touchstone::Format;
 using touchstone::ReflectionReader;
 using touchstone::Sample;
-
-constexpr double kDegreesPerRadian = 57.295779513082320876798154814105;
-constexpr double kInfinity = std::numeric_limits<double>::infinity();
-// Interpolation between points whose phase turns further than this is unreliable.
-constexpr double kSteepTurnDeg = 45.0;
-
-// Angle of re + j im in degrees, in (-180, 180]. Degrees and radians are converted with the
-// program's pi, so that the calculator turns this angle back into the same direction.
-double DegreesOf(double re, double im) {
-  const double degrees = std::atan2(im, re) * 180.0 / calc::kPi;
-  // Beyond +-180 only by rounding: the negative real axis.
-  return degrees > 180.0 || degrees <= -180.0 ? 180.0 : degrees;
-}
 
 // Where a file's points are read from: the file itself, or what was kept of it.
 class SampleSource {
@@ -61,41 +48,6 @@ ReflectionReader Open(const FilePort& file_port) {
     throw touchstone::ReadError(e.file(), e.line(), e.message() + ", " + file_port.ports_hint,
                                 e.cause());
   }
-}
-
-// The wave definition of the file's S-parameters, in calc's terms.
-calc::WaveDefinition DefinitionOf(touchstone::WaveDefinition definition) {
-  switch (definition) {
-    case touchstone::WaveDefinition::kPower:
-      return calc::WaveDefinition::kPower;
-    case touchstone::WaveDefinition::kPseudo:
-      return calc::WaveDefinition::kPseudo;
-    case touchstone::WaveDefinition::kTravelling:
-      break;
-  }
-  return calc::WaveDefinition::kTravelling;
-}
-
-const char* NameOf(touchstone::WaveDefinition definition) {
-  switch (definition) {
-    case touchstone::WaveDefinition::kPower:
-      return "power-wave";
-    case touchstone::WaveDefinition::kPseudo:
-      return "pseudo-wave";
-    case touchstone::WaveDefinition::kTravelling:
-      break;
-  }
-  return "travelling-wave";
-}
-
-// What the user should know of a point skipped for repeating the frequency of the point before.
-std::string SkippedNote(const std::string& path, long line, double hz, double difference) {
-  std::string note = path + ":" + std::to_string(line) + ": the frequency " + Shortest(hz) +
-                     " Hz repeats the point before (where two segments of a sweep meet): the "
-                     "point before is kept and this line skipped; ";
-  if (difference == 0) return note + "the two are equal";
-  if (!(difference >= 0.00005)) return note + "|\u0394\u0393| between the two is below 0.0001";
-  return note + "|\u0394\u0393| between the two is " + platform::FormatNumber(difference, "0.0000");
 }
 
 class ReaderSource : public SampleSource {
@@ -155,40 +107,36 @@ class ReaderSource : public SampleSource {
 // be read twice (a pipe) is still read once.
 class Spool : public SampleSource {
  public:
-  explicit Spool(std::string name) : name_(std::move(name)), file_(std::tmpfile()) {
-    if (file_ == nullptr) Fail();
+  explicit Spool(std::string name) : name_(std::move(name)), file_(sizeof(double[4])) {
+    if (!file_.ok()) Fail();
   }
-  ~Spool() override { std::fclose(file_); }
-  Spool(const Spool&) = delete;
-  Spool& operator=(const Spool&) = delete;
 
   void Write(const Sample& s) {
     const double record[4] = {s.frequency_hz, s.a, s.b, static_cast<double>(s.not_a_number_line)};
-    if (std::fwrite(record, sizeof record, 1, file_) != 1) Fail();
-    ++count_;
+    if (!file_.Write(record)) Fail();
   }
   // Ends writing; reading starts at the first sample.
   void Rewind() {
-    if (std::fflush(file_) != 0 || std::fseek(file_, 0, SEEK_SET) != 0) Fail();
+    if (!file_.Rewind()) Fail();
   }
   bool Next(Sample& s) override {
     double record[4];
-    if (std::fread(record, sizeof record, 1, file_) != 1) {
-      if (std::ferror(file_)) Fail();
+    bool failed = false;
+    if (!file_.Read(record, failed)) {
+      if (failed) Fail();
       return false;
     }
     s = Sample{record[0], record[1], record[2], static_cast<long>(record[3])};
     return true;
   }
-  long long count() const { return count_; }
+  long long count() const { return file_.count(); }
   // How many samples lie below `hz` (or at it too, when `inclusive`), by bisection.
   long long CountBelow(double hz, bool inclusive) const {
-    long long low = 0, high = count_;
+    long long low = 0, high = count();
     while (low < high) {
       const long long middle = low + (high - low) / 2;
       double f = 0;
-      const off_t at = static_cast<off_t>(middle) * static_cast<off_t>(4 * sizeof(double));
-      if (pread(fileno(file_), &f, sizeof f, at) != static_cast<ssize_t>(sizeof f)) Fail();
+      if (!file_.ReadAt(middle, &f, sizeof f)) Fail();
       if (f < hz || (inclusive && f == hz)) {
         low = middle + 1;
       } else {
@@ -204,8 +152,7 @@ class Spool : public SampleSource {
         name_ + ": cannot keep the rest of the file in a temporary file: " + std::strerror(errno));
   }
   std::string name_;
-  std::FILE* file_;
-  long long count_ = 0;
+  platform::TempRecords file_;
 };
 
 // A window of three neighbouring samples of a file: the one before, the current one and the
@@ -249,33 +196,12 @@ class Cursor {
   bool has_prev_ = false, has_cur_ = false, has_next_ = false;
 };
 
-// Two frequencies are one point when equal, or closer than a thousandth of the smaller step of
-// either grid next to them (and than 1e-9 of their size): far below half a step, so that a point
-// of one file pairs with at most one point of the other.
-bool SameFrequency(double a, double b, double step_a, double step_b) {
-  if (a == b) return true;
-  const double tolerance =
-      std::min(1e-9 * std::max(std::fabs(a), std::fabs(b)), 1e-3 * std::min(step_a, step_b));
-  return std::fabs(a - b) <= tolerance;
-}
+using calc::Complex;
 
-struct Complex {
-  double re, im;
-};
-
-// Γ against r_from brought to r_to through its impedance Z = r_from (1 + Γ)/(1 − Γ):
-// Γ' = (r_from (1 + Γ) − r_to (1 − Γ)) / (r_from (1 + Γ) + r_to (1 − Γ)), which keeps Γ = 1.
-Complex Renormalise(Complex g, double r_from, double r_to) {
-  const Complex a{r_from * (1.0 + g.re), r_from * g.im};
-  const Complex b{r_to * (1.0 - g.re), -r_to * g.im};
-  const Complex n{a.re - b.re, a.im - b.im};
-  const Complex d{a.re + b.re, a.im + b.im};
-  const double dd = d.re * d.re + d.im * d.im;
-  return {(n.re * d.re + n.im * d.im) / dd, (n.im * d.re - n.re * d.im) / dd};
-}
-
+// Γ in both forms from its rectangular one, the angle in (-180, 180] with the program's pi, as
+// the files' own angles are converted.
 Reflection Polar(Complex g) {
-  return {g.re, g.im, std::hypot(g.re, g.im), std::atan2(g.im, g.re) * kDegreesPerRadian};
+  return Reflection::Of(g);
 }
 
 // The pairing of the two files and what is needed to build a row.
@@ -315,7 +241,7 @@ class RowMaker {
       row.load_angle_deg = load.angle_deg;
     } else {
       Complex g{load.re, load.im};
-      if (source_ohms_ != load_ohms_) g = Renormalise(g, load_ohms_, source_ohms_);
+      if (source_ohms_ != load_ohms_) g = calc::Renormalise(g, load_ohms_, source_ohms_);
       const Reflection used = Polar(g);
       row.load_magnitude = used.magnitude;
       row.load_angle_deg = used.angle_deg;
@@ -331,8 +257,7 @@ class RowMaker {
 };
 
 Complex Interpolate(const Reflection& a, double fa, const Reflection& b, double fb, double f) {
-  const double t = (f - fa) / (fb - fa);
-  return {a.re + t * (b.re - a.re), a.im + t * (b.im - a.im)};
+  return calc::Lerp(a.value(), b.value(), (f - fa) / (fb - fa));
 }
 
 // How far the phase turns from a to b, in degrees, in [0, 180].
@@ -340,211 +265,7 @@ double Turn(const Reflection& a, const Reflection& b) {
   return std::fabs(std::remainder(b.angle_deg - a.angle_deg, 360.0));
 }
 
-using calc::TwoPortS;
-
-calc::Complex C(const Reflection& r) {
-  return {r.re, r.im};
-}
-
-// The through's points as they are read: each converted, turned round and renormalised.
-class ThroughTrack {
- public:
-  // Opens the file and reads its first point, which tells whether it states its impedances.
-  ThroughTrack(const ThroughFile& file, const std::function<void(const std::string&)>& note)
-      : file_(file), reader_(file.path), note_(note) {
-    has_first_ = reader_.Next(first_);
-  }
-  bool states_impedances() const { return reader_.states_impedances(); }
-
-  // Starts reading with the S-parameters brought to `to_ohms` at both ports.
-  void Start(double to_ohms) {
-    to_ohms_ = to_ohms;
-    r1_ = reader_.reference_ohms(file_.reversed ? 2 : 1);
-    r2_ = reader_.reference_ohms(file_.reversed ? 1 : 2);
-    renormalise_ = r1_ != to_ohms_ || r2_ != to_ohms_;
-    if (renormalise_ && !(r1_ > 0.0 && r2_ > 0.0 && to_ohms_ > 0.0 && std::isfinite(r1_) &&
-                          std::isfinite(r2_) && std::isfinite(to_ohms_))) {
-      throw SweepError(file_.path + ": its reference impedances (" + Shortest(r1_) + " and " +
-                       Shortest(r2_) + " \u03a9) cannot be renormalised to the source's " +
-                       Shortest(to_ohms_) + " \u03a9: all must be positive");
-    }
-    has_cur_ = Read(cur_);
-    has_next_ = has_cur_ && Read(next_);
-    if (!has_cur_) throw SweepError(file_.path + ": the file holds no frequency points");
-    first_hz_ = cur_.hz;
-  }
-
-  // What the user should know before the first row.
-  std::string RenormalisationNote() const {
-    if (!renormalise_ || reader_.states_impedances()) return {};
-    return "the reference impedances of the two-port " + file_.path + " (" + Shortest(r1_) +
-           " and " + Shortest(r2_) +
-           " \u03a9) differ from the source's: its S-parameters are "
-           "renormalised to " +
-           Shortest(to_ohms_) + " \u03a9";
-  }
-
-  enum class Where { kBelow, kInside, kAbove };
-  // The S-parameters at `hz`; frequencies come in increasing order. `interpolated` tells whether
-  // they lie between two points of the file.
-  Where At(double hz, TwoPortS& s, bool& interpolated) {
-    while (has_next_ && (next_.hz <= hz || Same(hz, next_.hz))) Advance();
-    interpolated = false;
-    not_a_number_line_ = cur_.not_a_number_line;
-    if (Same(hz, cur_.hz)) {
-      s = cur_.s;
-      return Where::kInside;
-    }
-    if (hz < cur_.hz) return Where::kBelow;
-    if (!has_next_) return Where::kAbove;
-    interpolated = true;
-    if (not_a_number_line_ == 0) not_a_number_line_ = next_.not_a_number_line;
-    // Between points whose transmission turns further than this, a straight line in the complex
-    // plane cuts the arc short: the interpolated loss is too high.
-    const auto turn = [](calc::Complex a, calc::Complex b) {
-      return std::fabs(std::remainder(calc::AngleDegrees(b) - calc::AngleDegrees(a), 360.0));
-    };
-    if (cur_.hz != steep_counted_hz_ && (turn(cur_.s.s21, next_.s.s21) > kSteepTurnDeg ||
-                                         turn(cur_.s.s12, next_.s.s12) > kSteepTurnDeg)) {
-      if (steep_steps_++ == 0) {
-        steep_from_hz_ = cur_.hz;
-        steep_to_hz_ = next_.hz;
-      }
-      steep_counted_hz_ = cur_.hz;
-    }
-    const double t = (hz - cur_.hz) / (next_.hz - cur_.hz);
-    const auto mix = [t](calc::Complex a, calc::Complex b) {
-      return calc::Complex{a.re + t * (b.re - a.re), a.im + t * (b.im - a.im)};
-    };
-    s = {mix(cur_.s.s11, next_.s.s11), mix(cur_.s.s21, next_.s.s21), mix(cur_.s.s12, next_.s.s12),
-         mix(cur_.s.s22, next_.s.s22)};
-    return Where::kInside;
-  }
-
-  // Neighbouring points used for interpolation whose transmission turns by more than 45°: how
-  // many pairs, and the first.
-  std::string SteepNote() const {
-    if (steep_steps_ == 0) return {};
-    return "warning: the phase of S21 of the two-port " + file_.path +
-           " turns by more than 45\u00b0 between " + std::to_string(steep_steps_) +
-           (steep_steps_ == 1 ? " pair" : " pairs") +
-           " of neighbouring points used for interpolation (the first from " +
-           Shortest(steep_from_hz_) + " to " + Shortest(steep_to_hz_) +
-           " Hz): the interpolated values there are unreliable";
-  }
-
-  // The line of a "nan" or "inf" in the file behind the S-parameters that At() gave (0: none).
-  long not_a_number_line() const { return not_a_number_line_; }
-
-  // The band of the points read so far: all of it once At() has passed the end.
-  double first_hz() const { return first_hz_; }
-  double last_hz() const { return has_next_ ? next_.hz : cur_.hz; }
-
- private:
-  struct Point {
-    double hz = 0.0;
-    TwoPortS s;
-    long not_a_number_line = 0;  // of a "nan" or "inf" in the file
-  };
-
-  bool Read(Point& p) {
-    touchstone::TwoPortSample sample;
-    if (has_first_) {
-      sample = first_;
-      has_first_ = false;
-    } else if (!reader_.Next(sample)) {
-      return false;
-    }
-    if (reader_.skipped_points() != skipped_) {
-      skipped_ = reader_.skipped_points();
-      const touchstone::TwoPortSample b = reader_.skipped();
-      double difference = 0.0;
-      for (int k = 0; k < 4; ++k) {
-        const Reflection x = ReflectionOf(Sample{0, last_.s[k].a, last_.s[k].b}, reader_.format());
-        const Reflection y = ReflectionOf(Sample{0, b.s[k].a, b.s[k].b}, reader_.format());
-        difference = std::max(difference, std::hypot(x.re - y.re, x.im - y.im));
-      }
-      note_(SkippedNote(file_.path, reader_.skipped_line(), b.frequency_hz, difference));
-    }
-    last_ = sample;
-    p.not_a_number_line = sample.not_a_number_line;
-    const Format format = reader_.format();
-    calc::Complex c[4];
-    for (int k = 0; k < 4; ++k) {
-      c[k] = C(ReflectionOf(Sample{sample.frequency_hz, sample.s[k].a, sample.s[k].b}, format));
-    }
-    p.hz = sample.frequency_hz;
-    // Turned round, port 2 faces the source: S11 and S22 change places, and so do S21 and S12.
-    p.s = file_.reversed ? TwoPortS{c[3], c[2], c[1], c[0]} : TwoPortS{c[0], c[1], c[2], c[3]};
-    if (reader_.states_impedances()) {
-      // Against the impedances the file states at this frequency, renormalised as a whole.
-      const touchstone::Impedance z1 = reader_.stated_impedance(file_.reversed ? 2 : 1);
-      const touchstone::Impedance z2 = reader_.stated_impedance(file_.reversed ? 1 : 2);
-      p.s = calc::TwoPortAgainst(p.s, {z1.re, z1.im}, {z2.re, z2.im},
-                                 DefinitionOf(reader_.wave_definition()), to_ohms_);
-    } else if (renormalise_) {
-      p.s = RenormaliseTwoPort(p.s, r1_, r2_, to_ohms_);
-    }
-    return true;
-  }
-  void Advance() {
-    cur_ = next_;
-    has_next_ = Read(next_);
-  }
-  // A row's frequency and a point of the file are the same when closer than a thousandth of the
-  // file's step there (and than 1e-9 of their size).
-  bool Same(double hz, double point_hz) const {
-    double step = kInfinity;
-    if (has_next_) step = next_.hz - cur_.hz;
-    return SameFrequency(hz, point_hz, kInfinity, step);
-  }
-
-  ThroughFile file_;
-  touchstone::TwoPortReader reader_;
-  const std::function<void(const std::string&)>& note_;
-  touchstone::TwoPortSample first_, last_;
-  bool has_first_ = false;
-  long long skipped_ = 0;
-  long not_a_number_line_ = 0;
-  double to_ohms_ = 0.0, r1_ = 0.0, r2_ = 0.0;
-  bool renormalise_ = false;
-  Point cur_, next_;
-  bool has_cur_ = false, has_next_ = false;
-  long long steep_steps_ = 0;
-  double steep_from_hz_ = 0.0, steep_to_hz_ = 0.0, steep_counted_hz_ = -kInfinity;
-  double first_hz_ = 0.0;
-};
-
 }  // namespace
-
-calc::TwoPortS RenormaliseTwoPort(const calc::TwoPortS& s, double r1, double r2, double r) {
-  using calc::Complex;
-  const auto mul = [](Complex a, Complex b) {
-    return Complex{a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
-  };
-  const auto scale = [](double k, Complex a) { return Complex{k * a.re, k * a.im}; };
-  const double rho1 = (r - r1) / (r + r1), rho2 = (r - r2) / (r + r2);
-  // A = S − ρ and B = I − ρS; S' = K A B⁻¹ K⁻¹.
-  const Complex a11{s.s11.re - rho1, s.s11.im}, a22{s.s22.re - rho2, s.s22.im};
-  const Complex b11{1.0 - rho1 * s.s11.re, -rho1 * s.s11.im};
-  const Complex b12 = scale(-rho1, s.s12), b21 = scale(-rho2, s.s21);
-  const Complex b22{1.0 - rho2 * s.s22.re, -rho2 * s.s22.im};
-  const Complex b11b22 = mul(b11, b22), b12b21 = mul(b12, b21);
-  const Complex det{b11b22.re - b12b21.re, b11b22.im - b12b21.im};
-  const double dd = det.re * det.re + det.im * det.im;
-  const Complex inv_det{det.re / dd, -det.im / dd};
-  // B⁻¹ = [b22 −b12; −b21 b11] / det.
-  const Complex i11 = mul(b22, inv_det), i12 = mul(scale(-1.0, b12), inv_det);
-  const Complex i21 = mul(scale(-1.0, b21), inv_det), i22 = mul(b11, inv_det);
-  const auto add = [](Complex x, Complex y) { return Complex{x.re + y.re, x.im + y.im}; };
-  const Complex m11 = add(mul(a11, i11), mul(s.s12, i21));
-  const Complex m12 = add(mul(a11, i12), mul(s.s12, i22));
-  const Complex m21 = add(mul(s.s21, i11), mul(a22, i21));
-  const Complex m22 = add(mul(s.s21, i12), mul(a22, i22));
-  // K1/K2; the √r of both cancels.
-  const double k12 = (r1 + r) / (r2 + r) * std::sqrt(r2 / r1);
-  return {m11, scale(1.0 / k12, m21), scale(k12, m12), m22};
-}
 
 SweepRow MakeRow(double frequency_hz, double source_magnitude, double source_angle_deg,
                  double load_magnitude, double load_angle_deg, double z0,
@@ -572,8 +293,10 @@ SweepRow MakeRow(double frequency_hz, double source_magnitude, double source_ang
       return;
     }
     row.computed = true;
-    row.figures = calc::ComputeMismatchFigures(row.source_magnitude, row.load_magnitude,
-                                               row.result.MismatchFactor);
+    // The figures of the table's columns only.
+    row.figures =
+        calc::ComputeMismatchFigures(row.source_magnitude, row.load_magnitude,
+                                     row.result.MismatchFactor, calc::MismatchFigureSet::kTable);
   }();
   if (through != nullptr) {
     row.has_through = true;
@@ -598,20 +321,10 @@ std::string RowWarning(const SweepRow& row) {
 }
 
 Reflection ReflectionOf(const Sample& sample, Format format) {
-  Reflection r;
-  if (format == Format::kRealImaginary) {
-    r.re = sample.a;
-    r.im = sample.b;
-    r.magnitude = std::hypot(sample.a, sample.b);
-    r.angle_deg = DegreesOf(sample.a, sample.b);
-  } else {
-    r.magnitude = format == Format::kMagnitudeAngle ? sample.a : std::pow(10.0, sample.a / 20.0);
-    r.angle_deg = sample.b;
-    const double radians = sample.b * calc::kPi / 180.0;
-    r.re = r.magnitude * std::cos(radians);
-    r.im = r.magnitude * std::sin(radians);
-  }
-  return r;
+  if (format == Format::kRealImaginary) return Reflection::Of({sample.a, sample.b});
+  const double magnitude =
+      format == Format::kMagnitudeAngle ? sample.a : std::pow(10.0, sample.a / 20.0);
+  return Reflection::Polar(magnitude, sample.b);
 }
 
 namespace {

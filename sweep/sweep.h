@@ -10,6 +10,7 @@
 
 #include "calc/figures.h"
 #include "calc/mismatch.h"
+#include "calc/reflection.h"
 #include "calc/two_port.h"
 #include "touchstone/touchstone.h"
 
@@ -22,10 +23,7 @@ class SweepError : public std::runtime_error {
 };
 
 // A reflection coefficient in both forms, the angle in degrees.
-struct Reflection {
-  double re = 0.0, im = 0.0;
-  double magnitude = 0.0, angle_deg = 0.0;
-};
+using calc::Reflection;
 
 // S_pp of port `port` of a Touchstone file. `ports` gives the number of ports of version 1 data
 // whose name does not end in .sNp (0: from the name); `ports_hint` says how a user gives it.
@@ -131,10 +129,5 @@ SweepSummary RunSweep(const FilePort& source, const FilePort& load,
 SweepSummary RunSweep(const FilePort& source, const FilePort& load, const ThroughFile& through,
                       const std::function<void(const std::string&)>& note,
                       const std::function<void(const SweepRow&)>& sink, double z0 = 0.0);
-
-// The S-parameters of a two-port against r1 at port 1 and r2 at port 2, renormalised to r at
-// both ports (power waves; the references are positive): S' = K(S − ρ)(I − ρS)⁻¹K⁻¹ with
-// ρi = (r − ri)/(r + ri) and Ki = (ri + r)/(2·√(ri·r)).
-calc::TwoPortS RenormaliseTwoPort(const calc::TwoPortS& s, double r1, double r2, double r);
 
 }  // namespace sweep

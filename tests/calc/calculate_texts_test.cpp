@@ -5,15 +5,16 @@
 #include <optional>
 #include <string>
 
+#include "calc/quantity.h"
 #include "calc/warning_text.h"
 #include "platform/errors.h"
 
 namespace {
 
 using calc::InputTexts;
+using calc::Quantity;
 using calc::ResultTexts;
 using platform::ErrorKind;
-using platform::Quantity;
 
 std::string Digits(int count) {
   return std::string(count, '0');
@@ -197,7 +198,7 @@ TEST(CalculateTexts, ErrorTable) {
     } catch (const platform::Error& e) {
       EXPECT_EQ(e.kind(), c.kind) << e.what();
       EXPECT_EQ(e.input(), c.input) << e.what();
-      EXPECT_EQ(e.quantity(), c.quantity) << e.what();
+      EXPECT_EQ(calc::QuantityOf(e), c.quantity) << e.what();
       EXPECT_NE(calc::WarningText(e).find(c.message_part), std::string::npos)
           << calc::WarningText(e);
     }

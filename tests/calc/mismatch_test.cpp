@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "calc/quantity.h"
 #include "calc/warning_text.h"
 #include "platform/errors.h"
 
@@ -17,8 +18,8 @@ namespace {
 
 using calc::EvaluateMismatch;
 using calc::MismatchResult;
+using calc::Quantity;
 using platform::ErrorKind;
-using platform::Quantity;
 
 bool SameBits(double a, double b) {
   return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
@@ -217,7 +218,7 @@ TEST(EvaluateMismatch, FailureTable) {
     } catch (const platform::Error& e) {
       const std::string warning = calc::WarningText(e);
       EXPECT_EQ(e.kind(), c.kind) << warning;
-      EXPECT_EQ(e.quantity(), c.quantity) << warning;
+      EXPECT_EQ(calc::QuantityOf(e), c.quantity) << warning;
       for (const char* fact : {c.fact1, c.fact2}) {
         EXPECT_NE(warning.find(fact), std::string::npos) << warning << "\nlacks: " << fact;
       }
@@ -338,7 +339,7 @@ TEST(EvaluateMismatch, FastPathMatchesTheCheckedSteps) {
     if (!fast.ok) {
       ++failures;
       ASSERT_EQ(fast.error->kind(), checked.error->kind()) << where();
-      ASSERT_EQ(fast.error->quantity(), checked.error->quantity()) << where();
+      ASSERT_EQ(calc::QuantityOf(*fast.error), calc::QuantityOf(*checked.error)) << where();
       ASSERT_EQ(fast.error->step(), checked.error->step()) << where();
       for (int i = 0; i < 4; ++i) {
         ASSERT_EQ(bits(fast.error->values()[i]), bits(checked.error->values()[i])) << where();

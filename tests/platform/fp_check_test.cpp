@@ -10,8 +10,8 @@ namespace {
 
 using platform::Checked;
 using platform::ErrorKind;
+using platform::kNoSubject;
 using platform::Opaque;
-using platform::Quantity;
 
 std::optional<ErrorKind> KindRaised(double (*step)()) {
   platform::ClearFpFlags();
@@ -32,36 +32,35 @@ TEST(FpCheck, EachConditionIsRaisedAtItsCheck) {
     std::optional<ErrorKind> expected;
   };
   const Row rows[] = {
-      {"overflowing product", [] { return Checked(Opaque(1e308) * 10.0, Quantity::None); },
+      {"overflowing product", [] { return Checked(Opaque(1e308) * 10.0, kNoSubject); },
        ErrorKind::Overflow},
-      {"overflowing sum", [] { return Checked(Opaque(1.7e308) + 1.7e308, Quantity::None); },
+      {"overflowing sum", [] { return Checked(Opaque(1.7e308) + 1.7e308, kNoSubject); },
        ErrorKind::Overflow},
-      {"division by zero", [] { return Checked(Opaque(1.0) / Opaque(0.0), Quantity::None); },
+      {"division by zero", [] { return Checked(Opaque(1.0) / Opaque(0.0), kNoSubject); },
        ErrorKind::DivisionByZero},
-      {"zero by zero", [] { return Checked(Opaque(0.0) / Opaque(0.0), Quantity::None); },
+      {"zero by zero", [] { return Checked(Opaque(0.0) / Opaque(0.0), kNoSubject); },
        ErrorKind::InvalidOperation},
       {"infinity minus infinity",
-       [] { return Checked(Opaque(INFINITY) - Opaque(INFINITY), Quantity::None); },
+       [] { return Checked(Opaque(INFINITY) - Opaque(INFINITY), kNoSubject); },
        ErrorKind::InvalidOperation},
-      {"underflow is no error", [] { return Checked(Opaque(1e-300) * 1e-300, Quantity::None); },
+      {"underflow is no error", [] { return Checked(Opaque(1e-300) * 1e-300, kNoSubject); },
        std::nullopt},
-      {"subnormal result is no error", [] { return Checked(Opaque(1e-310) / 3.0, Quantity::None); },
+      {"subnormal result is no error", [] { return Checked(Opaque(1e-310) / 3.0, kNoSubject); },
        std::nullopt},
-      {"inexact is no error", [] { return Checked(Opaque(1.0) / 3.0, Quantity::None); },
-       std::nullopt},
+      {"inexact is no error", [] { return Checked(Opaque(1.0) / 3.0, kNoSubject); }, std::nullopt},
       // Sticky: an unchecked operation earlier is reported by the next check.
       {"sticky after an unchecked square root",
        [] {
          volatile double r = std::sqrt(Opaque(-1.0));
          (void)r;
-         return Checked(Opaque(2.0) + 2.0, Quantity::None);
+         return Checked(Opaque(2.0) + 2.0, kNoSubject);
        },
        ErrorKind::InvalidOperation},
       {"sticky after an unchecked overflow",
        [] {
          volatile double r = Opaque(1e300) * 1e300;
          (void)r;
-         return Checked(Opaque(2.0) * 2.0, Quantity::None);
+         return Checked(Opaque(2.0) * 2.0, kNoSubject);
        },
        ErrorKind::Overflow},
   };
@@ -75,17 +74,18 @@ TEST(FpCheck, ClearingForgetsEarlierConditions) {
   volatile double r = Opaque(1e300) * 1e300;
   (void)r;
   platform::ClearFpFlags();
-  EXPECT_NO_THROW(platform::CheckFpFlags(Quantity::None));
+  EXPECT_NO_THROW(platform::CheckFpFlags(kNoSubject));
 }
 
-TEST(FpCheck, ErrorsNameTheQuantity) {
+TEST(FpCheck, ErrorsNameTheSubject) {
+  constexpr platform::Subject kSubject = 5;
   platform::ClearFpFlags();
   try {
-    Checked(Opaque(1.0) / Opaque(0.0), Quantity::LoadImpedance);
+    Checked(Opaque(1.0) / Opaque(0.0), kSubject);
     FAIL();
   } catch (const platform::Error& e) {
     EXPECT_EQ(e.kind(), ErrorKind::DivisionByZero);
-    EXPECT_EQ(e.quantity(), Quantity::LoadImpedance);
+    EXPECT_EQ(e.subject(), kSubject);
   }
 }
 

@@ -368,7 +368,7 @@ TEST(TextToNumber, ErrorsCarryTheTextAsGiven) {
       ADD_FAILURE() << "no error";
     } catch (const Error& e) {
       EXPECT_EQ(e.text(), text);
-      EXPECT_EQ(e.quantity(), platform::Quantity::None);
+      EXPECT_EQ(e.subject(), platform::kNoSubject);
     }
   }
 }

@@ -1,0 +1,68 @@
+#pragma once
+
+// The parts of the sweep shared by the pairing of the files and the two-port: the rule of one
+// frequency, the wave definitions, the note of a repeated point. Used by sweep.cpp only.
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "calc/reference_impedance.h"
+#include "platform/number_format.h"
+#include "touchstone/touchstone.h"
+
+namespace sweep::detail {
+
+using platform::Shortest;
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+// Interpolation between points whose phase turns further than this is unreliable.
+constexpr double kSteepTurnDeg = 45.0;
+
+// The wave definition of the file's S-parameters, in calc's terms.
+inline calc::WaveDefinition DefinitionOf(touchstone::WaveDefinition definition) {
+  switch (definition) {
+    case touchstone::WaveDefinition::kPower:
+      return calc::WaveDefinition::kPower;
+    case touchstone::WaveDefinition::kPseudo:
+      return calc::WaveDefinition::kPseudo;
+    case touchstone::WaveDefinition::kTravelling:
+      break;
+  }
+  return calc::WaveDefinition::kTravelling;
+}
+
+inline const char* NameOf(touchstone::WaveDefinition definition) {
+  switch (definition) {
+    case touchstone::WaveDefinition::kPower:
+      return "power-wave";
+    case touchstone::WaveDefinition::kPseudo:
+      return "pseudo-wave";
+    case touchstone::WaveDefinition::kTravelling:
+      break;
+  }
+  return "travelling-wave";
+}
+
+// What the user should know of a point skipped for repeating the frequency of the point before.
+inline std::string SkippedNote(const std::string& path, long line, double hz, double difference) {
+  std::string note = path + ":" + std::to_string(line) + ": the frequency " + Shortest(hz) +
+                     " Hz repeats the point before (where two segments of a sweep meet): the "
+                     "point before is kept and this line skipped; ";
+  if (difference == 0) return note + "the two are equal";
+  if (!(difference >= 0.00005)) return note + "|\u0394\u0393| between the two is below 0.0001";
+  return note + "|\u0394\u0393| between the two is " + platform::FormatNumber(difference, "0.0000");
+}
+
+// Two frequencies are one point when equal, or closer than a thousandth of the smaller step of
+// either grid next to them (and than 1e-9 of their size): far below half a step, so that a point
+// of one file pairs with at most one point of the other.
+inline bool SameFrequency(double a, double b, double step_a, double step_b) {
+  if (a == b) return true;
+  const double tolerance =
+      std::min(1e-9 * std::max(std::fabs(a), std::fabs(b)), 1e-3 * std::min(step_a, step_b));
+  return std::fabs(a - b) <= tolerance;
+}
+
+}  // namespace sweep::detail
