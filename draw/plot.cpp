@@ -437,7 +437,10 @@ std::string PlotSvg(const PlotData& data, double width, double height, const Plo
            ElideMiddle(data.title(), width - 24, title_font.pixels, true), title_font, kBlack,
            Anchor::kMiddle);
 
-  const std::vector<PlotPoint> points = data.Points();
+  // Two slivers of the sweep for each unit of the panels' width: a picture shown at its size, or
+  // exported at twice, looks the same as with every sliver, and is drawn much faster.
+  const std::vector<PlotPoint> points =
+      data.Points(static_cast<std::size_t>(std::max(2.0, 2 * (layout.right - layout.left))));
   const Axis x{layout.low_hz, layout.high_hz, layout.log};
   const Panels panels = PanelsOf(layout);
   if (data.through()) {

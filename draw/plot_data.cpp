@@ -102,9 +102,16 @@ void PlotData::Add(const sweep::SweepRow& row) {
   slivers_.push_back(one);
 }
 
-std::vector<PlotPoint> PlotData::Points() const {
+std::vector<PlotPoint> PlotData::Points(std::size_t most) const {
+  const std::size_t group =
+      most > 0 && slivers_.size() > most ? (slivers_.size() + most - 1) / most : 1;
   std::vector<PlotPoint> points;
-  for (const Sliver& s : slivers_) {
+  points.reserve(2 * (slivers_.size() / group + 1));
+  for (std::size_t i = 0; i < slivers_.size(); i += group) {
+    Sliver s = slivers_[i];
+    for (std::size_t j = i + 1; j < std::min(i + group, slivers_.size()); ++j) {
+      Merge(s, slivers_[j]);
+    }
     if (s.count == 1) {
       points.push_back(s.first);
       continue;

@@ -32,8 +32,10 @@ class PlotData {
 
   explicit PlotData(std::string title);
   void Add(const sweep::SweepRow& row);
-  // The points, in order of frequency (after the last Add).
-  std::vector<PlotPoint> Points() const;
+  // The points, in order of frequency (after the last Add). With `most` > 0, neighbouring
+  // slivers are merged further so that at most `most` remain: a picture need not draw more
+  // than its width can show, and still gets every peak and notch.
+  std::vector<PlotPoint> Points(std::size_t most = 0) const;
 
   const std::string& title() const { return title_; }
   // A frequency span of two decades or more.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <sstream>
@@ -149,6 +150,29 @@ TEST(Plot, SmithChartKeepsBoundedPoints) {
   for (std::size_t i = 1; i < points.size(); ++i) {
     EXPECT_LT(points[i - 1].frequency_hz, points[i].frequency_hz);
   }
+}
+
+// The plot's points thinned to what a picture's width shows keep the sweep's ends and its one
+// narrow peak, and the values of every sliver.
+TEST(Plot, ThinnedPointsKeepThePeak) {
+  draw::PlotData data("long");
+  for (int i = 0; i < 100000; ++i) {
+    data.Add(sweep::MakeRow(1e6 + i, 0.1, 0, i == 54321 ? 0.95 : 0.2, 30, 50));
+  }
+  const auto highest = [](const std::vector<draw::PlotPoint>& points) {
+    double ml = 0;
+    for (const draw::PlotPoint& p : points) ml = std::max(ml, p.ml_db);
+    return ml;
+  };
+  const std::vector<draw::PlotPoint> all = data.Points();
+  for (const std::size_t most : {std::size_t{1}, std::size_t{999}, std::size_t{100000}}) {
+    const std::vector<draw::PlotPoint> few = data.Points(most);
+    EXPECT_LE(few.size(), std::min(2 * most, all.size())) << most;
+    EXPECT_EQ(few.front().frequency_hz, 1e6) << most;
+    EXPECT_EQ(few.back().frequency_hz, 1e6 + 99999) << most;
+    EXPECT_EQ(highest(few), highest(all)) << most;
+  }
+  EXPECT_GT(highest(all), 5.0);
 }
 
 }  // namespace

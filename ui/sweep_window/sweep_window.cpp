@@ -105,6 +105,10 @@ SweepWindow::SweepWindow(QWidget* parent) : QWidget(parent, Qt::Window), reporte
   table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
   table_->horizontalHeader()->setStretchLastSection(true);
+  // A column is as wide as the widest of its first hundred rows (Qt's default looks at a
+  // thousand, which laying out as text takes longer than drawing both pictures): the rows of a
+  // sweep are written alike, and a wider one further down is elided.
+  table_->horizontalHeader()->setResizeContentsPrecision(100);
   // The arrow keys walk the cursor through the table from the start.
   table_->setFocus();
   connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
