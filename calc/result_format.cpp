@@ -290,6 +290,35 @@ std::vector<std::string> PortLines(const PortFigures& f, Port port) {
   };
 }
 
+std::vector<std::string> ThroughLines(const ThroughFigures& t) {
+  // "0.1234 at 45.00°": a reflection coefficient seen through the two-port.
+  const auto coefficient = [](const Figure& magnitude, const Figure& angle) {
+    if (magnitude.kind == Figure::kNotDefined) return std::string(kNotDefinedWords);
+    return Text(magnitude, "0.0000") + " at " + Text(angle, "##0.00") + "\u00b0";
+  };
+  std::vector<std::string> lines = {
+      "\u0393out = " + coefficient(t.gamma_out_magnitude, t.gamma_out_angle_deg),
+      "\u0393in = " + coefficient(t.gamma_in_magnitude, t.gamma_in_angle_deg),
+      FigureLine("Gt", t.gain_db, kDecibelPattern, "dB"),
+  };
+  const auto plane_lines = [&lines](const std::string& label, const PlaneFigures& plane) {
+    if (!plane.computed) {
+      lines.push_back(Line(label, std::string(kNotDefinedWords) + ": " + plane.why));
+      return;
+    }
+    // The mismatch loss as the window writes it: "0.35" or "∞".
+    lines.push_back(Line(label, Text(plane.loss_db, kLossPattern), "dB"));
+    lines.push_back(
+        PairLine(label + " at any phase", plane.loss_min_db, plane.loss_max_db, "dB", [&plane] {
+          return Text(plane.loss_min_db, kDecibelPattern) + " to " +
+                 Text(plane.loss_max_db, kDecibelPattern);
+        }));
+  };
+  plane_lines("ML source plane", t.source_plane);
+  plane_lines("ML load plane", t.load_plane);
+  return lines;
+}
+
 std::string CoverageLine(const MismatchFigures& f) {
   const CoverageInterval c = PairCoverage(f);
   return PairLine("Coverage interval (95 %, Monte Carlo)", c.low_db, c.high_db, "dB", [&c] {
