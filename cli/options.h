@@ -2,32 +2,20 @@
 
 #include <array>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "sweep/side_text.h"
 #include "sweep/sweep.h"
 
 namespace cli {
 
-// A command line that cannot be used; what() says what is wrong.
-class UsageError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// What "-" stands for as an input file.
-inline constexpr const char* kStandardInput = "/dev/stdin";
-
-// A reflection coefficient as typed: "MAG@ANGLE", both texts converted later by the boxes' rule.
-struct PointSpec {
-  std::string magnitude;
-  std::string angle;
-};
-
-// S_pp of port `port` of a Touchstone file: "FILE:PP", with the number of ports of version 1
-// data from --source-ports or --load-ports when the name does not end in .sNp.
-using FileSpec = sweep::FilePort;
+// A command line that cannot be used raises UsageError; the sides of a sweep are read as the
+// window reads them (sweep/side_text.h).
+using sweep::FileSpec;
+using sweep::kStandardInput;
+using sweep::PointSpec;
+using sweep::UsageError;
 
 struct Options {
   bool help = false;
@@ -56,14 +44,5 @@ struct Options {
 
 // Reads the arguments (without the program name). Raises UsageError.
 Options ParseOptions(const std::vector<std::string>& args);
-
-// The value of --source or --load (`option`): "FILE:PP" into `file`, or "MAG@ANGLE" into `point`.
-// Raises UsageError. The window's command line reads its ports with it too.
-void ReadCoefficient(const std::string& option, const std::string& value,
-                     std::optional<PointSpec>& point, std::optional<FileSpec>& file);
-
-// The value of --through: a 2-port file ("FILE", "FILE:12", "FILE:21") into `o.through_file`,
-// or four MAG@ANGLE into `o.through_point`. Raises UsageError.
-void ReadThrough(const std::string& value, Options& o);
 
 }  // namespace cli

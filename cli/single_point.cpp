@@ -7,12 +7,12 @@
 
 #include "calc/two_port.h"
 #include "calc/warning_text.h"
-#include "cli/fixed_values.h"
 #include "cli/json.h"
 #include "cli/point_lines.h"
 #include "cli/run.h"
 #include "platform/errors.h"
 #include "platform/number_text.h"
+#include "sweep/side_text.h"
 
 namespace cli {
 
@@ -23,7 +23,7 @@ int SinglePoint(const Options& o, std::ostream& out, std::ostream& err) {
   std::optional<calc::TwoPortS> two_port;
   if (o.through_point) {
     try {
-      two_port = ThroughOf(*o.through_point);
+      two_port = sweep::ThroughOf(*o.through_point);
     } catch (const UsageError& e) {
       err << kProgram << ": " << e.what() << '\n';
       return kUsage;

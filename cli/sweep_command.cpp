@@ -10,13 +10,13 @@
 
 #include "calc/input_text.h"
 #include "calc/warning_text.h"
-#include "cli/fixed_values.h"
 #include "draw/plot_data.h"
 #include "platform/atomic_file.h"
 #include "platform/errors.h"
 #include "platform/number_format.h"
 #include "platform/number_text.h"
 #include "sweep/csv.h"
+#include "sweep/side_text.h"
 #include "sweep/sweep.h"
 #include "touchstone/touchstone.h"
 
@@ -82,7 +82,7 @@ FileSpec SideOf(const std::optional<FileSpec>& file, const std::optional<PointSp
   if (file) return *file;
   FileSpec fixed;
   calc::MagnitudeReading reading;
-  fixed.fixed = FixedReflectionOf(*point, load, reading);
+  fixed.fixed = sweep::FixedReflectionOf(*point, load, reading);
   const std::string name = load ? "\u0393L" : "\u0393S";
   err << kProgram << ": " << name << " is " << Shortest(fixed.fixed->magnitude) << " at "
       << Shortest(fixed.fixed->angle_deg) << "\u00b0 at every frequency";
@@ -146,7 +146,7 @@ int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWrit
   }
   if (o.through_point) {
     try {
-      through = sweep::ThroughFile{"", false, ThroughOf(*o.through_point)};
+      through = sweep::ThroughFile{"", false, sweep::ThroughOf(*o.through_point)};
     } catch (const UsageError& e) {
       err << kProgram << ": " << e.what() << '\n';
       return kUsage;

@@ -88,20 +88,44 @@ void Schedule(int ms, std::function<void()> step) {
   QTimer::singleShot(ms, qApp, step);
 }
 
+// Runs the step once the main window is up, active and painted (the program icon is set after
+// its first paint), however long a busy machine or a sanitizers' build takes to get there; after
+// 30 s it runs anyway, and its checks say what is missing.
+void WhenReady(std::function<void()> step) {
+  auto* poll = new QTimer(qApp);
+  auto* waited = new QElapsedTimer;
+  waited->start();
+  QObject::connect(poll, &QTimer::timeout, qApp, [poll, waited, step] {
+    QWidget* form1 = Window("Form1");
+    const bool ready = form1 && form1->isVisible() && form1->isActiveWindow() &&
+                       !QApplication::windowIcon().isNull();
+    if (!ready && waited->elapsed() < 30000) return;
+    poll->stop();
+    poll->deleteLater();
+    delete waited;
+    step();
+  });
+  poll->start(20);
+}
+
 // Runs as soon as RunApplication has made the application object, before the main window exists.
 void SetUpScenario() {
   qApp->installEventFilter(new ShowWatcher(qApp));
   if (std::strcmp(g_scenario, "quit") == 0) {
-    Schedule(300, ClickQuit);
-    Schedule(1300, CheckHandedOver);
+    WhenReady([] {
+      ClickQuit();
+      Schedule(1000, CheckHandedOver);
+    });
   } else if (std::strcmp(g_scenario, "quit-then-close") == 0) {
-    Schedule(300, ClickQuit);
-    Schedule(600, [] {
-      CheckHandedOver();
-      if (QWidget* form2 = Window("Form2")) form2->close();
+    WhenReady([] {
+      ClickQuit();
+      Schedule(300, [] {
+        CheckHandedOver();
+        if (QWidget* form2 = Window("Form2")) form2->close();
+      });
     });
   } else if (std::strcmp(g_scenario, "close-main") == 0) {
-    Schedule(300, [] {
+    WhenReady([] {
       QWidget* form1 = Window("Form1");
       Check(form1 && form1->isVisible(), "the main window Form1 is up");
       if (form1) OpenDetails(form1);

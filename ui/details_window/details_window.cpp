@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "calc/result_format.h"
@@ -53,7 +54,11 @@ DetailsWindow::DetailsWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   text_->setLineWrapMode(QPlainTextEdit::NoWrap);
   text_->setAccessibleName(tr("Inputs, results and figures"));
   text_->setPlainText(tr("No results yet: press Calculate in the main window."));
-  text_->setMinimumWidth(text_->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 44);
+  // As wide as the longest line that figures give, so that none is cut.
+  const int widest = text_->fontMetrics().horizontalAdvance(
+      QStringLiteral("Coverage interval (95 %, Monte Carlo) = -10.00 to +10.00 dB"));
+  text_->setMinimumWidth(widest + 2 * static_cast<int>(text_->document()->documentMargin()) +
+                         2 * text_->frameWidth() + 8);
 
   copy_ = new QPushButton(tr("&Copy"));
   copy_->setObjectName(QStringLiteral("DetailsCopy"));

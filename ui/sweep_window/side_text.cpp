@@ -1,22 +1,22 @@
 #include "ui/sweep_window/side_text.h"
 
+#include <array>
 #include <optional>
 
 #include "calc/input_text.h"
 #include "calc/warning_text.h"
-#include "cli/fixed_values.h"
-#include "cli/options.h"
 #include "platform/errors.h"
+#include "sweep/side_text.h"
 #include "touchstone/touchstone.h"
 
 namespace ui {
 
 SweepSide ReadSide(const std::string& option, const std::string& value) {
-  std::optional<cli::PointSpec> point;
-  std::optional<cli::FileSpec> file;
+  std::optional<sweep::PointSpec> point;
+  std::optional<sweep::FileSpec> file;
   try {
-    cli::ReadCoefficient(option, value, point, file);
-  } catch (const cli::UsageError& error) {
+    sweep::ReadCoefficient(option, value, point, file);
+  } catch (const sweep::UsageError& error) {
     throw SideError(error.what());
   }
   if (file) {
@@ -27,7 +27,7 @@ SweepSide ReadSide(const std::string& option, const std::string& value) {
   SweepSide side;
   try {
     calc::MagnitudeReading reading;
-    side.fixed = cli::FixedReflectionOf(*point, option == "--load", reading);
+    side.fixed = sweep::FixedReflectionOf(*point, option == "--load", reading);
   } catch (const platform::Error& error) {
     throw SideError(option + " \"" + value + "\": " + calc::WarningText(error));
   }
@@ -42,23 +42,24 @@ SweepSide FixedSide(double magnitude, double angle_deg) {
 }
 
 sweep::ThroughFile ReadThroughFile(const std::string& value) {
-  cli::Options options;
+  std::optional<sweep::ThroughFile> file;
+  std::optional<std::array<sweep::PointSpec, 4>> points;
   try {
-    cli::ReadThrough(value, options);
-  } catch (const cli::UsageError& error) {
+    sweep::ReadThrough(value, file, points);
+  } catch (const sweep::UsageError& error) {
     throw SideError(error.what());
   }
-  if (options.through_point) {
+  if (points) {
     // Four S-parameters for every frequency, each MAG@ANGLE.
     sweep::ThroughFile through;
     try {
-      through.fixed = cli::ThroughOf(*options.through_point);
-    } catch (const cli::UsageError& error) {
+      through.fixed = sweep::ThroughOf(*points);
+    } catch (const sweep::UsageError& error) {
       throw SideError(error.what());
     }
     return through;
   }
-  return *options.through_file;
+  return *file;
 }
 
 void CheckRequest(const SweepRequest& request) {

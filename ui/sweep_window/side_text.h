@@ -1,7 +1,7 @@
 #pragma once
 
 // One side of a sweep as a user writes it, on the command line or in the open dialog:
-// voranth-calc's syntax, read by its own parser. Plain C++, without Qt.
+// voranth-calc's syntax, read by the same parser. Plain C++, without Qt.
 
 #include <stdexcept>
 #include <string>
