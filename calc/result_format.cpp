@@ -139,6 +139,13 @@ std::string TableValue(const Figure& f, std::string_view pattern) {
   return std::string(kNotDefinedWords);
 }
 
+// A row of the table for a figure; a value in words has no unit.
+TableRow FigureRow(std::string label, const Figure& f, std::string_view pattern,
+                   std::string_view unit) {
+  return {std::move(label), TableValue(f, pattern),
+          std::string(f.kind == Figure::kNumber ? unit : std::string_view())};
+}
+
 }  // namespace
 
 std::string FigureLine(std::string_view label, const Figure& f, std::string_view pattern,
@@ -174,31 +181,29 @@ std::vector<TableRow> TableRows(const Inputs& in, const Results& r, const Figure
       {"\u0393S angle", platform::Shortest(in.angle1), "\u00b0"},
       {"\u0393L magnitude", platform::Shortest(in.magnitude2), ""},
       {"\u0393L angle", platform::Shortest(in.angle2), "\u00b0"},
-      {"RL", TableValue(r.return_loss_db, kLossPattern), "dB"},
-      {"ML", TableValue(r.mismatch_loss_db, kLossPattern), "dB"},
-      {"ZS resistance", TableValue(r.source_impedance.resistance, kImpedancePattern), "\u03a9"},
-      {"ZS reactance", TableValue(r.source_impedance.reactance, kImpedancePattern), "\u03a9"},
-      {"ZL resistance", TableValue(r.load_impedance.resistance, kImpedancePattern), "\u03a9"},
-      {"ZL reactance", TableValue(r.load_impedance.reactance, kImpedancePattern), "\u03a9"},
-      {"M", TableValue(m.delivered_pct, kPercentPattern), "%"},
-      {"ML at any phase, least", TableValue(m.loss_min_db, kDecibelPattern), "dB"},
-      {"ML at any phase, greatest", TableValue(m.loss_max_db, kDecibelPattern), "dB"},
-      {"Mismatch uncertainty, upper", TableValue(m.uncertainty_high_db, kDecibelPattern), "dB"},
-      {"Mismatch uncertainty, lower", TableValue(m.uncertainty_low_db, kDecibelPattern), "dB"},
-      {"Mismatch uncertainty, upper", TableValue(m.uncertainty_high_pct, kPercentPattern), "%"},
-      {"Mismatch uncertainty, lower", TableValue(m.uncertainty_low_pct, kPercentPattern), "%"},
-      {"Standard uncertainty", TableValue(m.standard_uncertainty_pct, kPercentPattern), "%"},
-      {"Standard uncertainty", TableValue(m.standard_uncertainty_db, kDecibelPattern), "dB"},
-      {"Expanded uncertainty (k = 2)", TableValue(m.expanded_uncertainty_pct, kPercentPattern),
-       "%"},
-      {"Expanded uncertainty (k = 2)", TableValue(m.expanded_uncertainty_db, kDecibelPattern),
-       "dB"},
+      FigureRow("RL", r.return_loss_db, kLossPattern, "dB"),
+      FigureRow("ML", r.mismatch_loss_db, kLossPattern, "dB"),
+      FigureRow("ZS resistance", r.source_impedance.resistance, kImpedancePattern, "\u03a9"),
+      FigureRow("ZS reactance", r.source_impedance.reactance, kImpedancePattern, "\u03a9"),
+      FigureRow("ZL resistance", r.load_impedance.resistance, kImpedancePattern, "\u03a9"),
+      FigureRow("ZL reactance", r.load_impedance.reactance, kImpedancePattern, "\u03a9"),
+      FigureRow("M", m.delivered_pct, kPercentPattern, "%"),
+      FigureRow("ML at any phase, least", m.loss_min_db, kDecibelPattern, "dB"),
+      FigureRow("ML at any phase, greatest", m.loss_max_db, kDecibelPattern, "dB"),
+      FigureRow("Mismatch uncertainty, upper", m.uncertainty_high_db, kDecibelPattern, "dB"),
+      FigureRow("Mismatch uncertainty, lower", m.uncertainty_low_db, kDecibelPattern, "dB"),
+      FigureRow("Mismatch uncertainty, upper", m.uncertainty_high_pct, kPercentPattern, "%"),
+      FigureRow("Mismatch uncertainty, lower", m.uncertainty_low_pct, kPercentPattern, "%"),
+      FigureRow("Standard uncertainty", m.standard_uncertainty_pct, kPercentPattern, "%"),
+      FigureRow("Standard uncertainty", m.standard_uncertainty_db, kDecibelPattern, "dB"),
+      FigureRow("Expanded uncertainty (k = 2)", m.expanded_uncertainty_pct, kPercentPattern, "%"),
+      FigureRow("Expanded uncertainty (k = 2)", m.expanded_uncertainty_db, kDecibelPattern, "dB"),
   };
   const CoverageInterval coverage = PairCoverage(m);
-  rows.push_back({"Coverage interval (95 %, Monte Carlo), lower",
-                  TableValue(coverage.low_db, kDecibelPattern), "dB"});
-  rows.push_back({"Coverage interval (95 %, Monte Carlo), upper",
-                  TableValue(coverage.high_db, kDecibelPattern), "dB"});
+  rows.push_back(FigureRow("Coverage interval (95 %, Monte Carlo), lower", coverage.low_db,
+                           kDecibelPattern, "dB"));
+  rows.push_back(FigureRow("Coverage interval (95 %, Monte Carlo), upper", coverage.high_db,
+                           kDecibelPattern, "dB"));
   // What a magnitude typed as a VSWR or a return loss was read from, after the inputs.
   std::size_t at = 5;
   for (const auto& [name, reading] : {std::pair{"\u0393S magnitude read from", &in.reading1},
@@ -208,17 +213,11 @@ std::vector<TableRow> TableRows(const Inputs& in, const Results& r, const Figure
     }
   }
   for (const auto& [port, f] : {std::pair{" S", &figures.source}, {" L", &figures.load}}) {
-    rows.push_back({std::string("VSWR") + port, TableValue(f->vswr, kRatioPattern), ""});
+    rows.push_back(FigureRow(std::string("VSWR") + port, f->vswr, kRatioPattern, ""));
     rows.push_back(
-        {std::string("Return loss") + port, TableValue(f->return_loss_db, kDecibelPattern), "dB"});
-    rows.push_back({std::string("Reflected power") + port,
-                    TableValue(f->reflected_power_pct, kPercentPattern), "%"});
-  }
-  // A value in words has no unit.
-  for (TableRow& row : rows) {
-    if (row.value == "infinite" || row.value == "-infinite" || row.value == kNotDefinedWords) {
-      row.unit.clear();
-    }
+        FigureRow(std::string("Return loss") + port, f->return_loss_db, kDecibelPattern, "dB"));
+    rows.push_back(FigureRow(std::string("Reflected power") + port, f->reflected_power_pct,
+                             kPercentPattern, "%"));
   }
   return rows;
 }
@@ -288,6 +287,35 @@ std::vector<std::string> PortLines(const PortFigures& f, Port port) {
       FigureLine(label("Return loss"), f.return_loss_db, kDecibelPattern, "dB"),
       FigureLine(label("Reflected power"), f.reflected_power_pct, kPercentPattern, "%"),
   };
+}
+
+std::vector<std::string> ThroughLines(const ThroughFigures& t) {
+  // "0.1234 at 45.00°": a reflection coefficient seen through the two-port.
+  const auto coefficient = [](const Figure& magnitude, const Figure& angle) {
+    if (magnitude.kind == Figure::kNotDefined) return std::string(kNotDefinedWords);
+    return Text(magnitude, "0.0000") + " at " + Text(angle, "##0.00") + "\u00b0";
+  };
+  std::vector<std::string> lines = {
+      "\u0393out = " + coefficient(t.gamma_out_magnitude, t.gamma_out_angle_deg),
+      "\u0393in = " + coefficient(t.gamma_in_magnitude, t.gamma_in_angle_deg),
+      FigureLine("Gt", t.gain_db, kDecibelPattern, "dB"),
+  };
+  const auto plane_lines = [&lines](const std::string& label, const PlaneFigures& plane) {
+    if (!plane.computed) {
+      lines.push_back(Line(label, std::string(kNotDefinedWords) + ": " + plane.why));
+      return;
+    }
+    // The mismatch loss as the window writes it: "0.35" or "∞".
+    lines.push_back(Line(label, Text(plane.loss_db, kLossPattern), "dB"));
+    lines.push_back(
+        PairLine(label + " at any phase", plane.loss_min_db, plane.loss_max_db, "dB", [&plane] {
+          return Text(plane.loss_min_db, kDecibelPattern) + " to " +
+                 Text(plane.loss_max_db, kDecibelPattern);
+        }));
+  };
+  plane_lines("ML source plane", t.source_plane);
+  plane_lines("ML load plane", t.load_plane);
+  return lines;
 }
 
 std::string CoverageLine(const MismatchFigures& f) {

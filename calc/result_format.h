@@ -9,6 +9,7 @@
 #include "calc/figures.h"
 #include "calc/input_text.h"
 #include "calc/results.h"
+#include "calc/two_port.h"
 
 namespace calc {
 
@@ -54,6 +55,11 @@ std::vector<std::string> PortLines(const PortFigures& figures, Port port);
 // when it has no finite value ("Gt = minus infinite (no power reaches the load)").
 std::string FigureLine(std::string_view label, const Figure& figure, std::string_view pattern,
                        std::string_view unit);
+
+// The two-port's lines: "Γout = 0.1234 at 45.00°", "Γin = not defined", "Gt = -2.61 dB",
+// "ML source plane = 0.35 dB", "ML source plane at any phase = 0.10 to 0.62 dB" and the load
+// plane's, or "ML load plane = not defined: " and why.
+std::vector<std::string> ThroughLines(const ThroughFigures& figures);
 
 // The 95 % Monte Carlo coverage interval of the delivered power with the phase unknown (GUM
 // Supplement 1), beside the standard and expanded uncertainty:

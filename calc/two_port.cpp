@@ -126,4 +126,25 @@ ThroughResult EvaluateThrough(const TwoPortS& s, double source_magnitude, double
   return t;
 }
 
+namespace {
+
+PlaneFigures PlaneFiguresOf(const PlaneMismatch& p) {
+  if (!p.computed) return {false, {}, {}, {}, p.warning};
+  return {
+      true, ResultsOf(p.result).mismatch_loss_db, p.figures.loss_min_db, p.figures.loss_max_db, {}};
+}
+
+}  // namespace
+
+ThroughFigures ThroughFiguresOf(const ThroughResult& t) {
+  constexpr Reason kNoPower = Reason::kNoPowerReachesLoad;
+  return {FigureOf(t.gamma_out_magnitude, kNoPower),
+          FigureOf(t.gamma_out_angle_deg, kNoPower),
+          FigureOf(t.gamma_in_magnitude, kNoPower),
+          FigureOf(t.gamma_in_angle_deg, kNoPower),
+          FigureOf(t.gain_db, kNoPower),
+          PlaneFiguresOf(t.source_plane),
+          PlaneFiguresOf(t.load_plane)};
+}
+
 }  // namespace calc

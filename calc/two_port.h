@@ -9,6 +9,7 @@
 #include "calc/figures.h"
 #include "calc/mismatch.h"
 #include "calc/reflection.h"
+#include "calc/results.h"
 
 namespace calc {
 
@@ -39,6 +40,25 @@ struct ThroughResult {
   std::string warning;  // every reason, joined by "; " (or a space after a full stop); empty when
                         // all was computed
 };
+
+// A plane's mismatch loss and its range at any phase as quantities; none of them has a value
+// when the plane was not computed, and `why` then says so.
+struct PlaneFigures {
+  bool computed = false;
+  Figure loss_db, loss_min_db, loss_max_db;
+  std::string why;
+};
+
+// The two-port's figures as quantities, as every output writes them: a coefficient seen through
+// it is not defined when it cannot be computed, Gt is minus infinite when no power reaches the
+// load.
+struct ThroughFigures {
+  Figure gamma_out_magnitude, gamma_out_angle_deg;
+  Figure gamma_in_magnitude, gamma_in_angle_deg;
+  Figure gain_db;
+  PlaneFigures source_plane, load_plane;
+};
+ThroughFigures ThroughFiguresOf(const ThroughResult& t);
 
 // Computes the two-port's figures for ΓS and ΓL given as magnitude and angle in degrees, its
 // S-parameters against the same reference impedance as ΓS and ΓL. Each complex step is tested for

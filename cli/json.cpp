@@ -1,6 +1,5 @@
 #include "cli/json.h"
 
-#include <cmath>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -14,8 +13,6 @@
 namespace cli {
 
 namespace {
-
-using platform::Shortest;
 
 void AppendJsonString(std::string& out, std::string_view text) {
   out += '"';
@@ -44,14 +41,6 @@ void AppendJsonString(std::string& out, std::string_view text) {
   out += '"';
 }
 
-// A computed number by the document's rule: NaN is not defined (null), an infinity is written
-// "infinite" or "-infinite", and a zero is 0 whatever its sign (as calc::JsonValue writes figures).
-std::string JsonNumber(double value) {
-  if (std::isnan(value)) return "null";
-  if (std::isinf(value)) return value < 0 ? "\"-infinite\"" : "\"infinite\"";
-  return Shortest(value == 0.0 ? 0.0 : value);
-}
-
 // Builds a JSON object member by member.
 class JsonObject {
  public:
@@ -68,14 +57,12 @@ class JsonObject {
   }
   // Every value of the document follows one rule: a number, "infinite" or "-infinite", or null
   // for one that is not defined.
-  void Number(std::string_view key, double value) {
-    Key(key);
-    out_ += JsonNumber(value);
-  }
   void Figure(std::string_view key, const calc::Figure& f) {
     Key(key);
     out_ += calc::JsonValue(f);
   }
+  // A number computed outside the figures: NaN is not defined, an infinity infinite.
+  void Number(std::string_view key, double value) { Figure(key, calc::FigureOf(value)); }
   void Close() { out_ += '}'; }
 
  private:
@@ -116,24 +103,21 @@ void ImpedanceJson(JsonObject& parent, std::string& out, std::string_view key,
 }
 
 void ThroughJson(JsonObject& parent, std::string& out, const calc::ThroughResult& t) {
+  const calc::ThroughFigures f = calc::ThroughFiguresOf(t);
   parent.Key("through");
   JsonObject o(out);
-  o.Number("gamma_out_magnitude", t.gamma_out_magnitude);
-  o.Number("gamma_out_angle_deg", t.gamma_out_angle_deg);
-  o.Number("gamma_in_magnitude", t.gamma_in_magnitude);
-  o.Number("gamma_in_angle_deg", t.gamma_in_angle_deg);
-  o.Number("Gt_dB", t.gain_db);
+  o.Figure("gamma_out_magnitude", f.gamma_out_magnitude);
+  o.Figure("gamma_out_angle_deg", f.gamma_out_angle_deg);
+  o.Figure("gamma_in_magnitude", f.gamma_in_magnitude);
+  o.Figure("gamma_in_angle_deg", f.gamma_in_angle_deg);
+  o.Figure("Gt_dB", f.gain_db);
   for (const auto& [key, plane] :
-       {std::pair{"source_plane", &t.source_plane}, std::pair{"load_plane", &t.load_plane}}) {
+       {std::pair{"source_plane", &f.source_plane}, std::pair{"load_plane", &f.load_plane}}) {
     o.Key(key);
     JsonObject j(out);
-    if (plane->computed) {
-      j.Figure("ML_dB", calc::ResultsOf(plane->result).mismatch_loss_db);
-    } else {
-      j.Figure("ML_dB", calc::Figure{});
-    }
-    j.Figure("ML_min_dB", plane->computed ? plane->figures.loss_min_db : calc::Figure{});
-    j.Figure("ML_max_dB", plane->computed ? plane->figures.loss_max_db : calc::Figure{});
+    j.Figure("ML_dB", plane->loss_db);
+    j.Figure("ML_min_dB", plane->loss_min_db);
+    j.Figure("ML_max_dB", plane->loss_max_db);
     j.Close();
   }
   o.String("warning", t.warning);

@@ -19,32 +19,20 @@ void AppendQuoted(std::string& out, std::string_view text) {
   out += '"';
 }
 
-// The mismatch loss of a junction and its range, as the table writes the window's.
-char* WritePlane(char* p, const calc::PlaneMismatch& plane) {
-  if (!plane.computed) {
-    for (int k = 0; k < 3; ++k) *p++ = ',';
-    return p;
-  }
-  const calc::Figure loss = calc::ResultsOf(plane.result).mismatch_loss_db;
-  for (const calc::Figure* f : {&loss, &plane.figures.loss_min_db, &plane.figures.loss_max_db}) {
-    p = calc::WriteCsvField(p, *f);
-    *p++ = ',';
-  }
-  return p;
-}
-
 // The two-port's 11 fields, each followed by a comma: at most 11 · 25 characters, and the room
 // that writing the last one needs.
 void AppendThrough(std::string& out, const calc::ThroughResult& t) {
+  const calc::ThroughFigures f = calc::ThroughFiguresOf(t);
   char text[11 * 25 + platform::kShortestSpace];
   char* p = text;
-  for (const double x : {t.gamma_out_magnitude, t.gamma_out_angle_deg, t.gamma_in_magnitude,
-                         t.gamma_in_angle_deg, t.gain_db}) {
-    p = calc::WriteCsvField(p, calc::FigureOf(x, calc::Reason::kNoPowerReachesLoad));
+  for (const calc::Figure* x :
+       {&f.gamma_out_magnitude, &f.gamma_out_angle_deg, &f.gamma_in_magnitude,
+        &f.gamma_in_angle_deg, &f.gain_db, &f.source_plane.loss_db, &f.source_plane.loss_min_db,
+        &f.source_plane.loss_max_db, &f.load_plane.loss_db, &f.load_plane.loss_min_db,
+        &f.load_plane.loss_max_db}) {
+    p = calc::WriteCsvField(p, *x);
     *p++ = ',';
   }
-  p = WritePlane(p, t.source_plane);
-  p = WritePlane(p, t.load_plane);
   out.append(text, p);
 }
 

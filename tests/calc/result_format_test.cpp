@@ -86,4 +86,26 @@ TEST(ResultFormat, UnboundedLossesAndReactanceSigns) {
   EXPECT_EQ(calc::ResultLines(short_circuit)[1], "ML = \u221e dB");
 }
 
+// The two-port's lines for a coefficient that could not be computed, a plane without a value and
+// one whose loss has no bound.
+TEST(ResultFormat, ThroughLines) {
+  calc::ThroughFigures t;
+  t.gamma_out_magnitude = Figure::Number(0.61376);
+  t.gamma_out_angle_deg = Figure::Number(-179.996);
+  t.gain_db = Figure::Infinite(Reason::kNoPowerReachesLoad, true);
+  t.source_plane = {false, {}, {}, {}, "\u0393in cannot be computed"};
+  t.load_plane = {true,
+                  Figure::Infinite(Reason::kNoPowerReachesLoad),
+                  Figure::Number(0.005),
+                  Figure::NotDefined(Reason::kProductNotBelowOne),
+                  {}};
+  EXPECT_EQ(
+      calc::ThroughLines(t),
+      (std::vector<std::string>{
+          "\u0393out = 0.6138 at -180.00\u00b0", "\u0393in = not defined",
+          "Gt = minus infinite (no power reaches the load)",
+          "ML source plane = not defined: \u0393in cannot be computed", "ML load plane = \u221e dB",
+          "ML load plane at any phase = not defined: |\u0393S||\u0393L| \u2265 1"}));
+}
+
 }  // namespace
