@@ -130,18 +130,21 @@ SmithData::SmithData(std::string title) : title_(std::move(title)) {
   kept_.reserve(2 * static_cast<std::size_t>(kPoints));
 }
 
-void SmithData::Add(const sweep::SweepRow& row) {
+SmithPoint SmithData::PointOf(const Row& row) {
   const auto rect = [](double magnitude, double angle_deg) {
     const double radians = angle_deg * calc::kPi / 180.0;
     return calc::Complex{magnitude * std::cos(radians), magnitude * std::sin(radians)};
   };
-  SmithPoint p;
-  p.frequency_hz = row.frequency_hz;
-  p.source = rect(row.source_magnitude, row.source_angle_deg);
-  p.load = rect(row.load_magnitude, row.load_angle_deg);
-  p.out = row.has_through ? row.through.gamma_out : calc::Complex{kNaN, kNaN};
+  return {row.frequency_hz, rect(row.source_magnitude, row.source_angle_deg),
+          rect(row.load_magnitude, row.load_angle_deg), row.out};
+}
+
+void SmithData::Add(const sweep::SweepRow& row) {
+  last_ = {
+      row.frequency_hz,     row.source_magnitude,
+      row.source_angle_deg, row.load_magnitude,
+      row.load_angle_deg,   row.has_through ? row.through.gamma_out : calc::Complex{kNaN, kNaN}};
   through_ = through_ || row.has_through;
-  last_ = p;
   if (rows_++ % stride_ != 0) return;
   if (kept_.size() == 2 * static_cast<std::size_t>(kPoints)) {
     // Full: every second point goes, and from now on only every second of the rows is kept.
@@ -150,13 +153,13 @@ void SmithData::Add(const sweep::SweepRow& row) {
     stride_ *= 2;
     if ((rows_ - 1) % stride_ != 0) return;
   }
-  kept_.push_back(p);
+  kept_.push_back(PointOf(last_));
 }
 
 std::vector<SmithPoint> SmithData::Points() const {
   std::vector<SmithPoint> points = kept_;
   if (rows_ > 0 && (points.empty() || points.back().frequency_hz != last_.frequency_hz)) {
-    points.push_back(last_);
+    points.push_back(PointOf(last_));
   }
   return points;
 }

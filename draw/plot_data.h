@@ -84,8 +84,16 @@ class SmithData {
   std::string title_;
   bool through_ = false;
   long long rows_ = 0, stride_ = 1;
+  // A row as it came; made a point (which takes a sine and a cosine) only when kept.
+  struct Row {
+    double frequency_hz = 0.0;
+    double source_magnitude = 0.0, source_angle_deg = 0.0;
+    double load_magnitude = 0.0, load_angle_deg = 0.0;
+    calc::Complex out;
+  };
+  static SmithPoint PointOf(const Row& row);
   std::vector<SmithPoint> kept_;  // at most 2 kPoints
-  SmithPoint last_;
+  Row last_;
 };
 
 }  // namespace draw

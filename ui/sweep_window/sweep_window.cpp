@@ -160,6 +160,12 @@ SweepWindow::SweepWindow(QWidget* parent) : QWidget(parent, Qt::Window), reporte
   connect(close, &QShortcut::activated, this, &QWidget::close);
 
   connect(loader_, &SweepLoader::progress, this, [this](double share) {
+    // A progress bar repaints itself at once for each new percentage: a few times a second is
+    // enough to see it move, and leaves the processor to the reading.
+    if (share >= 0 && share < 1 && progress_shown_.isValid() && progress_shown_.elapsed() < 50) {
+      return;
+    }
+    progress_shown_.start();
     if (share < 0) {
       progress_->setRange(0, 0);
     } else {
@@ -206,6 +212,7 @@ bool SweepWindow::loading() const {
 
 void SweepWindow::open(const SweepRequest& request) {
   pending_ = request;
+  progress_shown_.invalidate();
   progress_->setRange(0, 0);
   progress_->show();
   cancel_->show();

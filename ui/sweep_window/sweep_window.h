@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPointF>
 #include <QString>
 #include <QWidget>
@@ -95,7 +96,8 @@ class SweepWindow : public QWidget {
   std::shared_ptr<const SweepData> data_;
   std::optional<SweepRequest> request_, pending_;
   long long cursor_ = -1;
-  QSize plot_size_;  // the size the plot was drawn at
+  QSize plot_size_;               // the size the plot was drawn at
+  QElapsedTimer progress_shown_;  // since the progress bar last moved
 };
 
 }  // namespace ui
