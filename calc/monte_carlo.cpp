@@ -142,30 +142,23 @@ MonteCarloResult RunMonteCarlo(const ChainModel& model, std::uint64_t draws, std
   return r;
 }
 
+PairEndCosines DrawPairEndCosines(std::uint64_t draws, std::uint64_t seed) {
+  Xoshiro256 rng(seed);
+  std::vector<double> cosines(draws);
+  for (double& c : cosines) c = UniformPhase(rng).re;
+  const IntervalRanks ranks = CoverageRanks(draws);
+  const double low = OrderStatistic(cosines, ranks.low);
+  return {low, OrderStatistic(cosines, ranks.high)};
+}
+
 PairInterval PairCoverageInterval(double product) noexcept {
-  // The phases of the draws that end the interval, drawn as RunMonteCarlo draws one fixed
-  // product: one uniform phase a draw.
-  struct Ends {
-    Phasor low, high;
-  };
-  static const Ends ends = [] {
-    Xoshiro256 rng(kDefaultSeed);
-    std::vector<double> cosines(kDefaultDraws);
-    for (double& c : cosines) c = UniformPhase(rng).re;
-    const IntervalRanks ranks = CoverageRanks(kDefaultDraws);
-    const auto end = [&cosines](std::uint64_t rank) {
-      const double c = OrderStatistic(cosines, rank);
-      return Phasor{c, std::sqrt(std::max(0.0, 1.0 - c * c))};
-    };
-    const Phasor low = end(ranks.low);
-    return Ends{low, end(ranks.high)};
-  }();
-  const auto db = [product](const Phasor& phase) {
+  const auto db = [product](double cosine) {
     const Phasor none;
+    const Phasor phase{cosine, std::sqrt(std::max(0.0, 1.0 - cosine * cosine))};
     return -10.0 *
            std::log10(DenominatorSquared(none, none, {product * phase.re, product * phase.im}));
   };
-  return {db(ends.low), db(ends.high)};
+  return {db(kPairEndCosines.low), db(kPairEndCosines.high)};
 }
 
 }  // namespace calc

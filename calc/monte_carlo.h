@@ -73,11 +73,23 @@ IntervalRanks CoverageRanks(std::uint64_t draws) noexcept;
 
 // The 95 % coverage interval, in dB, of 1/|1 − p·e^{jθ}|² for one pair whose phase is unknown,
 // from the Monte Carlo of kDefaultDraws phases with kDefaultSeed. The value is increasing in
-// cos θ, so the interval is the image of two order statistics of the drawn cosines, which are
-// drawn and ranked once per process; each call then costs two logarithms. Requires 0 ≤ p < 1.
+// cos θ, so the interval is the image of two order statistics of the drawn cosines. Those two
+// cosines are the same for every pair: they are kept as numbers (kPairEndCosines, which a test
+// draws again), so that a call costs two logarithms, not a million draws. Requires 0 ≤ p < 1.
 struct PairInterval {
   double low_db = 0.0, high_db = 0.0;
 };
 PairInterval PairCoverageInterval(double product) noexcept;
+
+// The cosines of the phases that end the pair's interval: the order statistics of the
+// probabilistically symmetric 95 % interval among `draws` uniform phases drawn from `seed`.
+struct PairEndCosines {
+  double low = 0.0, high = 0.0;
+};
+PairEndCosines DrawPairEndCosines(std::uint64_t draws = kDefaultDraws,
+                                  std::uint64_t seed = kDefaultSeed);
+// DrawPairEndCosines() with kDefaultDraws and kDefaultSeed, as drawn (the draws use only
+// arithmetic and square roots, so every machine draws the same bits).
+inline constexpr PairEndCosines kPairEndCosines{-0x1.fe6f7b021bef7p-1, 0x1.fe6b44e55c248p-1};
 
 }  // namespace calc

@@ -34,6 +34,10 @@ TEST(Budget, PairIntervalIsThatOfAUniformPhase) {
   }
   EXPECT_EQ(calc::PairCoverageInterval(0.0).low_db, 0.0);
   EXPECT_EQ(calc::PairCoverageInterval(0.0).high_db, 0.0);
+  // The kept ends are those that the Monte Carlo draws, to the bit.
+  const calc::PairEndCosines drawn = calc::DrawPairEndCosines();
+  EXPECT_EQ(drawn.low, calc::kPairEndCosines.low);
+  EXPECT_EQ(drawn.high, calc::kPairEndCosines.high);
 }
 
 // The same pair through the general Monte Carlo (the same draws), and its standard deviation
