@@ -7,11 +7,14 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QUrl>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -58,6 +61,7 @@ class SweepWindowTest : public QObject {
   void commandLine_data();
   void commandLine();
   void dialogAndDrop();
+  void dropOnMainWindow();
   void tableMatchesVoranthCalc();
   void cursorFillsMainWindow();
   void exportIsWholeAndSparesInputs();
@@ -174,6 +178,36 @@ void SweepWindowTest::dialogAndDrop() {
   QCOMPARE(QString::fromStdString(ui::RequestName(*dialog.request())),
            source_ + ":22 \u2192 0.5 \u2220 30\u00b0");
   QCOMPARE(ui::OpenDialog::recentFiles().value(0), source_);
+}
+
+// Files dropped on the main window open the dialog with the Touchstone ones filled in (the
+// first the source, the second the load); accepting it opens their sweep beside the window.
+void SweepWindowTest::dropOnMainWindow() {
+  ui::MainWindow main;
+  auto* measured = new ui::MeasuredData(&main);
+  main.show();
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(source_),
+                QUrl::fromLocalFile(QDir::temp().filePath("notes.csv")),
+                QUrl::fromLocalFile(load_)});
+  QString seen;
+  QTimer poll;  // the dialog is modal: it is answered from within its own event loop
+  connect(&poll, &QTimer::timeout, this, [&seen] {
+    if (auto* dialog = qobject_cast<ui::OpenDialog*>(QApplication::activeModalWidget())) {
+      dialog->accept();
+      seen = dialog->request() ? QString::fromStdString(ui::RequestName(*dialog->request()))
+                               : QStringLiteral("no request");
+    }
+  });
+  poll.start(10);
+  QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&main, &enter);
+  QVERIFY(enter.isAccepted());
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&main, &drop);
+  QTRY_VERIFY(!seen.isEmpty());
+  QCOMPARE(seen, source_ + ":22 \u2192 " + load_ + ":11");
+  QTRY_VERIFY(measured->sweepWindow() && measured->sweepWindow()->isVisible());
 }
 
 void SweepWindowTest::tableMatchesVoranthCalc() {
