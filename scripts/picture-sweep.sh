@@ -23,8 +23,10 @@ case $look in
   150) export QT_SCALE_FACTOR=1.5 ;;
 esac
 
-examples=$root/docs/examples
-"$build/app/voranth" --source "$examples/amp.s2p:22" --load "$examples/filter.s2p:11" &
+# From the examples' folder, so that the window names the files as a user there would.
+build=$(cd "$build" && pwd)
+cd "$root/docs/examples"
+"$build/app/voranth" --source amp.s2p:22 --load filter.s2p:11 &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true' EXIT
 until xdotool search --onlyvisible --name 'amp.s2p' >/dev/null 2>&1; do sleep 0.2; done
