@@ -211,41 +211,52 @@ void SweepWindowTest::dropOnMainWindow() {
 }
 
 void SweepWindowTest::tableMatchesVoranthCalc() {
-  ui::SweepWindow window;
-  const ui::SweepRequest request =
-      app::SweepFromArguments(
-          {"--source", source_.toStdString() + ":22", "--load", load_.toStdString() + ":11"})
-          .value();
-  QVERIFY(Load(window, request));
-  const QStringList lines =
-      QString::fromUtf8(
-          Read(VoranthCalcCsv({"--source", source_ + ":22", "--load", load_ + ":11"})))
-          .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-  const ui::SweepTableModel& model = *window.model();
-  QCOMPARE(model.rowCount(), lines.size() - 1);
   using M = ui::SweepTableModel;
-  for (int r = 0; r < model.rowCount(); ++r) {
-    const QStringList f = Fields(lines[r + 1]);
-    QCOMPARE(model.text(r, M::kFrequency),
-             QString::fromStdString(ui::FrequencyText(f[0].toDouble())));
-    QCOMPARE(model.text(r, M::kSource), f[1] + " \u2220 " + f[2] + "\u00b0");
-    QCOMPARE(model.text(r, M::kLoad), f[3] + " \u2220 " + f[4] + "\u00b0");
-    QCOMPARE(model.text(r, M::kMismatchFactor), f[5]);
-    QCOMPARE(model.text(r, M::kWarning), f.last());
-    if (f[6].isEmpty()) {
-      QCOMPARE(model.text(r, M::kMismatchLoss), QString());
-      continue;
-    }
-    QCOMPARE(model.text(r, M::kMismatchLoss),
-             QString::fromStdString(platform::FormatNumber(f[6].toDouble(), "###0.00")));
-    QCOMPARE(model.text(r, M::kReturnLoss),
-             QString::fromStdString(platform::FormatNumber(f[7].toDouble(), "###0.00")));
-    const auto z = [](const QString& re, const QString& im) {
-      return im.startsWith('-') ? re + " - j" + im.mid(1) : re + " + j" + im;
+  // A load with a "nan" in it too (an analyser's invalid point): its row names the file's line.
+  const QString invalid = dir_.filePath("invalid.s1p");
+  Write(invalid, "# GHz S RI R 50\n1 0.2 0.1\n2 nan 0\n3 -0.25 0.5\n");
+  for (const QString& load : {invalid, load_}) {
+    ui::SweepWindow window;
+    QVERIFY(Load(window, app::SweepFromArguments({"--source", source_.toStdString() + ":22",
+                                                  "--load", load.toStdString() + ":11"})
+                             .value()));
+    const QStringList lines =
+        QString::fromUtf8(
+            Read(VoranthCalcCsv({"--source", source_ + ":22", "--load", load + ":11"})))
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const ui::SweepTableModel& model = *window.model();
+    QCOMPARE(model.rowCount(), lines.size() - 1);
+    const auto polar = [](const QString& m, const QString& a) {
+      return m.isEmpty() ? QString() : m + " \u2220 " + a + "\u00b0";
     };
-    QCOMPARE(model.text(r, M::kSourceImpedance), z(f[8], f[9]));
-    QCOMPARE(model.text(r, M::kLoadImpedance), z(f[10], f[11]));
+    for (int r = 0; r < model.rowCount(); ++r) {
+      const QStringList f = Fields(lines[r + 1]);
+      QCOMPARE(model.text(r, M::kFrequency),
+               QString::fromStdString(ui::FrequencyText(f[0].toDouble())));
+      QCOMPARE(model.text(r, M::kSource), polar(f[1], f[2]));
+      QCOMPARE(model.text(r, M::kLoad), polar(f[3], f[4]));
+      QCOMPARE(model.text(r, M::kMismatchFactor), f[5]);
+      QCOMPARE(model.text(r, M::kWarning), f.last());
+      if (f[6].isEmpty()) {
+        QCOMPARE(model.text(r, M::kMismatchLoss), QString());
+        continue;
+      }
+      QCOMPARE(model.text(r, M::kMismatchLoss),
+               QString::fromStdString(platform::FormatNumber(f[6].toDouble(), "###0.00")));
+      QCOMPARE(model.text(r, M::kReturnLoss),
+               QString::fromStdString(platform::FormatNumber(f[7].toDouble(), "###0.00")));
+      const auto z = [](const QString& re, const QString& im) {
+        return im.startsWith('-') ? re + " - j" + im.mid(1) : re + " + j" + im;
+      };
+      QCOMPARE(model.text(r, M::kSourceImpedance), z(f[8], f[9]));
+      QCOMPARE(model.text(r, M::kLoadImpedance), z(f[10], f[11]));
+    }
   }
+  ui::SweepWindow window;
+  QVERIFY(Load(window, app::SweepFromArguments({"--source", source_.toStdString() + ":22", "--load",
+                                                load_.toStdString() + ":11"})
+                           .value()));
+  const ui::SweepTableModel& model = *window.model();
   // The failed row's warning, and each cell speaking its frequency first.
   QVERIFY(model.text(2, M::kWarning).contains("Division by zero"));
   QCOMPARE(model.data(model.index(1, M::kMismatchLoss), Qt::AccessibleTextRole).toString(),

@@ -89,6 +89,7 @@ std::vector<std::string> RequestFiles(const SweepRequest& request) {
 }
 
 sweep::SweepRow SweepData::Row(long long row) const {
+  if (const auto kept = kept_.find(row); kept != kept_.end()) return kept->second;
   const Stored& s = rows_[static_cast<std::size_t>(row)];
   return sweep::MakeRow(s.hz, s.source_magnitude, s.source_angle_deg, s.load_magnitude,
                         s.load_angle_deg, reference_ohms_,
@@ -118,6 +119,9 @@ void SweepData::Add(const sweep::SweepRow& row) {
                    row.load_angle_deg});
   if (row.has_through) through_.push_back(row.through_s);
   if (sweep::RowFailed(row)) {
+    // Failed rows are few: each is checked to come out the same when made again.
+    if (sweep::RowWarning(Row(size() - 1)) != sweep::RowWarning(row))
+      kept_.emplace(size() - 1, row);
     ++failed_;
     if (first_failed_.size() < kFirstFailed) first_failed_.push_back(row.frequency_hz);
   }

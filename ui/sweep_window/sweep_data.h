@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -83,6 +84,9 @@ class SweepData {
   };
   std::deque<Stored> rows_;  // in blocks: no copy of the whole as it grows
   std::deque<calc::TwoPortS> through_;
+  // The few rows that their numbers cannot make again: those of a "nan" or "inf" in a file, whose
+  // warning names the file's line.
+  std::map<long long, sweep::SweepRow> kept_;
   double reference_ohms_ = 0.0;
   std::vector<std::string> notes_;
   Extreme least_, greatest_;

@@ -58,6 +58,8 @@ QString Q(const std::string& text) {
 }
 
 std::string Polar(double magnitude, double angle_deg) {
+  // A "nan" or "inf" in the file: nothing to show, as in voranth-calc's table.
+  if (!std::isfinite(magnitude) || !std::isfinite(angle_deg)) return {};
   return Shortest(magnitude) + " \u2220 " + Shortest(angle_deg) + "\u00b0";
 }
 
