@@ -25,6 +25,17 @@ inline Outcome RunCli(const std::vector<std::string>& args,
   return {status, out.str(), err.str()};
 }
 
+// The fields of a line, or the lines of a text, as split at every separator.
+inline std::vector<std::string> Split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (std::size_t at; (at = text.find(separator, start)) != std::string::npos; start = at + 1) {
+    parts.push_back(text.substr(start, at - start));
+  }
+  parts.push_back(text.substr(start));
+  return parts;
+}
+
 // A scratch directory of the test's own, removed at the end.
 class ScratchDir {
  public:

@@ -17,16 +17,7 @@ namespace {
 
 using cli_test::RunCli;
 using cli_test::ScratchDir;
-
-std::vector<std::string> Split(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  for (std::size_t at; (at = text.find(separator, start)) != std::string::npos; start = at + 1) {
-    parts.push_back(text.substr(start, at - start));
-  }
-  parts.push_back(text.substr(start));
-  return parts;
-}
+using cli_test::Split;
 
 // Column `column` of every row of a CSV table, after its header.
 std::vector<double> Column(const std::string& table, std::size_t column) {

@@ -14,16 +14,7 @@ namespace {
 
 using cli_test::RunCli;
 using cli_test::ScratchDir;
-
-std::vector<std::string> Split(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  for (std::size_t at; (at = text.find(separator, start)) != std::string::npos; start = at + 1) {
-    parts.push_back(text.substr(start, at - start));
-  }
-  parts.push_back(text.substr(start));
-  return parts;
-}
+using cli_test::Split;
 
 // The lines of a text that ends in a newline.
 std::vector<std::string> Lines(const std::string& text) {
