@@ -203,6 +203,13 @@ class ReflectionReader::Impl {
   }
 
   void CheckFrequency(double frequency, std::string_view field, long line) {
+    if (frequency >= 0 && std::isfinite(frequency * header_.unit_hz) &&
+        (frequencies_read_ == 0 || frequency > last_frequency_)) {
+      last_repeated_ = false;
+      last_frequency_ = frequency;
+      ++frequencies_read_;
+      return;
+    }
     const std::string unit = std::string(" ") + header_.unit_name;
     if (frequency < 0) Fail(line, "negative frequency " + Quote(field) + unit);
     if (!std::isfinite(frequency * header_.unit_hz)) {
@@ -285,6 +292,8 @@ class ReflectionReader::Impl {
     not_a_number_line_ = 0;
     while (position < total) {
       std::string_view field;
+      double value = 0;
+      bool read = false;  // `value` is the field's
       if (position != 0 && !layout_.Wanted(position)) {
         // Only checked, not read.
         if (detail::SkipPlainField(line_, field)) {
@@ -293,7 +302,7 @@ class ReflectionReader::Impl {
           continue;
         }
       } else {
-        field = NextField(line_);
+        read = detail::ReadPlainField(line_, field, value) == detail::Field::kValue;
       }
       if (field.empty()) {
         if (const auto next = NextDataLine()) {
@@ -317,7 +326,7 @@ class ReflectionReader::Impl {
       }
       if (position == 0) {
         point_line_ = data_line_;
-        const double value = Number(field);
+        if (!read) value = Number(field);
         if (v1 && header_.ports == 2 && frequencies_read_ > 0 && value <= last_frequency_ &&
             CountFields(line_) == 4) {
           // Noise parameters follow the network data of a 2-port, starting at a frequency not
@@ -332,15 +341,7 @@ class ReflectionReader::Impl {
         CheckFrequency(value, field, data_line_);
         frequency_hz = FrequencyInHz(field, value, header_.unit_exponent);
       } else {
-        const double value = Value(field);
-        for (int k = 0; k < layout_.slots; ++k) {
-          if (position == layout_.target[k]) {
-            a_[k] = value;
-            target_line_[k] = data_line_;
-          } else if (position == layout_.target[k] + 1) {
-            b_[k] = value;
-          }
-        }
+        Put(position, read ? value : Value(field));
       }
       ++position;
     }
@@ -348,6 +349,18 @@ class ReflectionReader::Impl {
     Fill(frequency_hz);
     EndPoint();
     return true;
+  }
+
+  // Keeps the number at `position` of a point where the layout wants it.
+  void Put(std::int64_t position, double value) {
+    for (int k = 0; k < layout_.slots; ++k) {
+      if (position == layout_.target[k]) {
+        a_[k] = value;
+        target_line_[k] = data_line_;
+      } else if (position == layout_.target[k] + 1) {
+        b_[k] = value;
+      }
+    }
   }
 
   // A version 1 point of `found` numbers where the layout wants another count.
