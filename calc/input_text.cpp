@@ -68,14 +68,16 @@ MagnitudeReading ReadMagnitude(std::string_view text) {
     const double value = platform::TextToNumber(text);
     return {MagnitudeReading::kMagnitude, value, value};
   }
-  if (rest.empty()) platform::RaiseConversionError(ErrorKind::MissingNumber, text);
+  if (rest.empty())
+    platform::RaiseRuleError(static_cast<platform::Rule>(InputRule::kMissingNumber), text);
 
   const double typed = NumberIn(rest, text);
   MagnitudeReading r;
   r.typed = typed;
   if (vswr || ratio) {
     // A VSWR of 1 is a perfect match; below 1 there is no reflection that gives it.
-    if (!(typed >= 1.0)) platform::RaiseConversionError(ErrorKind::VswrBelowOne, text);
+    if (!(typed >= 1.0))
+      platform::RaiseRuleError(static_cast<platform::Rule>(InputRule::kVswrBelowOne), text);
     r.form = MagnitudeReading::kVswr;
     // Both operands are exact for the usual VSWRs (1.5 gives 0.5/2.5), so the quotient is the
     // magnitude typed as a decimal would be: correctly rounded.

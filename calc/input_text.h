@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/errors.h"
+
 namespace calc {
 
 // How the text of a magnitude box was read. Data sheets and instruments give a port's match as
@@ -20,11 +22,22 @@ struct MagnitudeReading {
   double magnitude = 0.0;  // the magnitude it stands for
 };
 
+// The rules of a magnitude box's forms that a text may break (platform::Error::rule() of kind
+// BrokenRule).
+enum class InputRule : platform::Rule {
+  kMissingNumber = 1,  // a VSWR or return-loss form without its number: "VSWR", "dB"
+  kVswrBelowOne,       // a VSWR below 1, which no reflection gives
+};
+inline bool Broke(const platform::Error& error, InputRule rule) {
+  return error.kind() == platform::ErrorKind::BrokenRule &&
+         error.rule() == static_cast<platform::Rule>(rule);
+}
+
 // Reads a magnitude box. The number inside follows platform::TextToNumber; the words "VSWR" and
 // "RL" (before the number) and "dB" (after it) may be written in any case, with or without blanks
 // between them and the number. A plain number stays what it is. Raises platform::Error with the
-// whole text: Conversion for a text that is none of these forms, MissingNumber for a form
-// without its number ("VSWR", "dB"), VswrBelowOne for s < 1, Overflow for a return loss so far
+// whole text: Conversion for a text that is none of these forms, BrokenRule with an InputRule for
+// a form without its number or a VSWR below 1, Overflow for a return loss so far
 // below zero that |Γ| leaves the 64-bit range; what TextToNumber raises for the number inside.
 MagnitudeReading ReadMagnitude(std::string_view text);
 

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "calc/calculate_texts.h"
+#include "calc/input_text.h"
 #include "calc/mismatch.h"
 #include "platform/number_text.h"
 
@@ -219,29 +220,33 @@ std::string ConversionText(const platform::Error& error) {
                                "Please write “%3” or “%4”, as you mean it.",
                                {quoted, box, Quote(readings.first), Quote(readings.second)});
     }
-    case ErrorKind::MissingNumber:
-      return box.empty() ? Fill(
-                               "“%1” names a VSWR or a return loss but gives no "
-                               "number, as in “VSWR 1.5”, “1.5:1”, “RL 14” or "
-                               "“14 dB”.",
-                               {quoted})
-                         : Fill(
-                               "“%1” in the box “%2” names a VSWR or a return "
-                               "loss but gives no number, as in “VSWR 1.5”, "
-                               "“1.5:1”, “RL 14” or “14 dB”.",
-                               {quoted, box});
-    case ErrorKind::VswrBelowOne:
-      return box.empty() ? Fill(
-                               "“%1” is a VSWR below 1, which no reflection "
-                               "gives: VSWR = (1 + |Γ|)/(1 - |Γ|) is 1 for a "
-                               "perfect match and above 1 for any reflection.",
-                               {quoted})
-                         : Fill(
-                               "“%1” in the box “%2” is a VSWR below 1, which no "
-                               "reflection gives: VSWR = (1 + |Γ|)/(1 - |Γ|) is 1 "
-                               "for a perfect match and above 1 for any "
-                               "reflection.",
-                               {quoted, box});
+    case ErrorKind::BrokenRule:
+      if (Broke(error, InputRule::kMissingNumber)) {
+        return box.empty() ? Fill(
+                                 "“%1” names a VSWR or a return loss but gives no "
+                                 "number, as in “VSWR 1.5”, “1.5:1”, “RL 14” or "
+                                 "“14 dB”.",
+                                 {quoted})
+                           : Fill(
+                                 "“%1” in the box “%2” names a VSWR or a return "
+                                 "loss but gives no number, as in “VSWR 1.5”, "
+                                 "“1.5:1”, “RL 14” or “14 dB”.",
+                                 {quoted, box});
+      }
+      if (Broke(error, InputRule::kVswrBelowOne)) {
+        return box.empty() ? Fill(
+                                 "“%1” is a VSWR below 1, which no reflection "
+                                 "gives: VSWR = (1 + |Γ|)/(1 - |Γ|) is 1 for a "
+                                 "perfect match and above 1 for any reflection.",
+                                 {quoted})
+                           : Fill(
+                                 "“%1” in the box “%2” is a VSWR below 1, which no "
+                                 "reflection gives: VSWR = (1 + |Γ|)/(1 - |Γ|) is 1 "
+                                 "for a perfect match and above 1 for any "
+                                 "reflection.",
+                                 {quoted, box});
+      }
+      break;
     default:
       break;
   }
@@ -271,8 +276,7 @@ std::string Heading(ErrorKind kind) {
       return "Invalid argument of the logarithm";
     case ErrorKind::Conversion:
     case ErrorKind::AmbiguousNumber:
-    case ErrorKind::MissingNumber:
-    case ErrorKind::VswrBelowOne:
+    case ErrorKind::BrokenRule:
       break;
   }
   return "Error";
@@ -426,8 +430,7 @@ std::string Explanation(const platform::Error& error) {
       return Fill("the argument is negative.");
     case ErrorKind::Conversion:
     case ErrorKind::AmbiguousNumber:
-    case ErrorKind::MissingNumber:
-    case ErrorKind::VswrBelowOne:
+    case ErrorKind::BrokenRule:
       break;
   }
   return {};

@@ -18,10 +18,8 @@ const char* Error::what() const noexcept {
       return "invalid argument of the logarithm";
     case ErrorKind::AmbiguousNumber:
       return "ambiguous number";
-    case ErrorKind::MissingNumber:
-      return "missing number";
-    case ErrorKind::VswrBelowOne:
-      return "VSWR below 1";
+    case ErrorKind::BrokenRule:
+      return "broken rule";
   }
   return "error";
 }
@@ -32,6 +30,12 @@ void RaiseComputationError(ErrorKind kind, Subject subject) {
 
 void RaiseConversionError(ErrorKind kind, std::string_view text) {
   throw Error(kind, kNoSubject, std::string(text));
+}
+
+void RaiseRuleError(Rule rule, std::string_view text) {
+  Error error(ErrorKind::BrokenRule, kNoSubject, std::string(text));
+  error.set_rule(rule);
+  throw error;
 }
 
 }  // namespace platform

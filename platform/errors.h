@@ -16,9 +16,13 @@ enum class ErrorKind {
   InvalidOperation,   // zero divided by zero, and the like
   LogarithmArgument,  // a negative argument of the logarithm
   AmbiguousNumber,    // a text that reads as two numbers: "1,000", one or one thousand
-  MissingNumber,      // a VSWR or return-loss form without its number: "VSWR", "dB"
-  VswrBelowOne,       // a VSWR below 1, which no reflection gives
+  BrokenRule,         // a text of a form the reading layer knows, against one of its rules
 };
+
+// Which rule of the reading layer a BrokenRule error is about, as that layer numbers its rules;
+// kNoRule for every other kind.
+using Rule = int;
+inline constexpr Rule kNoRule = 0;
 
 // What was being computed when a computation failed, as the layer that computes numbers its
 // quantities; kNoSubject for a conversion, or when the computing code names nothing.
@@ -41,9 +45,11 @@ class Error : public std::exception {
   // A short technical description of the kind, for logs and test output.
   const char* what() const noexcept override;
 
-  // For a conversion error (kNoSubject; kind Conversion, Overflow, AmbiguousNumber,
-  // MissingNumber or VswrBelowOne): the text that could not be converted, as it was given.
+  // For a conversion error (kNoSubject; kind Conversion, Overflow, AmbiguousNumber or
+  // BrokenRule): the text that could not be converted, as it was given.
   const std::string& text() const noexcept { return text_; }
+  Rule rule() const noexcept { return rule_; }
+  void set_rule(Rule rule) noexcept { rule_ = rule; }
 
   // Index of the input text that could not be converted, when the error is about one
   // (set by whoever knows which input it was).
@@ -63,6 +69,7 @@ class Error : public std::exception {
   ErrorKind kind_;
   Subject subject_;
   std::string text_;
+  Rule rule_ = kNoRule;
   std::optional<int> input_;
   int step_ = 0;
   Values values_{};
@@ -72,8 +79,10 @@ class Error : public std::exception {
 [[noreturn]] void RaiseComputationError(ErrorKind kind, Subject subject);
 
 // A text that is not a number (kind Conversion), a number beyond the 64-bit range (kind
-// Overflow), or a text that cannot be taken as the number it seems to be (AmbiguousNumber,
-// MissingNumber, VswrBelowOne).
+// Overflow), or a text that cannot be taken as the number it seems to be (AmbiguousNumber).
 [[noreturn]] void RaiseConversionError(ErrorKind kind, std::string_view text);
+
+// A text that breaks the reading layer's rule `rule` (kind BrokenRule).
+[[noreturn]] void RaiseRuleError(Rule rule, std::string_view text);
 
 }  // namespace platform

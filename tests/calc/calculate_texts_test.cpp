@@ -162,14 +162,14 @@ TEST(CalculateTexts, ErrorTable) {
        "Division by zero while computing the source impedance"},
       {"a VSWR below 1",
        {"50", "0", "0", "0.5:1", "0"},
-       ErrorKind::VswrBelowOne,
+       ErrorKind::BrokenRule,
        calc::kLoadMagnitude,
        Quantity::None,
        "\u201c0.5:1\u201d in the box \u201cload reflection coefficient, magnitude\u201d is a VSWR "
        "below 1"},
       {"VSWR without its number",
        {"50", "VSWR", "0", "0", "0"},
-       ErrorKind::MissingNumber,
+       ErrorKind::BrokenRule,
        calc::kSourceMagnitude,
        Quantity::None,
        "\u201cVSWR\u201d in the box \u201csource reflection coefficient, magnitude\u201d names a "
