@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "calc/reflection.h"
 #include "calc/result_format.h"
 
 namespace draw {
@@ -131,12 +132,8 @@ SmithData::SmithData(std::string title) : title_(std::move(title)) {
 }
 
 SmithPoint SmithData::PointOf(const Row& row) {
-  const auto rect = [](double magnitude, double angle_deg) {
-    const double radians = angle_deg * calc::kPi / 180.0;
-    return calc::Complex{magnitude * std::cos(radians), magnitude * std::sin(radians)};
-  };
-  return {row.frequency_hz, rect(row.source_magnitude, row.source_angle_deg),
-          rect(row.load_magnitude, row.load_angle_deg), row.out};
+  return {row.frequency_hz, calc::FromPolar(row.source_magnitude, row.source_angle_deg),
+          calc::FromPolar(row.load_magnitude, row.load_angle_deg), row.out};
 }
 
 void SmithData::Add(const sweep::SweepRow& row) {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <complex>
 
-#include "calc/complex_value.h"
+#include "calc/reflection.h"
 #include "draw/chart_labels.h"
 #include "draw/smith_grid.h"
 #include "draw/text_width.h"
@@ -69,9 +69,7 @@ std::string Magnitude(double v) {
 
 // The angle of a point in degrees, from −180 to 180.
 std::string AngleText(Gamma z) {
-  double degrees = std::atan2(z.imag(), z.real()) * 180.0 / calc::kPi;
-  if (degrees <= -180.0) degrees += 360.0;
-  return platform::FormatNumber(degrees, "0.0") + "\u00b0";
+  return platform::FormatNumber(calc::AngleDegrees({z.real(), z.imag()}), "0.0") + "\u00b0";
 }
 
 std::string PolarText(Gamma z) {
