@@ -11,55 +11,92 @@ namespace calc {
 
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-// The flags of the steps since the last ClearFpFlags, as words; empty when none is set.
-std::string Failure(int flags) {
-  if (flags & FE_INVALID) return "invalid operation";
-  if (flags & FE_DIVBYZERO) return "division by zero";
-  if (flags & FE_OVERFLOW) return "overflow";
-  return {};
+// What the flags of the steps since the last ClearFpFlags say; kNone when none is set.
+ThroughStop StopOf(int flags) {
+  if (flags & FE_INVALID) return ThroughStop::kInvalidOperation;
+  if (flags & FE_DIVBYZERO) return ThroughStop::kDivisionByZero;
+  if (flags & FE_OVERFLOW) return ThroughStop::kOverflow;
+  return ThroughStop::kNone;
 }
 
-// a + b·c/(1 − d·g) for Γout and Γin; `why` receives the reason of a failure.
-Complex Seen(Complex a, Complex bc, Complex d, Complex g, std::string& why) {
+// a + b·c/(1 − d·g) for Γout and Γin; `stop` receives the reason of a failure.
+std::optional<Complex> Seen(Complex a, Complex bc, Complex d, Complex g, ThroughStop& stop) {
   platform::ClearFpFlags();
   const Complex den = Sub(Complex{1.0, 0.0}, Mul(d, g));
   const double dd = platform::Settle(Norm(den));
   if (dd == 0.0) {
-    why = "division by zero";
-    return {kNaN, kNaN};
+    stop = ThroughStop::kDivisionByZero;
+    return std::nullopt;
   }
   const Complex num = Mul(bc, g);
   Complex r{(num.re * den.re + num.im * den.im) / dd, (num.im * den.re - num.re * den.im) / dd};
   r = Add(a, r);
   r.re = platform::Settle(r.re);
   r.im = platform::Settle(r.im);
-  why = Failure(platform::RaisedFpFlags());
-  if (!why.empty()) return {kNaN, kNaN};
+  stop = StopOf(platform::RaisedFpFlags());
+  // A NaN among the S-parameters goes through without a flag: no value, and no reason to give.
+  if (stop != ThroughStop::kNone || std::isnan(r.re) || std::isnan(r.im)) return std::nullopt;
   return r;
 }
 
-PlaneMismatch Plane(double magnitude1, double angle1, double magnitude2, double angle2) {
+// The magnitude and angle of a coefficient seen through the two-port.
+void Polar(const std::optional<Complex>& g, Figure& magnitude, Figure& angle_deg) {
+  magnitude = g ? FigureOf(Magnitude(*g), Reason::kNoPowerReachesLoad) : Figure::NotDefined();
+  angle_deg = g ? FigureOf(AngleDegrees(*g), Reason::kNoPowerReachesLoad) : Figure::NotDefined();
+}
+
+// The plane where ΓS or ΓL (magnitude1, angle1) meets the coefficient seen through the two-port
+// (magnitude2, angle2), which comes first in the evaluation when `seen_first`.
+PlaneMismatch Plane(double magnitude1, double angle1, bool seen, const Figure& seen_magnitude,
+                    const Figure& seen_angle, bool seen_first) {
   PlaneMismatch p;
+  if (!seen) {
+    p.stop = ThroughStop::kNotSeen;
+    return p;
+  }
+  const double magnitude2 = seen_magnitude.value, angle2 = seen_angle.value;
+  const double m1 = seen_first ? magnitude2 : magnitude1, a1 = seen_first ? angle2 : angle1;
+  const double m2 = seen_first ? magnitude1 : magnitude2, a2 = seen_first ? angle1 : angle2;
   try {
-    const Losses losses = EvaluateLosses(magnitude1, angle1, magnitude2, angle2);
+    const Losses losses = EvaluateLosses(m1, a1, m2, a2);
     p.result.MismatchFactor = losses.MismatchFactor;
     p.result.MismatchLossDb = losses.MismatchLossDb;
     p.result.ReturnLossDb = losses.ReturnLossDb;
   } catch (const platform::Error& error) {
-    p.warning = WarningText(error);
+    p.error = error;
     return p;
   }
   p.computed = true;
-  p.figures = ComputeMismatchFigures(magnitude1, magnitude2, p.result.MismatchFactor,
-                                     MismatchFigureSet::kRange);
+  p.figures = ComputeMismatchFigures(m1, m2, p.result.MismatchFactor, MismatchFigureSet::kRange);
   return p;
+}
+
+const char* StopWords(ThroughStop stop) {
+  switch (stop) {
+    case ThroughStop::kInvalidOperation:
+      return "invalid operation";
+    case ThroughStop::kDivisionByZero:
+      return "division by zero";
+    case ThroughStop::kOverflow:
+      return "overflow";
+    case ThroughStop::kActiveAndPassive:
+      return "one port is active and the other passive";
+    case ThroughStop::kNotSeen:
+    case ThroughStop::kNone:
+      break;
+  }
+  return "";
 }
 
 void Join(std::string& warning, const std::string& more) {
   if (!warning.empty()) warning += warning.back() == '.' ? " " : "; ";
   warning += more;
+}
+
+// Why a plane was not computed.
+std::string PlaneWhy(const PlaneMismatch& p, bool source_plane) {
+  if (p.error) return WarningText(*p.error);
+  return source_plane ? "\u0393in cannot be computed" : "\u0393out cannot be computed";
 }
 
 }  // namespace
@@ -71,18 +108,10 @@ ThroughResult EvaluateThrough(const TwoPortS& s, double source_magnitude, double
   const Complex gs = FromPolar(source_magnitude, source_angle_deg);
   const Complex gl = FromPolar(load_magnitude, load_angle_deg);
   const Complex s12s21 = Mul(s.s12, s.s21);
-
-  std::string why;
-  t.gamma_out = Seen(s.s22, s12s21, s.s11, gs, why);
-  if (!why.empty())
-    Join(t.warning, "\u0393out cannot be computed (" + why + " in 1 \u2212 S11\u00b7\u0393S)");
-  t.gamma_in = Seen(s.s11, s12s21, s.s22, gl, why);
-  if (!why.empty())
-    Join(t.warning, "\u0393in cannot be computed (" + why + " in 1 \u2212 S22\u00b7\u0393L)");
-  t.gamma_out_magnitude = std::hypot(t.gamma_out.re, t.gamma_out.im);
-  t.gamma_out_angle_deg = AngleDegrees(t.gamma_out);
-  t.gamma_in_magnitude = std::hypot(t.gamma_in.re, t.gamma_in.im);
-  t.gamma_in_angle_deg = AngleDegrees(t.gamma_in);
+  t.gamma_out = Seen(s.s22, s12s21, s.s11, gs, t.gamma_out_stop);
+  t.gamma_in = Seen(s.s11, s12s21, s.s22, gl, t.gamma_in_stop);
+  Polar(t.gamma_out, t.gamma_out_magnitude, t.gamma_out_angle_deg);
+  Polar(t.gamma_in, t.gamma_in_magnitude, t.gamma_in_angle_deg);
 
   // Gt from the magnitudes as given, like the mismatch factor.
   platform::ClearFpFlags();
@@ -91,45 +120,57 @@ ThroughResult EvaluateThrough(const TwoPortS& s, double source_magnitude, double
   const double dd = platform::Settle(Norm(den));
   const double num = platform::Settle(Norm(s.s21) * (1.0 - source_magnitude * source_magnitude) *
                                       (1.0 - load_magnitude * load_magnitude));
-  std::string gain_why = Failure(platform::RaisedFpFlags());
-  if (gain_why.empty() && dd == 0.0) gain_why = "division by zero";
+  t.gain_stop = StopOf(platform::RaisedFpFlags());
+  if (t.gain_stop == ThroughStop::kNone && dd == 0.0) t.gain_stop = ThroughStop::kDivisionByZero;
   double gain = 0.0;
-  if (gain_why.empty()) {
+  if (t.gain_stop == ThroughStop::kNone) {
     gain = platform::Settle(num / dd);
-    gain_why = Failure(platform::RaisedFpFlags());
+    t.gain_stop = StopOf(platform::RaisedFpFlags());
   }
-  if (gain_why.empty() && gain < 0.0) gain_why = "one port is active and the other passive";
-  if (!gain_why.empty()) {
-    t.gain_db = kNaN;
-    Join(t.warning, "Gt cannot be computed (" + gain_why + ")");
+  if (t.gain_stop == ThroughStop::kNone && gain < 0.0) t.gain_stop = ThroughStop::kActiveAndPassive;
+  if (t.gain_stop != ThroughStop::kNone) {
+    t.gain_db = Figure::NotDefined();
   } else if (gain == 0.0) {
-    t.gain_db = -std::numeric_limits<double>::infinity();
+    t.gain_db = Figure::Infinite(Reason::kNoPowerReachesLoad, true);
   } else {
-    t.gain_db = 10.0 * Log10(gain);
+    t.gain_db = FigureOf(10.0 * Log10(gain), Reason::kNoPowerReachesLoad);
   }
 
   // The two planes, each as the window would compute it for the two coefficients that meet.
-  if (std::isnan(t.gamma_in.re)) {
-    t.source_plane.warning = "\u0393in cannot be computed";
-  } else {
-    t.source_plane =
-        Plane(source_magnitude, source_angle_deg, t.gamma_in_magnitude, t.gamma_in_angle_deg);
-    if (!t.source_plane.computed) Join(t.warning, "at the source plane: " + t.source_plane.warning);
-  }
-  if (std::isnan(t.gamma_out.re)) {
-    t.load_plane.warning = "\u0393out cannot be computed";
-  } else {
-    t.load_plane =
-        Plane(t.gamma_out_magnitude, t.gamma_out_angle_deg, load_magnitude, load_angle_deg);
-    if (!t.load_plane.computed) Join(t.warning, "at the load plane: " + t.load_plane.warning);
-  }
+  t.source_plane = Plane(source_magnitude, source_angle_deg, t.gamma_in.has_value(),
+                         t.gamma_in_magnitude, t.gamma_in_angle_deg, false);
+  t.load_plane = Plane(load_magnitude, load_angle_deg, t.gamma_out.has_value(),
+                       t.gamma_out_magnitude, t.gamma_out_angle_deg, true);
   return t;
+}
+
+bool ThroughFailed(const ThroughResult& t) {
+  return t.gamma_out_stop != ThroughStop::kNone || t.gamma_in_stop != ThroughStop::kNone ||
+         t.gain_stop != ThroughStop::kNone || t.source_plane.error || t.load_plane.error;
+}
+
+std::string ThroughWarning(const ThroughResult& t) {
+  std::string warning;
+  if (t.gamma_out_stop != ThroughStop::kNone) {
+    Join(warning, std::string("\u0393out cannot be computed (") + StopWords(t.gamma_out_stop) +
+                      " in 1 \u2212 S11\u00b7\u0393S)");
+  }
+  if (t.gamma_in_stop != ThroughStop::kNone) {
+    Join(warning, std::string("\u0393in cannot be computed (") + StopWords(t.gamma_in_stop) +
+                      " in 1 \u2212 S22\u00b7\u0393L)");
+  }
+  if (t.gain_stop != ThroughStop::kNone) {
+    Join(warning, std::string("Gt cannot be computed (") + StopWords(t.gain_stop) + ")");
+  }
+  if (t.source_plane.error) Join(warning, "at the source plane: " + PlaneWhy(t.source_plane, true));
+  if (t.load_plane.error) Join(warning, "at the load plane: " + PlaneWhy(t.load_plane, false));
+  return warning;
 }
 
 namespace {
 
-PlaneFigures PlaneFiguresOf(const PlaneMismatch& p) {
-  if (!p.computed) return {false, {}, {}, {}, p.warning};
+PlaneFigures PlaneFiguresOf(const PlaneMismatch& p, bool source_plane) {
+  if (!p.computed) return {false, {}, {}, {}, PlaneWhy(p, source_plane)};
   return {
       true, ResultsOf(p.result).mismatch_loss_db, p.figures.loss_min_db, p.figures.loss_max_db, {}};
 }
@@ -137,14 +178,13 @@ PlaneFigures PlaneFiguresOf(const PlaneMismatch& p) {
 }  // namespace
 
 ThroughFigures ThroughFiguresOf(const ThroughResult& t) {
-  constexpr Reason kNoPower = Reason::kNoPowerReachesLoad;
-  return {FigureOf(t.gamma_out_magnitude, kNoPower),
-          FigureOf(t.gamma_out_angle_deg, kNoPower),
-          FigureOf(t.gamma_in_magnitude, kNoPower),
-          FigureOf(t.gamma_in_angle_deg, kNoPower),
-          FigureOf(t.gain_db, kNoPower),
-          PlaneFiguresOf(t.source_plane),
-          PlaneFiguresOf(t.load_plane)};
+  return {t.gamma_out_magnitude,
+          t.gamma_out_angle_deg,
+          t.gamma_in_magnitude,
+          t.gamma_in_angle_deg,
+          t.gain_db,
+          PlaneFiguresOf(t.source_plane, true),
+          PlaneFiguresOf(t.load_plane, false)};
 }
 
 }  // namespace calc

@@ -120,7 +120,7 @@ void ThroughJson(JsonObject& parent, std::string& out, const calc::ThroughResult
     j.Figure("ML_max_dB", plane->loss_max_db);
     j.Close();
   }
-  o.String("warning", t.warning);
+  o.String("warning", calc::ThroughWarning(t));
   o.Close();
 }
 

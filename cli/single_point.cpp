@@ -50,8 +50,8 @@ int SinglePoint(const Options& o, std::ostream& out, std::ostream& err) {
       out << line << '\n';
     }
   }
-  if (through && !through->warning.empty()) {
-    err << kProgram << ": " << through->warning << '\n';
+  if (through && calc::ThroughFailed(*through)) {
+    err << kProgram << ": " << calc::ThroughWarning(*through) << '\n';
     out.flush();
     return kWarning;
   }

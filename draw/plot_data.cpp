@@ -20,7 +20,7 @@ PlotPoint PointOf(const sweep::SweepRow& row) {
   p.load_plane_db = p.load_plane_min_db = p.load_plane_max_db = p.gain_db = kNaN;
   if (row.has_through) {
     const calc::ThroughResult& t = row.through;
-    p.gain_db = t.gain_db;
+    p.gain_db = calc::PlotValue(t.gain_db);
     const auto plane = [](const calc::PlaneMismatch& m, double& db, double& min_db,
                           double& max_db) {
       if (!m.computed) return;
@@ -137,10 +137,13 @@ SmithPoint SmithData::PointOf(const Row& row) {
 }
 
 void SmithData::Add(const sweep::SweepRow& row) {
-  last_ = {
-      row.frequency_hz,     row.source_magnitude,
-      row.source_angle_deg, row.load_magnitude,
-      row.load_angle_deg,   row.has_through ? row.through.gamma_out : calc::Complex{kNaN, kNaN}};
+  last_ = {row.frequency_hz,
+           row.source_magnitude,
+           row.source_angle_deg,
+           row.load_magnitude,
+           row.load_angle_deg,
+           row.has_through ? row.through.gamma_out.value_or(calc::Complex{kNaN, kNaN})
+                           : calc::Complex{kNaN, kNaN}};
   through_ = through_ || row.has_through;
   if (rows_++ % stride_ != 0) return;
   if (kept_.size() == 2 * static_cast<std::size_t>(kPoints)) {

@@ -308,14 +308,14 @@ SweepRow MakeRow(double frequency_hz, double source_magnitude, double source_ang
 }
 
 bool RowFailed(const SweepRow& row) {
-  return !row.computed || (row.has_through && !row.through.warning.empty());
+  return !row.computed || !row.warning.empty() ||
+         (row.has_through && calc::ThroughFailed(row.through));
 }
 
 std::string RowWarning(const SweepRow& row) {
   std::string warning = row.warning;
-  if (row.has_through && !row.through.warning.empty()) {
-    if (!warning.empty()) warning += warning.back() == '.' ? " " : "; ";
-    warning += row.through.warning;
+  if (row.has_through && calc::ThroughFailed(row.through)) {
+    JoinWarning(warning, calc::ThroughWarning(row.through));
   }
   return warning;
 }
@@ -410,13 +410,9 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
       SweepRow row = base;
       row.has_through = true;
       if (const long line = track ? track->not_a_number_line() : 0; line != 0) {
-        constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-        row.through.gamma_out = row.through.gamma_in = {kNaN, kNaN};
-        row.through.gamma_out_magnitude = row.through.gamma_out_angle_deg = kNaN;
-        row.through.gamma_in_magnitude = row.through.gamma_in_angle_deg = kNaN;
-        row.through.gain_db = kNaN;
-        row.through.warning =
-            "not a number in the file, line " + std::to_string(line) + " of " + through->path;
+        // Nothing of the two-port computed: the row's warning says why.
+        JoinWarning(row.warning, "not a number in the file, line " + std::to_string(line) + " of " +
+                                     through->path);
       } else {
         row.through_s = s;
         row.through = calc::EvaluateThrough(s, row.source_magnitude, row.source_angle_deg,

@@ -65,4 +65,10 @@ inline bool SameFrequency(double a, double b, double step_a, double step_b) {
   return std::fabs(a - b) <= tolerance;
 }
 
+// Adds a reason to a row's warning: after "; ", or a space after a full stop.
+inline void JoinWarning(std::string& warning, const std::string& more) {
+  if (!warning.empty()) warning += warning.back() == '.' ? " " : "; ";
+  warning += more;
+}
+
 }  // namespace sweep::detail
