@@ -7,6 +7,8 @@ namespace calc {
 
 namespace {
 
+// The standard library's complex numbers inside: their division and square root keep their
+// precision for any impedance a file may state, where calc::Div's |b|² would overflow.
 using C = std::complex<double>;
 
 // The new waves at the real reference r in terms of the old ones at zr, at one port:

@@ -57,6 +57,14 @@ inline double Magnitude(Complex g) {
   return std::hypot(g.re, g.im);
 }
 
+inline Complex Conj(Complex a) {
+  return {a.re, -a.im};
+}
+
+inline bool Finite(Complex a) {
+  return std::isfinite(a.re) && std::isfinite(a.im);
+}
+
 // The value of magnitude and angle in degrees.
 inline Complex FromPolar(double magnitude, double angle_deg) {
   const double radians = Radians(angle_deg);

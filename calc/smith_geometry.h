@@ -1,23 +1,24 @@
 #pragma once
 
-#include <complex>
 #include <optional>
+
+#include "calc/reflection.h"
 
 namespace calc {
 
 // What a Smith chart of one calculation shows, in the plane of the reflection coefficient (the
 // chart's unit circle is |Γ| = 1).
 struct Circle {
-  std::complex<double> centre;
+  Complex centre;
   double radius = 0.0;
 };
 
 struct SmithGeometry {
-  std::complex<double> source;     // ΓS
-  std::complex<double> load;       // ΓL
-  std::complex<double> conjugate;  // ΓS*: the load that takes all the available power
-  double source_radius = 0.0;      // |ΓS|
-  double load_radius = 0.0;        // |ΓL|
+  Complex source;              // ΓS
+  Complex load;                // ΓL
+  Complex conjugate;           // ΓS*: the load that takes all the available power
+  double source_radius = 0.0;  // |ΓS|
+  double load_radius = 0.0;    // |ΓL|
   // The loads with the same mismatch factor as ΓL against ΓS. None when a port is active or
   // totally reflecting (|Γ| ≥ 1), or the values leave the 64-bit range.
   std::optional<Circle> same_loss;

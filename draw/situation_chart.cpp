@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
 
 #include "calc/reflection.h"
 #include "draw/chart_labels.h"
@@ -17,15 +16,13 @@ namespace {
 constexpr double kMargin = 8, kLegendLines = 3;
 constexpr double kMarkRadius = 4.5;
 
-using Gamma = std::complex<double>;
-
-bool Finite(Gamma z) {
-  return std::isfinite(z.real()) && std::isfinite(z.imag());
-}
+using calc::Finite;
+using calc::Magnitude;
+using Gamma = calc::Complex;
 
 // The same point: equal to the last bits that a chart or a reader could tell apart.
 bool Coincide(Gamma a, Gamma b) {
-  return std::abs(a - b) <= 1e-12 * std::max(1.0, std::abs(a));
+  return Magnitude(calc::Sub(a, b)) <= 1e-12 * std::max(1.0, Magnitude(a));
 }
 
 // One point of the chart, or several that coincide: their names joined ("ΓS = ΓS*").
@@ -63,17 +60,17 @@ std::vector<Spot> SpotsOf(const std::vector<ChartPoint>& points) {
   return spots;
 }
 
-std::string Magnitude(double v) {
+std::string MagnitudeText(double v) {
   return platform::FormatNumber(v, "0.00");
 }
 
 // The angle of a point in degrees, from −180 to 180.
 std::string AngleText(Gamma z) {
-  return platform::FormatNumber(calc::AngleDegrees({z.real(), z.imag()}), "0.0") + "\u00b0";
+  return platform::FormatNumber(calc::AngleDegrees(z), "0.0") + "\u00b0";
 }
 
 std::string PolarText(Gamma z) {
-  return Magnitude(std::abs(z)) + " \u2220 " + AngleText(z);
+  return MagnitudeText(Magnitude(z)) + " \u2220 " + AngleText(z);
 }
 
 struct Frame {
@@ -101,7 +98,7 @@ Frame FrameOf(const std::optional<calc::SmithGeometry>& geometry, double width, 
 }
 
 Point ToPicture(const SmithFrame& frame, Gamma z) {
-  return frame.At(z.real(), z.imag());
+  return frame.At(z.re, z.im);
 }
 
 bool InView(const Frame& f, Point p) {
@@ -111,7 +108,7 @@ bool InView(const Frame& f, Point p) {
 // The tip of the arrow towards a point beyond the view: where the ray from the centre towards it
 // meets the view's edge, a little inside.
 EdgeArrow ArrowTowards(const Frame& f, Gamma z) {
-  const double towards = std::atan2(z.imag(), z.real());
+  const double towards = std::atan2(z.im, z.re);
   const double dx = std::cos(towards), dy = -std::sin(towards);
   const double half = f.view.width / 2 - 3;
   const double t = std::min(std::fabs(dx) > 1e-12 ? half / std::fabs(dx) : INFINITY,
@@ -297,13 +294,13 @@ namespace {
 
 // Where a point lies, in the words of the chart.
 std::string Whereabouts(Gamma z) {
-  const double m = std::abs(z);
+  const double m = Magnitude(z);
   if (m == 0.0) return "at the centre (matched)";
   std::string where;
-  if (z.imag() == 0.0 || std::fabs(z.imag()) <= 1e-12 * m) {
+  if (z.im == 0.0 || std::fabs(z.im) <= 1e-12 * m) {
     where = "on the real axis (resistive)";
   } else {
-    where = z.imag() > 0 ? "in the upper half (inductive)" : "in the lower half (capacitive)";
+    where = z.im > 0 ? "in the upper half (inductive)" : "in the lower half (capacitive)";
   }
   if (m > 1.0) return where + ", outside the unit circle (an active port)";
   if (m == 1.0) return where + ", on the rim (total reflection)";
@@ -334,19 +331,19 @@ std::string SituationDescription(const std::optional<calc::SmithGeometry>& geome
   const bool source_ring = g.source_radius > 0 && g.source_radius <= reach;
   const bool load_ring = g.load_radius > 0 && g.load_radius <= reach;
   if (source_ring && load_ring && g.source_radius == g.load_radius) {
-    text += " The dashed circle |\u0393| = " + Magnitude(g.source_radius) +
+    text += " The dashed circle |\u0393| = " + MagnitudeText(g.source_radius) +
             " passes through \u0393S and \u0393L.";
   } else if (source_ring && load_ring) {
-    text += " The dashed circles are |\u0393| = " + Magnitude(g.source_radius) +
-            " through \u0393S and |\u0393| = " + Magnitude(g.load_radius) + " through \u0393L.";
+    text += " The dashed circles are |\u0393| = " + MagnitudeText(g.source_radius) +
+            " through \u0393S and |\u0393| = " + MagnitudeText(g.load_radius) + " through \u0393L.";
   } else if (source_ring || load_ring) {
     text += " The dashed circle is |\u0393| = " +
-            Magnitude(source_ring ? g.source_radius : g.load_radius) + " through " +
+            MagnitudeText(source_ring ? g.source_radius : g.load_radius) + " through " +
             (source_ring ? "\u0393S." : "\u0393L.");
   }
   if (g.same_loss) {
     text += " The green circle, centred at " + PolarText(g.same_loss->centre) + " with radius " +
-            Magnitude(g.same_loss->radius) +
+            MagnitudeText(g.same_loss->radius) +
             ", holds the loads that give the same mismatch loss as \u0393L against this source.";
   }
   if (std::max(g.source_radius, g.load_radius) > 2.0) {

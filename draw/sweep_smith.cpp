@@ -20,9 +20,7 @@ constexpr Colour kOutColour{0xd3, 0x6b, 0x00};
 // The room of the titles above the chart, and of the legend below it.
 constexpr double kTitles = 60, kLegendRoom = 130;
 
-bool Finite(calc::Complex g) {
-  return std::isfinite(g.re) && std::isfinite(g.im);
-}
+using calc::Finite;
 
 class Chart {
  public:
