@@ -16,6 +16,7 @@
 #include "platform/errors.h"
 #include "platform/number_format.h"
 #include "platform/temp_records.h"
+#include "sweep/note.h"
 #include "sweep/sweep_detail.h"
 #include "sweep/through_track.h"
 
@@ -52,7 +53,7 @@ ReflectionReader Open(const FilePort& file_port) {
 
 class ReaderSource : public SampleSource {
  public:
-  ReaderSource(const FilePort& file_port, const std::function<void(const std::string&)>& note)
+  ReaderSource(const FilePort& file_port, const std::function<void(const Note&)>& note)
       : reader_(Open(file_port)), note_(note) {
     has_first_ = reader_.Next(first_);
   }
@@ -67,8 +68,9 @@ class ReaderSource : public SampleSource {
       skipped_ = reader_.skipped_points();
       const Reflection a = ReflectionOf(last_, reader_.format());
       const Reflection b = ReflectionOf(reader_.skipped(), reader_.format());
-      note_(SkippedNote(reader_.name(), reader_.skipped_line(), reader_.skipped().frequency_hz,
-                        std::hypot(a.re - b.re, a.im - b.im)));
+      note_(RepeatedPointNote{reader_.name(), reader_.skipped_line(),
+                              reader_.skipped().frequency_hz,
+                              std::hypot(a.re - b.re, a.im - b.im)});
     }
     last_ = sample;
     if (convert_) {
@@ -95,7 +97,7 @@ class ReaderSource : public SampleSource {
 
  private:
   ReflectionReader reader_;
-  const std::function<void(const std::string&)>& note_;
+  const std::function<void(const Note&)>& note_;
   Sample first_, last_;
   bool has_first_ = false;
   long long skipped_ = 0;
@@ -330,7 +332,7 @@ Reflection ReflectionOf(const Sample& sample, Format format) {
 namespace {
 
 SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
-                   const ThroughFile* through, const std::function<void(const std::string&)>& note,
+                   const ThroughFile* through, const std::function<void(const Note&)>& note,
                    const std::function<void(const SweepRow&)>& emit, double common_ohms) {
   // A side fixed for every frequency takes the other file's grid and reference impedance.
   std::optional<ReaderSource> source_reader, load_reader;
@@ -344,39 +346,24 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
   std::optional<ThroughTrack> track;
   if (through != nullptr && !through->fixed) track.emplace(*through, note);
   // Files that state their ports' impedances, and a reference given with --z0, bring every file
-  // to one real reference: --z0, else the source's option line.
-  std::string stated;
-  for (const auto& [reader, path] :
-       {std::pair{source_reader ? &*source_reader : nullptr, &source_port.path},
-        std::pair{load_reader ? &*load_reader : nullptr, &load_port.path}}) {
-    if (reader != nullptr && reader->reader().states_impedances() &&
-        !(reader == &*load_reader && source_reader && *path == source_port.path)) {
-      stated += (stated.empty() ? "" : ", ") + *path + " (" +
-                NameOf(reader->reader().wave_definition()) + ")";
-    }
+  // to one real reference: --z0, else the source's option line. A file on both sides is named
+  // once.
+  CommonReferenceNote common{{}, common_ohms > 0.0 ? common_ohms : source_ohms, common_ohms > 0.0};
+  if (source_reader && source_reader->reader().states_impedances()) {
+    common.stated.push_back({source_port.path, source_reader->reader().wave_definition()});
   }
-  if (track && track->states_impedances()) {
-    stated += (stated.empty() ? "" : ", ") + through->path;
+  if (load_reader && load_reader->reader().states_impedances() &&
+      !(source_reader && load_port.path == source_port.path)) {
+    common.stated.push_back({load_port.path, load_reader->reader().wave_definition()});
   }
-  if (common_ohms > 0.0 || !stated.empty()) {
-    const double common = common_ohms > 0.0 ? common_ohms : source_ohms;
-    source_file.ConvertTo(common);
-    load_file.ConvertTo(common);
-    source_ohms = load_ohms = common;
-    note((stated.empty() ? std::string()
-                         : "the port impedances stated at each frequency (! Port Impedance) are "
-                           "used: " +
-                               stated + "; ") +
-         "every reflection coefficient is brought to the common reference of " + Shortest(common) +
-         " \u03a9 (" +
-         (common_ohms > 0.0 ? "--z0" : "the source's option-line R, 50 \u03a9 when it gives none") +
-         "), and ZS and ZL are given against it");
+  if (track && track->states_impedances()) common.stated.push_back({through->path, std::nullopt});
+  if (common.given || !common.stated.empty()) {
+    source_file.ConvertTo(common.ohms);
+    load_file.ConvertTo(common.ohms);
+    source_ohms = load_ohms = common.ohms;
+    note(common);
   } else if (source_ohms != load_ohms) {
-    note("the reference impedances differ (" + source_port.path + ": " + Shortest(source_ohms) +
-         " \u03a9, " + load_port.path + ": " + Shortest(load_ohms) +
-         " \u03a9): \u0393L is brought to " + Shortest(source_ohms) +
-         " \u03a9 through its impedance, and ZS and ZL are given against " + Shortest(source_ohms) +
-         " \u03a9");
+    note(ReferencesDifferNote{source_port.path, load_port.path, source_ohms, load_ohms});
   }
   const RowMaker maker(source_file.format(), load_file.format(), source_ohms, load_ohms,
                        source_port.path, load_port.path);
@@ -391,7 +378,7 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
   if (through != nullptr) {
     if (track) {
       track->Start(source_ohms);
-      if (const std::string n = track->RenormalisationNote(); !n.empty()) note(n);
+      if (const std::optional<ThroughRenormalisedNote> n = track->RenormalisationNote()) note(*n);
     }
     sink = [&](const SweepRow& base) {
       TwoPortS s = through->fixed.value_or(TwoPortS{});
@@ -401,10 +388,7 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
         return;
       }
       if (interpolated && !said_interpolated) {
-        note("the two-port " + through->path + " has no point of its own at " +
-             Shortest(base.frequency_hz) +
-             " Hz: there and wherever its grid differs, its S-parameters are interpolated "
-             "linearly in their real and imaginary parts");
+        note(ThroughInterpolatedNote{through->path, base.frequency_hz});
         said_interpolated = true;
       }
       SweepRow row = base;
@@ -434,11 +418,9 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
                        " to " + Shortest(track->last_hz()) +
                        " Hz, outside every frequency of the sweep");
     }
-    if (const std::string steep = track->SteepNote(); !steep.empty()) note(steep);
+    if (const std::optional<ThroughSteepNote> steep = track->SteepNote()) note(*steep);
     if (outside > 0) {
-      note(std::to_string(outside) + (outside == 1 ? " frequency" : " frequencies") +
-           " of the sweep outside the band of the two-port " + through->path + " (" +
-           Shortest(track->first_hz()) + " to " + Shortest(track->last_hz()) + " Hz) left out");
+      note(OutsideThroughNote{through->path, outside, track->first_hz(), track->last_hz()});
     }
     done.rows = through_rows;
     return done;
@@ -495,23 +477,13 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
   };
   const long long source_in_band = in_band(source_rest), load_in_band = in_band(load_rest);
   const bool on_load_grid = load_in_band > source_in_band;
-  const std::string counts =
-      " (" + source_port.path + " has " +
-      std::to_string(summary.rows + source_rest.count() - (summary.rows > 0 ? 1 : 0)) + ", " +
-      load_port.path + " has " +
-      std::to_string(summary.rows + load_rest.count() - (summary.rows > 0 ? 1 : 0)) + ")";
+  const long long paired_again = summary.rows > 0 ? 1 : 0;  // the last pair, spooled again
   if (low <= high) {
-    const std::string& grid = on_load_grid ? load_port.path : source_port.path;
-    const long long frequencies =
-        summary.rows + (on_load_grid ? load_in_band : source_in_band) - (summary.rows > 0 ? 1 : 0);
-    note("the frequency grids differ" + counts + ": computing from " + Shortest(low) + " to " +
-         Shortest(high) + " Hz, the band both cover, " +
-         (frequencies == 1
-              ? "at the one frequency of " + grid + " there"
-              : "at the " + std::to_string(frequencies) + " frequencies of " + grid + " there") +
-         ", with " + (on_load_grid ? "\u0393S" : "\u0393L") +
-         " interpolated linearly in its real and imaginary parts where " +
-         (on_load_grid ? source_port.path : load_port.path) + " has no point of its own");
+    note(GridsDifferNote{
+        source_port.path, load_port.path, summary.rows + source_rest.count() - paired_again,
+        summary.rows + load_rest.count() - paired_again, low, high,
+        summary.rows + (on_load_grid ? load_in_band : source_in_band) - paired_again,
+        on_load_grid});
   }
 
   summary.source_interpolated = on_load_grid;
@@ -575,13 +547,13 @@ SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
 }  // namespace
 
 SweepSummary RunSweep(const FilePort& source, const FilePort& load,
-                      const std::function<void(const std::string&)>& note,
+                      const std::function<void(const Note&)>& note,
                       const std::function<void(const SweepRow&)>& sink, double z0) {
   return Sweep(source, load, nullptr, note, sink, z0);
 }
 
 SweepSummary RunSweep(const FilePort& source, const FilePort& load, const ThroughFile& through,
-                      const std::function<void(const std::string&)>& note,
+                      const std::function<void(const Note&)>& note,
                       const std::function<void(const SweepRow&)>& sink, double z0) {
   return Sweep(source, load, &through, note, sink, z0);
 }
