@@ -1,39 +1,17 @@
 #include "sweep/sweep.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "sweep/note_text.h"
-
-#include "sweep/note_text.h"
+#include "tests/sweep/scratch_files.h"
 
 namespace {
 
-// Writes the texts of .s1p files into a directory of its own, removed at the end.
-class Files {
- public:
-  Files()
-      : dir_(std::filesystem::temp_directory_path() /
-             ("voranth-sweep-test-" + std::to_string(::getpid()))) {
-    std::filesystem::create_directories(dir_);
-  }
-  ~Files() { std::filesystem::remove_all(dir_); }
-  sweep::FilePort Port(const std::string& name, const std::string& text) const {
-    std::ofstream(dir_ / name, std::ios::binary) << text;
-    sweep::FilePort port;
-    port.path = (dir_ / name).string();
-    return port;
-  }
-
- private:
-  std::filesystem::path dir_;
-};
+using sweep_test::Files;
 
 struct Row {
   double hz, source_magnitude, source_angle, load_magnitude, load_angle;
