@@ -3,6 +3,7 @@
 // The pairs of a sweep: ΓS and ΓL at each frequency, read from the two files front to back and
 // handed out one at a time. Used by sweep.cpp.
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
