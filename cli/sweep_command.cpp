@@ -16,6 +16,7 @@
 #include "platform/number_format.h"
 #include "platform/number_text.h"
 #include "sweep/csv.h"
+#include "sweep/note_text.h"
 #include "sweep/side_text.h"
 #include "sweep/sweep.h"
 #include "touchstone/touchstone.h"
@@ -192,7 +193,9 @@ int Sweep(const Options& o, std::ostream& out, std::ostream& err, const PlotWrit
     std::optional<SmithData> chart;
     if (o.smith) chart.emplace(title);
     long long failures = 0;
-    const auto note = [&](const std::string& text) { err << kProgram << ": " << text << '\n'; };
+    const auto note = [&](const sweep::Note& n) {
+      err << kProgram << ": " << sweep::NoteText(n) << '\n';
+    };
     const auto sink = [&](const sweep::SweepRow& row) {
       if (table) {
         sweep::AppendCsvRow(buffer, row);

@@ -1,13 +1,9 @@
 #include "sweep/sweep.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <limits>
-#include <memory>
 #include <optional>
-#include <tuple>
+#include <string>
 #include <utility>
 
 #include "calc/complex_value.h"
@@ -15,7 +11,8 @@
 #include "calc/warning_text.h"
 #include "platform/errors.h"
 #include "platform/number_format.h"
-#include "platform/temp_records.h"
+#include "sweep/note.h"
+#include "sweep/pairing.h"
 #include "sweep/sweep_detail.h"
 #include "sweep/through_track.h"
 
@@ -24,205 +21,28 @@ namespace sweep {
 namespace {
 
 using namespace detail;
-using touchstone::Format;
-using touchstone::ReflectionReader;
-using touchstone::Sample;
-
-// Where a file's points are read from: the file itself, or what was kept of it.
-class SampleSource {
- public:
-  virtual ~SampleSource() = default;
-  virtual bool Next(Sample& sample) = 0;
-};
-
-// The reader of a file's port; where the number of ports of version 1 data is wanted, the message
-// ends with how a user gives it.
-ReflectionReader Open(const FilePort& file_port) {
-  try {
-    return ReflectionReader(file_port.path, file_port.port, file_port.ports, file_port.mode);
-  } catch (const touchstone::ReadError& e) {
-    if (e.cause() != touchstone::ReadError::Cause::kPortCountUnknown ||
-        file_port.ports_hint.empty()) {
-      throw;
-    }
-    throw touchstone::ReadError(e.file(), e.line(), e.message() + ", " + file_port.ports_hint,
-                                e.cause());
-  }
-}
-
-class ReaderSource : public SampleSource {
- public:
-  ReaderSource(const FilePort& file_port, const std::function<void(const std::string&)>& note)
-      : reader_(Open(file_port)), note_(note) {
-    has_first_ = reader_.Next(first_);
-  }
-  bool Next(Sample& sample) override {
-    if (has_first_) {
-      sample = first_;
-      has_first_ = false;
-    } else if (!reader_.Next(sample)) {
-      return false;
-    }
-    if (reader_.skipped_points() != skipped_) {
-      skipped_ = reader_.skipped_points();
-      const Reflection a = ReflectionOf(last_, reader_.format());
-      const Reflection b = ReflectionOf(reader_.skipped(), reader_.format());
-      note_(SkippedNote(reader_.name(), reader_.skipped_line(), reader_.skipped().frequency_hz,
-                        std::hypot(a.re - b.re, a.im - b.im)));
-    }
-    last_ = sample;
-    if (convert_) {
-      // Against the stated impedance (or the file's reference) to the common reference.
-      const Reflection r = ReflectionOf(sample, reader_.format());
-      const touchstone::Impedance z = reader_.states_impedances()
-                                          ? reader_.stated_impedance()
-                                          : touchstone::Impedance{reader_.reference_ohms(), 0.0};
-      const calc::Complex g = calc::ReflectionAgainst(
-          {r.re, r.im}, {z.re, z.im}, DefinitionOf(reader_.wave_definition()), common_ohms_);
-      sample.a = g.re;
-      sample.b = g.im;
-    }
-    return true;
-  }
-  const ReflectionReader& reader() const { return reader_; }
-  // Brings every point to the real reference `ohms`, as RI, where the file states its
-  // impedances or refers to another one.
-  void ConvertTo(double ohms) {
-    convert_ = reader_.states_impedances() || reader_.reference_ohms() != ohms;
-    common_ohms_ = ohms;
-  }
-  Format format() const { return convert_ ? Format::kRealImaginary : reader_.format(); }
-
- private:
-  ReflectionReader reader_;
-  const std::function<void(const std::string&)>& note_;
-  Sample first_, last_;
-  bool has_first_ = false;
-  long long skipped_ = 0;
-  bool convert_ = false;
-  double common_ohms_ = 0.0;
-};
-
-// Samples kept in an unnamed temporary file, in order of frequency, so that a file that cannot
-// be read twice (a pipe) is still read once.
-class Spool : public SampleSource {
- public:
-  explicit Spool(std::string name) : name_(std::move(name)), file_(sizeof(double[4])) {
-    if (!file_.ok()) Fail();
-  }
-
-  void Write(const Sample& s) {
-    const double record[4] = {s.frequency_hz, s.a, s.b, static_cast<double>(s.not_a_number_line)};
-    if (!file_.Write(record)) Fail();
-  }
-  // Ends writing; reading starts at the first sample.
-  void Rewind() {
-    if (!file_.Rewind()) Fail();
-  }
-  bool Next(Sample& s) override {
-    double record[4];
-    bool failed = false;
-    if (!file_.Read(record, failed)) {
-      if (failed) Fail();
-      return false;
-    }
-    s = Sample{record[0], record[1], record[2], static_cast<long>(record[3])};
-    return true;
-  }
-  long long count() const { return file_.count(); }
-  // How many samples lie below `hz` (or at it too, when `inclusive`), by bisection.
-  long long CountBelow(double hz, bool inclusive) const {
-    long long low = 0, high = count();
-    while (low < high) {
-      const long long middle = low + (high - low) / 2;
-      double f = 0;
-      if (!file_.ReadAt(middle, &f, sizeof f)) Fail();
-      if (f < hz || (inclusive && f == hz)) {
-        low = middle + 1;
-      } else {
-        high = middle;
-      }
-    }
-    return low;
-  }
-
- private:
-  [[noreturn]] void Fail() const {
-    throw SweepError(
-        name_ + ": cannot keep the rest of the file in a temporary file: " + std::strerror(errno));
-  }
-  std::string name_;
-  platform::TempRecords file_;
-};
-
-// A window of three neighbouring samples of a file: the one before, the current one and the
-// next one, which tell the steps of its grid around the current one.
-class Cursor {
- public:
-  explicit Cursor(SampleSource& source) : source_(&source) {
-    has_cur_ = source_->Next(cur_);
-    has_next_ = has_cur_ && source_->Next(next_);
-  }
-  bool has() const { return has_cur_; }
-  bool has_prev() const { return has_prev_; }
-  bool has_next() const { return has_next_; }
-  const Sample& cur() const { return cur_; }
-  const Sample& prev() const { return prev_; }
-  const Sample& next() const { return next_; }
-  void Advance() {
-    prev_ = cur_;
-    has_prev_ = has_cur_;
-    cur_ = next_;
-    has_cur_ = has_next_;
-    has_next_ = has_cur_ && source_->Next(next_);
-  }
-  // The smaller step of the grid next to the current sample.
-  double Step() const {
-    double step = kInfinity;
-    if (has_prev_) step = cur_.frequency_hz - prev_.frequency_hz;
-    if (has_next_) step = std::min(step, next_.frequency_hz - cur_.frequency_hz);
-    return step;
-  }
-  // Reads the rest of the file into `spool`, starting with the sample before the current one
-  // (when `with_prev`).
-  void SpoolRest(Spool& spool, bool with_prev) {
-    if (with_prev && has_prev_) spool.Write(prev_);
-    for (; has_cur_; Advance()) spool.Write(cur_);
-  }
-
- private:
-  SampleSource* source_;
-  Sample prev_, cur_, next_;
-  bool has_prev_ = false, has_cur_ = false, has_next_ = false;
-};
-
 using calc::Complex;
 
-// Γ in both forms from its rectangular one, the angle in (-180, 180] with the program's pi, as
-// the files' own angles are converted.
-Reflection Polar(Complex g) {
-  return Reflection::Of(g);
-}
-
-// The pairing of the two files and what is needed to build a row.
+// What is needed to build a row of a pair: the two files' reference impedances and paths.
 class RowMaker {
  public:
-  RowMaker(Format source_format, Format load_format, double source_ohms, double load_ohms,
-           std::string source_path, std::string load_path)
-      : source_format_(source_format),
-        load_format_(load_format),
-        source_ohms_(source_ohms),
+  RowMaker(double source_ohms, double load_ohms, std::string source_path, std::string load_path)
+      : source_ohms_(source_ohms),
         load_ohms_(load_ohms),
         source_path_(std::move(source_path)),
         load_path_(std::move(load_path)) {}
 
-  Reflection Source(const Sample& s) const { return ReflectionOf(s, source_format_); }
-  Reflection Load(const Sample& s) const { return ReflectionOf(s, load_format_); }
+  SweepRow Make(const Pair& pair) const {
+    return Make(pair.frequency_hz, pair.source, pair.load,
+                pair.interpolated != Pair::Interpolated::kLoad, pair.source_not_a_number_line,
+                pair.load_not_a_number_line);
+  }
 
+ private:
   // `load_as_written`: ΓL is the file's own point, not interpolated. `source_nan` and
   // `load_nan`: the line of a "nan" or "inf" in the file behind each (0: none).
   SweepRow Make(double frequency_hz, const Reflection& source, const Reflection& load,
-                bool load_as_written, long source_nan = 0, long load_nan = 0) const {
+                bool load_as_written, long source_nan, long load_nan) const {
     SweepRow row;
     row.frequency_hz = frequency_hz;
     if (source_nan != 0 || load_nan != 0) {
@@ -242,7 +62,9 @@ class RowMaker {
     } else {
       Complex g{load.re, load.im};
       if (source_ohms_ != load_ohms_) g = calc::Renormalise(g, load_ohms_, source_ohms_);
-      const Reflection used = Polar(g);
+      // Γ in both forms, the angle in (-180, 180] with the program's pi, as the files' own
+      // angles are converted.
+      const Reflection used = Reflection::Of(g);
       row.load_magnitude = used.magnitude;
       row.load_angle_deg = used.angle_deg;
     }
@@ -250,20 +72,9 @@ class RowMaker {
                    row.load_angle_deg, source_ohms_);
   }
 
- private:
-  Format source_format_, load_format_;
   double source_ohms_, load_ohms_;
   std::string source_path_, load_path_;
 };
-
-Complex Interpolate(const Reflection& a, double fa, const Reflection& b, double fb, double f) {
-  return calc::Lerp(a.value(), b.value(), (f - fa) / (fb - fa));
-}
-
-// How far the phase turns from a to b, in degrees, in [0, 180].
-double Turn(const Reflection& a, const Reflection& b) {
-  return std::fabs(std::remainder(b.angle_deg - a.angle_deg, 360.0));
-}
 
 }  // namespace
 
@@ -330,254 +141,104 @@ Reflection ReflectionOf(const Sample& sample, Format format) {
 namespace {
 
 SweepSummary Sweep(const FilePort& source_port, const FilePort& load_port,
-                   const ThroughFile* through, const std::function<void(const std::string&)>& note,
+                   const ThroughFile* through, const std::function<void(const Note&)>& note,
                    const std::function<void(const SweepRow&)>& emit, double common_ohms) {
-  // A side fixed for every frequency takes the other file's grid and reference impedance.
-  std::optional<ReaderSource> source_reader, load_reader;
-  if (!source_port.fixed) source_reader.emplace(source_port, note);
-  if (!load_port.fixed) load_reader.emplace(load_port, note);
-  if (!source_reader && !load_reader) throw SweepError("a sweep needs a file on at least one side");
-  ReaderSource& source_file = source_reader ? *source_reader : *load_reader;
-  ReaderSource& load_file = load_reader ? *load_reader : *source_reader;
-  double source_ohms = source_file.reader().reference_ohms();
-  double load_ohms = load_file.reader().reference_ohms();
+  Pairing pairs(source_port, load_port, note);
+  // A side fixed for every frequency takes the other file's reference impedance.
+  const touchstone::ReflectionReader* const source_reader = pairs.source_reader();
+  const touchstone::ReflectionReader* const load_reader = pairs.load_reader();
+  double source_ohms = (source_reader ? source_reader : load_reader)->reference_ohms();
+  double load_ohms = (load_reader ? load_reader : source_reader)->reference_ohms();
   std::optional<ThroughTrack> track;
   if (through != nullptr && !through->fixed) track.emplace(*through, note);
   // Files that state their ports' impedances, and a reference given with --z0, bring every file
-  // to one real reference: --z0, else the source's option line.
-  std::string stated;
-  for (const auto& [reader, path] :
-       {std::pair{source_reader ? &*source_reader : nullptr, &source_port.path},
-        std::pair{load_reader ? &*load_reader : nullptr, &load_port.path}}) {
-    if (reader != nullptr && reader->reader().states_impedances() &&
-        !(reader == &*load_reader && source_reader && *path == source_port.path)) {
-      stated += (stated.empty() ? "" : ", ") + *path + " (" +
-                NameOf(reader->reader().wave_definition()) + ")";
-    }
+  // to one real reference: --z0, else the source's option line. A file on both sides is named
+  // once.
+  CommonReferenceNote common{{}, common_ohms > 0.0 ? common_ohms : source_ohms, common_ohms > 0.0};
+  if (source_reader && source_reader->states_impedances()) {
+    common.stated.push_back({source_port.path, source_reader->wave_definition()});
   }
-  if (track && track->states_impedances()) {
-    stated += (stated.empty() ? "" : ", ") + through->path;
+  if (load_reader && load_reader->states_impedances() &&
+      !(source_reader && load_port.path == source_port.path)) {
+    common.stated.push_back({load_port.path, load_reader->wave_definition()});
   }
-  if (common_ohms > 0.0 || !stated.empty()) {
-    const double common = common_ohms > 0.0 ? common_ohms : source_ohms;
-    source_file.ConvertTo(common);
-    load_file.ConvertTo(common);
-    source_ohms = load_ohms = common;
-    note((stated.empty() ? std::string()
-                         : "the port impedances stated at each frequency (! Port Impedance) are "
-                           "used: " +
-                               stated + "; ") +
-         "every reflection coefficient is brought to the common reference of " + Shortest(common) +
-         " \u03a9 (" +
-         (common_ohms > 0.0 ? "--z0" : "the source's option-line R, 50 \u03a9 when it gives none") +
-         "), and ZS and ZL are given against it");
+  if (track && track->states_impedances()) common.stated.push_back({through->path, std::nullopt});
+  if (common.given || !common.stated.empty()) {
+    pairs.ConvertTo(common.ohms);
+    source_ohms = load_ohms = common.ohms;
+    note(common);
   } else if (source_ohms != load_ohms) {
-    note("the reference impedances differ (" + source_port.path + ": " + Shortest(source_ohms) +
-         " \u03a9, " + load_port.path + ": " + Shortest(load_ohms) +
-         " \u03a9): \u0393L is brought to " + Shortest(source_ohms) +
-         " \u03a9 through its impedance, and ZS and ZL are given against " + Shortest(source_ohms) +
-         " \u03a9");
+    note(ReferencesDifferNote{source_port.path, load_port.path, source_ohms, load_ohms});
   }
-  const RowMaker maker(source_file.format(), load_file.format(), source_ohms, load_ohms,
-                       source_port.path, load_port.path);
-  SweepSummary summary;
-  summary.reference_ohms = source_ohms;
+  const RowMaker maker(source_ohms, load_ohms, source_port.path, load_port.path);
+  Pair pair;
+  if (through == nullptr) {
+    while (pairs.Next(pair)) emit(maker.Make(pair));
+    SweepSummary summary = pairs.summary();
+    summary.reference_ohms = source_ohms;
+    return summary;
+  }
 
   // With a two-port between, each row gets its S-parameters at the row's frequency; rows outside
   // its band are left out.
+  if (track) {
+    track->Start(source_ohms);
+    if (const std::optional<ThroughRenormalisedNote> n = track->RenormalisationNote()) note(*n);
+  }
   long long through_rows = 0, outside = 0;
   bool said_interpolated = false;
-  std::function<void(const SweepRow&)> sink = emit;
-  if (through != nullptr) {
-    if (track) {
-      track->Start(source_ohms);
-      if (const std::string n = track->RenormalisationNote(); !n.empty()) note(n);
+  while (pairs.Next(pair)) {
+    TwoPortS s = through->fixed.value_or(TwoPortS{});
+    bool interpolated = false;
+    if (track && track->At(pair.frequency_hz, s, interpolated) != ThroughTrack::Where::kInside) {
+      ++outside;
+      continue;
     }
-    sink = [&](const SweepRow& base) {
-      TwoPortS s = through->fixed.value_or(TwoPortS{});
-      bool interpolated = false;
-      if (track && track->At(base.frequency_hz, s, interpolated) != ThroughTrack::Where::kInside) {
-        ++outside;
-        return;
-      }
-      if (interpolated && !said_interpolated) {
-        note("the two-port " + through->path + " has no point of its own at " +
-             Shortest(base.frequency_hz) +
-             " Hz: there and wherever its grid differs, its S-parameters are interpolated "
-             "linearly in their real and imaginary parts");
-        said_interpolated = true;
-      }
-      SweepRow row = base;
-      row.has_through = true;
-      if (const long line = track ? track->not_a_number_line() : 0; line != 0) {
-        // Nothing of the two-port computed: the row's warning says why.
-        JoinWarning(row.warning, "not a number in the file, line " + std::to_string(line) + " of " +
-                                     through->path);
-      } else {
-        row.through_s = s;
-        row.through = calc::EvaluateThrough(s, row.source_magnitude, row.source_angle_deg,
-                                            row.load_magnitude, row.load_angle_deg, source_ohms);
-      }
-      ++through_rows;
-      emit(row);
-    };
-  }
-  // The closing words of the two-port: rows left out, or none left at all.
-  const auto finish = [&](SweepSummary done) {
-    if (!track) return done;
-    if (through_rows == 0) {
-      throw SweepError("the two-port " + through->path + " covers " + Shortest(track->first_hz()) +
-                       " to " + Shortest(track->last_hz()) +
-                       " Hz, outside every frequency of the sweep");
+    if (interpolated && !said_interpolated) {
+      note(ThroughInterpolatedNote{through->path, pair.frequency_hz});
+      said_interpolated = true;
     }
-    if (const std::string steep = track->SteepNote(); !steep.empty()) note(steep);
-    if (outside > 0) {
-      note(std::to_string(outside) + (outside == 1 ? " frequency" : " frequencies") +
-           " of the sweep outside the band of the two-port " + through->path + " (" +
-           Shortest(track->first_hz()) + " to " + Shortest(track->last_hz()) + " Hz) left out");
-    }
-    done.rows = through_rows;
-    return done;
-  };
-
-  if (source_port.fixed || load_port.fixed) {
-    // One file: a row at each of its points, the fixed side the same in every row.
-    const FilePort& file_port = source_port.fixed ? load_port : source_port;
-    Sample sample;
-    while (source_file.Next(sample)) {
-      const Reflection read = source_reader ? maker.Source(sample) : maker.Load(sample);
-      sink(maker.Make(sample.frequency_hz, source_reader ? read : *source_port.fixed,
-                      load_reader ? read : *load_port.fixed, true,
-                      source_reader ? sample.not_a_number_line : 0,
-                      load_reader ? sample.not_a_number_line : 0));
-      ++summary.rows;
-    }
-    if (summary.rows == 0)
-      throw SweepError(file_port.path + ": the file holds no frequency points");
-    return finish(summary);
-  }
-
-  // While both files have the same frequencies, each pair of points is a row at once: one pass.
-  Cursor s(source_file), l(load_file);
-  if (!s.has() || !l.has()) {
-    throw SweepError((s.has() ? load_port.path : source_port.path) +
-                     ": the file holds no frequency points");
-  }
-  const double source_first = s.cur().frequency_hz, load_first = l.cur().frequency_hz;
-  double done_source_hz = -kInfinity, done_load_hz = -kInfinity;
-  while (s.has() && l.has() &&
-         SameFrequency(s.cur().frequency_hz, l.cur().frequency_hz, s.Step(), l.Step())) {
-    sink(maker.Make(s.cur().frequency_hz, maker.Source(s.cur()), maker.Load(l.cur()), true,
-                    s.cur().not_a_number_line, l.cur().not_a_number_line));
-    ++summary.rows;
-    done_source_hz = s.cur().frequency_hz;
-    done_load_hz = l.cur().frequency_hz;
-    s.Advance();
-    l.Advance();
-  }
-  if (!s.has() && !l.has()) return finish(summary);  // the same grid throughout
-
-  // The grids part: keep the rest of both files, from the last pair on, then compute over the
-  // band both cover on the denser grid there.
-  Spool source_rest(source_port.path), load_rest(load_port.path);
-  s.SpoolRest(source_rest, summary.rows > 0);
-  l.SpoolRest(load_rest, summary.rows > 0);
-  source_rest.Rewind();
-  load_rest.Rewind();
-  const double source_last = s.prev().frequency_hz, load_last = l.prev().frequency_hz;
-  const double low = std::max(source_first, load_first), high = std::min(source_last, load_last);
-  const auto in_band = [&](const Spool& spool) {
-    return spool.CountBelow(high, true) - spool.CountBelow(low, false);
-  };
-  const long long source_in_band = in_band(source_rest), load_in_band = in_band(load_rest);
-  const bool on_load_grid = load_in_band > source_in_band;
-  const std::string counts =
-      " (" + source_port.path + " has " +
-      std::to_string(summary.rows + source_rest.count() - (summary.rows > 0 ? 1 : 0)) + ", " +
-      load_port.path + " has " +
-      std::to_string(summary.rows + load_rest.count() - (summary.rows > 0 ? 1 : 0)) + ")";
-  if (low <= high) {
-    const std::string& grid = on_load_grid ? load_port.path : source_port.path;
-    const long long frequencies =
-        summary.rows + (on_load_grid ? load_in_band : source_in_band) - (summary.rows > 0 ? 1 : 0);
-    note("the frequency grids differ" + counts + ": computing from " + Shortest(low) + " to " +
-         Shortest(high) + " Hz, the band both cover, " +
-         (frequencies == 1
-              ? "at the one frequency of " + grid + " there"
-              : "at the " + std::to_string(frequencies) + " frequencies of " + grid + " there") +
-         ", with " + (on_load_grid ? "\u0393S" : "\u0393L") +
-         " interpolated linearly in its real and imaginary parts where " +
-         (on_load_grid ? source_port.path : load_port.path) + " has no point of its own");
-  }
-
-  summary.source_interpolated = on_load_grid;
-  Cursor p(on_load_grid ? static_cast<SampleSource&>(load_rest) : source_rest);
-  Cursor o(on_load_grid ? static_cast<SampleSource&>(source_rest) : load_rest);
-  const double done_hz = on_load_grid ? done_load_hz : done_source_hz;
-  double steep_counted_hz = -kInfinity;
-  const auto row = [&](double f, const Reflection& primary, const Reflection& other, bool direct,
-                       long primary_nan, long other_nan) {
-    if (on_load_grid) {
-      sink(maker.Make(f, other, primary, true, other_nan, primary_nan));
+    SweepRow row = maker.Make(pair);
+    row.has_through = true;
+    if (const long line = track ? track->not_a_number_line() : 0; line != 0) {
+      // Nothing of the two-port computed: the row's warning says why.
+      JoinWarning(row.warning, "not a number in the file, line " + std::to_string(line) + " of " +
+                                   through->path);
     } else {
-      sink(maker.Make(f, primary, other, direct, primary_nan, other_nan));
+      row.through_s = s;
+      row.through = calc::EvaluateThrough(s, row.source_magnitude, row.source_angle_deg,
+                                          row.load_magnitude, row.load_angle_deg, source_ohms);
     }
-    ++summary.rows;
-  };
-  for (; p.has(); p.Advance()) {
-    const Sample& here = p.cur();
-    const double f = here.frequency_hz;
-    if (f <= done_hz) continue;  // paired already
-    while (o.has_next() && o.next().frequency_hz <= f) o.Advance();
-    if (!o.has()) break;
-    const Reflection primary = on_load_grid ? maker.Load(here) : maker.Source(here);
-    const auto other_of = [&](const Sample& x) {
-      return on_load_grid ? maker.Source(x) : maker.Load(x);
-    };
-    const double o_next_step =
-        o.has_next() ? o.next().frequency_hz - o.cur().frequency_hz : kInfinity;
-    if (SameFrequency(f, o.cur().frequency_hz, p.Step(), o.Step())) {
-      // A direct pair takes the source's frequency, whichever grid leads.
-      row(on_load_grid ? o.cur().frequency_hz : f, primary, other_of(o.cur()), true,
-          here.not_a_number_line, o.cur().not_a_number_line);
-    } else if (o.has_next() && SameFrequency(f, o.next().frequency_hz, p.Step(), o_next_step)) {
-      row(on_load_grid ? o.next().frequency_hz : f, primary, other_of(o.next()), true,
-          here.not_a_number_line, o.next().not_a_number_line);
-    } else if (o.has_next() && o.cur().frequency_hz < f && f < o.next().frequency_hz) {
-      const Reflection before = other_of(o.cur()), after = other_of(o.next());
-      if (Turn(before, after) > kSteepTurnDeg && o.cur().frequency_hz != steep_counted_hz) {
-        if (summary.steep_steps++ == 0) {
-          summary.steep_from_hz = o.cur().frequency_hz;
-          summary.steep_to_hz = o.next().frequency_hz;
-        }
-        steep_counted_hz = o.cur().frequency_hz;
-      }
-      const Reflection between =
-          Polar(Interpolate(before, o.cur().frequency_hz, after, o.next().frequency_hz, f));
-      row(f, primary, between, false, here.not_a_number_line,
-          o.cur().not_a_number_line != 0 ? o.cur().not_a_number_line : o.next().not_a_number_line);
-      ++summary.interpolated;
-    }
+    ++through_rows;
+    emit(row);
   }
-  if (summary.rows == 0) {
-    throw SweepError("the frequency bands do not overlap: " + source_port.path + " covers " +
-                     Shortest(source_first) + " to " + Shortest(source_last) + " Hz, " +
-                     load_port.path + " covers " + Shortest(load_first) + " to " +
-                     Shortest(load_last) + " Hz");
+  SweepSummary summary = pairs.summary();
+  summary.reference_ohms = source_ohms;
+  if (!track) return summary;
+  // The closing words of the two-port: rows left out, or none left at all.
+  if (through_rows == 0) {
+    throw SweepError("the two-port " + through->path + " covers " + Shortest(track->first_hz()) +
+                     " to " + Shortest(track->last_hz()) +
+                     " Hz, outside every frequency of the sweep");
   }
-  return finish(summary);
+  if (const std::optional<ThroughSteepNote> steep = track->SteepNote()) note(*steep);
+  if (outside > 0) {
+    note(OutsideThroughNote{through->path, outside, track->first_hz(), track->last_hz()});
+  }
+  summary.rows = through_rows;
+  return summary;
 }
 
 }  // namespace
 
 SweepSummary RunSweep(const FilePort& source, const FilePort& load,
-                      const std::function<void(const std::string&)>& note,
+                      const std::function<void(const Note&)>& note,
                       const std::function<void(const SweepRow&)>& sink, double z0) {
   return Sweep(source, load, nullptr, note, sink, z0);
 }
 
 SweepSummary RunSweep(const FilePort& source, const FilePort& load, const ThroughFile& through,
-                      const std::function<void(const std::string&)>& note,
+                      const std::function<void(const Note&)>& note,
                       const std::function<void(const SweepRow&)>& sink, double z0) {
   return Sweep(source, load, &through, note, sink, z0);
 }

@@ -12,6 +12,7 @@
 #include "calc/mismatch.h"
 #include "calc/reflection.h"
 #include "calc/two_port.h"
+#include "sweep/note.h"
 #include "touchstone/touchstone.h"
 
 namespace sweep {
@@ -99,7 +100,8 @@ struct SweepSummary {
 
 // Reads both files once, front to back, and hands each row of the result to `sink` in order of
 // frequency; `note` receives what the user should know about the pairing (different reference
-// impedances, different grids), each before the first row it concerns.
+// impedances, different grids), each before the first row it concerns, as a value that
+// NoteText() (sweep/note_text.h) words.
 //
 // Where both files have the same frequencies they are paired point by point. Otherwise the sweep
 // covers the band that both files cover, on the grid of the file with more points in it, and the
@@ -118,7 +120,7 @@ struct SweepSummary {
 // given against it. A "nan" or "inf" in a file leaves its row uncomputed, with the line in the
 // warning; a point that repeats the frequency before it is skipped, with a note.
 SweepSummary RunSweep(const FilePort& source, const FilePort& load,
-                      const std::function<void(const std::string&)>& note,
+                      const std::function<void(const Note&)>& note,
                       const std::function<void(const SweepRow&)>& sink, double z0 = 0.0);
 
 // The same with a two-port between source and load. Its file is read once too, alongside the
@@ -127,7 +129,7 @@ SweepSummary RunSweep(const FilePort& source, const FilePort& load,
 // band are left out (and said in a note). Its reference impedances are renormalised to the
 // source's, which needs them positive. Raises SweepError when no row lies in its band.
 SweepSummary RunSweep(const FilePort& source, const FilePort& load, const ThroughFile& through,
-                      const std::function<void(const std::string&)>& note,
+                      const std::function<void(const Note&)>& note,
                       const std::function<void(const SweepRow&)>& sink, double z0 = 0.0);
 
 }  // namespace sweep

@@ -1,7 +1,7 @@
 #pragma once
 
 // The parts of the sweep shared by the pairing of the files and the two-port: the rule of one
-// frequency, the wave definitions, the note of a repeated point. Used by sweep.cpp only.
+// frequency, the wave definitions. Used by the sweep's own files only.
 
 #include <algorithm>
 #include <cmath>
@@ -31,28 +31,6 @@ inline calc::WaveDefinition DefinitionOf(touchstone::WaveDefinition definition) 
       break;
   }
   return calc::WaveDefinition::kTravelling;
-}
-
-inline const char* NameOf(touchstone::WaveDefinition definition) {
-  switch (definition) {
-    case touchstone::WaveDefinition::kPower:
-      return "power-wave";
-    case touchstone::WaveDefinition::kPseudo:
-      return "pseudo-wave";
-    case touchstone::WaveDefinition::kTravelling:
-      break;
-  }
-  return "travelling-wave";
-}
-
-// What the user should know of a point skipped for repeating the frequency of the point before.
-inline std::string SkippedNote(const std::string& path, long line, double hz, double difference) {
-  std::string note = path + ":" + std::to_string(line) + ": the frequency " + Shortest(hz) +
-                     " Hz repeats the point before (where two segments of a sweep meet): the "
-                     "point before is kept and this line skipped; ";
-  if (difference == 0) return note + "the two are equal";
-  if (!(difference >= 0.00005)) return note + "|\u0394\u0393| between the two is below 0.0001";
-  return note + "|\u0394\u0393| between the two is " + platform::FormatNumber(difference, "0.0000");
 }
 
 // Two frequencies are one point when equal, or closer than a thousandth of the smaller step of

@@ -4,9 +4,11 @@
 
 #include <cmath>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "calc/reflection.h"
+#include "sweep/note.h"
 #include "sweep/sweep.h"
 #include "sweep/sweep_detail.h"
 
@@ -20,7 +22,7 @@ using touchstone::Sample;
 class ThroughTrack {
  public:
   // Opens the file and reads its first point, which tells whether it states its impedances.
-  ThroughTrack(const ThroughFile& file, const std::function<void(const std::string&)>& note)
+  ThroughTrack(const ThroughFile& file, const std::function<void(const Note&)>& note)
       : file_(file), reader_(file.path), note_(note) {
     has_first_ = reader_.Next(first_);
   }
@@ -44,14 +46,10 @@ class ThroughTrack {
     first_hz_ = cur_.hz;
   }
 
-  // What the user should know before the first row.
-  std::string RenormalisationNote() const {
-    if (!renormalise_ || reader_.states_impedances()) return {};
-    return "the reference impedances of the two-port " + file_.path + " (" + Shortest(r1_) +
-           " and " + Shortest(r2_) +
-           " \u03a9) differ from the source's: its S-parameters are "
-           "renormalised to " +
-           Shortest(to_ohms_) + " \u03a9";
+  // What the user should know before the first row, when anything.
+  std::optional<ThroughRenormalisedNote> RenormalisationNote() const {
+    if (!renormalise_ || reader_.states_impedances()) return std::nullopt;
+    return ThroughRenormalisedNote{file_.path, r1_, r2_, to_ohms_};
   }
 
   enum class Where { kBelow, kInside, kAbove };
@@ -88,15 +86,10 @@ class ThroughTrack {
   }
 
   // Neighbouring points used for interpolation whose transmission turns by more than 45°: how
-  // many pairs, and the first.
-  std::string SteepNote() const {
-    if (steep_steps_ == 0) return {};
-    return "warning: the phase of S21 of the two-port " + file_.path +
-           " turns by more than 45\u00b0 between " + std::to_string(steep_steps_) +
-           (steep_steps_ == 1 ? " pair" : " pairs") +
-           " of neighbouring points used for interpolation (the first from " +
-           Shortest(steep_from_hz_) + " to " + Shortest(steep_to_hz_) +
-           " Hz): the interpolated values there are unreliable";
+  // many pairs, and the first; nothing when none.
+  std::optional<ThroughSteepNote> SteepNote() const {
+    if (steep_steps_ == 0) return std::nullopt;
+    return ThroughSteepNote{file_.path, steep_steps_, steep_from_hz_, steep_to_hz_};
   }
 
   // The line of a "nan" or "inf" in the file behind the S-parameters that At() gave (0: none).
@@ -130,7 +123,7 @@ class ThroughTrack {
         const Reflection y = ReflectionOf(Sample{0, b.s[k].a, b.s[k].b}, reader_.format());
         difference = std::max(difference, std::hypot(x.re - y.re, x.im - y.im));
       }
-      note_(SkippedNote(file_.path, reader_.skipped_line(), b.frequency_hz, difference));
+      note_(RepeatedPointNote{file_.path, reader_.skipped_line(), b.frequency_hz, difference});
     }
     last_ = sample;
     p.not_a_number_line = sample.not_a_number_line;
@@ -168,7 +161,7 @@ class ThroughTrack {
 
   ThroughFile file_;
   touchstone::TwoPortReader reader_;
-  const std::function<void(const std::string&)>& note_;
+  const std::function<void(const Note&)>& note_;
   touchstone::TwoPortSample first_, last_;
   bool has_first_ = false;
   long long skipped_ = 0;

@@ -1,35 +1,17 @@
 #include "sweep/sweep.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "sweep/note_text.h"
+#include "tests/sweep/scratch_files.h"
+
 namespace {
 
-// Writes the texts of .s1p files into a directory of its own, removed at the end.
-class Files {
- public:
-  Files()
-      : dir_(std::filesystem::temp_directory_path() /
-             ("voranth-sweep-test-" + std::to_string(::getpid()))) {
-    std::filesystem::create_directories(dir_);
-  }
-  ~Files() { std::filesystem::remove_all(dir_); }
-  sweep::FilePort Port(const std::string& name, const std::string& text) const {
-    std::ofstream(dir_ / name, std::ios::binary) << text;
-    sweep::FilePort port;
-    port.path = (dir_ / name).string();
-    return port;
-  }
-
- private:
-  std::filesystem::path dir_;
-};
+using sweep_test::Files;
 
 struct Row {
   double hz, source_magnitude, source_angle, load_magnitude, load_angle;
@@ -117,7 +99,7 @@ TEST_P(Pairs, RowsAndNotes) {
   std::string notes;
   const sweep::SweepSummary summary = sweep::RunSweep(
       files.Port("source.s1p", c.source), files.Port("load.s1p", c.load),
-      [&](const std::string& note) { notes += note + "\n"; },
+      [&](const sweep::Note& note) { notes += sweep::NoteText(note) + "\n"; },
       [&](const sweep::SweepRow& row) { rows.push_back(row); });
   ASSERT_EQ(rows.size(), c.rows.size());
   EXPECT_EQ(summary.rows, static_cast<long long>(c.rows.size()));
@@ -152,7 +134,7 @@ TEST(Sweep, BandsThatDoNotOverlapAreRefused) {
   EXPECT_THROW(sweep::RunSweep(
                    files.Port("a.s1p", "# GHz S MA R 50\n1 0.5 0\n2 0.5 0\n"),
                    files.Port("b.s1p", "# GHz S MA R 50\n3 0.5 0\n4 0.5 0\n"),
-                   [](const std::string&) {}, [](const sweep::SweepRow&) {}),
+                   [](const sweep::Note&) {}, [](const sweep::SweepRow&) {}),
                sweep::SweepError);
 }
 
@@ -162,7 +144,7 @@ TEST(Sweep, ASteepTurnBetweenInterpolatedPointsIsCounted) {
   const sweep::SweepSummary summary = sweep::RunSweep(
       files.Port("a.s1p", "# GHz S MA R 50\n1 0.5 0\n1.5 0.5 0\n2 0.5 0\n2.5 0.5 0\n3 0.5 0\n"),
       files.Port("b.s1p", "# GHz S MA R 50\n1 0.3 0\n2 0.3 90\n3 0.3 100\n"),
-      [](const std::string&) {}, [](const sweep::SweepRow&) {});
+      [](const sweep::Note&) {}, [](const sweep::SweepRow&) {});
   EXPECT_EQ(summary.interpolated, 2);
   EXPECT_EQ(summary.steep_steps, 1);
   EXPECT_EQ(summary.steep_from_hz, 1e9);

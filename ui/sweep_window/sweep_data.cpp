@@ -8,6 +8,7 @@
 
 #include "calc/result_format.h"
 #include "platform/number_format.h"
+#include "sweep/note_text.h"
 
 namespace ui {
 
@@ -145,7 +146,7 @@ std::shared_ptr<SweepData> ReadSweep(const SweepRequest& request, const std::ato
   progress(expected > 0 ? 0.0 : -1.0);
   long long rows = 0;
   const long long step = std::max<long long>(1, expected / 100);
-  const auto note = [&data](const std::string& text) { data->AddNote(text); };
+  const auto note = [&data](const sweep::Note& n) { data->AddNote(sweep::NoteText(n)); };
   const auto sink = [&](const sweep::SweepRow& row) {
     if (cancel.load(std::memory_order_relaxed)) throw SweepCancelled{};
     data->Add(row);
