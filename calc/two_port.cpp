@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
+#include <string_view>
 
 #include "calc/log10.h"
 #include "calc/warning_text.h"
@@ -93,10 +95,19 @@ void Join(std::string& warning, const std::string& more) {
   warning += more;
 }
 
-// Why a plane was not computed.
+// Why a plane was not computed. The window's words name the two coefficients ΓS and ΓL; at a
+// plane of the two-port one of them is the coefficient seen through it, and is named so.
 std::string PlaneWhy(const PlaneMismatch& p, bool source_plane) {
-  if (p.error) return WarningText(*p.error);
-  return source_plane ? "\u0393in cannot be computed" : "\u0393out cannot be computed";
+  if (!p.error)
+    return source_plane ? "\u0393in cannot be computed" : "\u0393out cannot be computed";
+  std::string text = WarningText(*p.error);
+  const std::string_view from = source_plane ? "\u0393L" : "\u0393S";
+  const std::string_view to = source_plane ? "\u0393in" : "\u0393out";
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
+    text.replace(at, from.size(), to);
+    at += to.size();
+  }
+  return text;
 }
 
 }  // namespace
