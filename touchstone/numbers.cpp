@@ -246,12 +246,13 @@ std::string Shortest(double value) {
 
 bool Computable(double a, double b, Format format) {
   if (format == Format::kRealImaginary) return std::isfinite(std::hypot(a, b));
-  constexpr double kPi = 3.14159265358979;
-  const double magnitude = format == Format::kMagnitudeAngle ? a : std::pow(10.0, a / 20.0);
-  const double radians = b * kPi / 180.0;
-  // The parts are the magnitude times a cosine and a sine, which lie in [-1, 1]: finite
-  // whenever the magnitude is, so that neither needs computing here.
-  return std::isfinite(magnitude) && std::isfinite(radians);
+  // Limits of the numbers as the file gives them, within which the magnitude as a ratio and the
+  // angle in radians are finite doubles (20·log10 of the largest double is 6165.09 dB; the
+  // largest double over pi is 5.72e307 degrees). The real and imaginary parts are the magnitude
+  // times a cosine and a sine, and so finite too.
+  constexpr double kLargestDecibels = 6165.0, kLargestDegrees = 5.7e307;
+  return (format == Format::kMagnitudeAngle || a <= kLargestDecibels) &&
+         std::fabs(b) <= kLargestDegrees;
 }
 
 }  // namespace touchstone::detail

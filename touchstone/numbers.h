@@ -42,7 +42,8 @@ std::optional<long> ParseCount(std::string_view text);
 std::string Shortest(double value);
 
 // Whether the complex number that a pair of the file stands for is finite in either form: its
-// magnitude, and its real and imaginary parts.
+// magnitude, and its real and imaginary parts. The pair is judged as the file gives it; the
+// conversion is the reader's user's.
 bool Computable(double a, double b, Format format);
 
 // Whether the eight bytes at `p` are all decimal digits.
