@@ -63,6 +63,16 @@ std::optional<std::string> Clash(const Options& o) {
       }
     }
   }
+  // "-" and a path to the file that standard output already is: the one would spoil the other.
+  for (const auto& [dash, dash_option] : outputs) {
+    if (dash != "-") continue;
+    for (const auto& [path, option] : outputs) {
+      if (path != "-" && platform::IsStandardOutput(path)) {
+        return option + " " + path + " is standard output, where " + dash_option +
+               " - goes too: one would spoil the other";
+      }
+    }
+  }
   for (std::size_t i = 0; i < outputs.size(); ++i) {
     for (std::size_t j = i + 1; j < outputs.size(); ++j) {
       const std::string& a = outputs[i].first;

@@ -259,6 +259,13 @@ Place PlaceOf(const std::string& path) {
 
 }  // namespace
 
+bool IsStandardOutput(const std::string& path) {
+  struct stat out {};
+  struct stat named {};
+  return ::fstat(STDOUT_FILENO, &out) == 0 && ::stat(path.c_str(), &named) == 0 &&
+         out.st_dev == named.st_dev && out.st_ino == named.st_ino;
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
   const Place pa = PlaceOf(a), pb = PlaceOf(b);
   if (pa.known && pb.known) {

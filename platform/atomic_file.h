@@ -58,4 +58,8 @@ class AtomicFile {
 // however either path is spelt (relative, with "." or "..", absolute, through a link).
 bool SameFile(const std::string& a, const std::string& b);
 
+// Whether `path` names the file that standard output is open on (through /dev/stdout, or a
+// shell's redirection to it).
+bool IsStandardOutput(const std::string& path);
+
 }  // namespace platform

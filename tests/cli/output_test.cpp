@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -307,6 +308,30 @@ TEST(OutputSpellings, OneFileInAnySpellingIsRefused) {
     fs::remove("m.svg");
   }
   fs::current_path(cwd);
+}
+
+// A path to the file that standard output is (a shell's redirection) and "-" are one target: the
+// picture would go to a file the table replaces. Refused, and the file is left as it was.
+TEST(OutputSpellings, StandardOutputByNameAndByDashIsRefused) {
+  ScratchDir dir;
+  const std::string source = dir.Write("s.s1p", kSource) + ":11";
+  const std::string load = dir.Write("l.s1p", kLoad) + ":11";
+  for (const std::string& csv : {dir.File("shell.txt"), std::string("/dev/stdout")}) {
+    dir.Write("shell.txt", kOld);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      const int shell = open(dir.File("shell.txt").c_str(), O_WRONLY | O_APPEND);
+      if (shell < 0 || dup2(shell, STDOUT_FILENO) < 0) _exit(100);
+      _exit(cli_test::RunCli({"--source", source, "--load", load, "--csv", csv, "--plot", "-"},
+                             FakePlot)
+                .status);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == cli::kFileError) << csv;
+    EXPECT_EQ(dir.Read("shell.txt"), kOld) << csv;
+  }
 }
 
 // "-" is standard output for a picture too, and only the picture goes there.
