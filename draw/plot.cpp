@@ -29,15 +29,6 @@ constexpr double kUpperShare = 330.0 / 530.0;
 // Where values beyond the axis leave the panel, marks at its edge: at most this many per curve.
 constexpr int kMaxBeyondMarks = 50;
 
-constexpr Colour kLossColour{0x1f, 0x4e, 0x99};
-constexpr Colour kBandColour{0x1f, 0x4e, 0x99, 0x38 / 255.0};
-constexpr Colour kReturnColour{0xc0, 0x39, 0x2b};
-constexpr Colour kLoadPlaneColour{0xd3, 0x6b, 0x00};
-constexpr Colour kLoadBandColour{0xd3, 0x6b, 0x00, 0x38 / 255.0};
-constexpr Colour kGainColour{0x1e, 0x84, 0x49};
-constexpr Colour kMinorGrid{0xee, 0xee, 0xee};
-constexpr Colour kInfinityFill{0xf3, 0xec, 0xd9};
-
 // A y axis from 0 (or the least value below it) to the greatest finite value, on whole steps.
 Axis DecibelAxis(const std::vector<double>& values, double& step) {
   double lo = 0.0, hi = 0.0;
@@ -65,8 +56,13 @@ struct LegendEntry {
 class Panel {
  public:
   // With `infinity_band`, the panel keeps a band at its top for unbounded values, marked "∞".
-  Panel(SvgWriter& svg, const Axis& x, const Rect& r, bool infinity_band = false)
-      : svg_(svg), x_(x), r_(r), data_(r.Adjusted(0, infinity_band ? kInfinityBand : 0, 0, 0)) {}
+  Panel(SvgWriter& svg, const SweepColours& colours, const Axis& x, const Rect& r,
+        bool infinity_band = false)
+      : svg_(svg),
+        c_(colours),
+        x_(x),
+        r_(r),
+        data_(r.Adjusted(0, infinity_band ? kInfinityBand : 0, 0, 0)) {}
 
   double X(double hz) const { return x_.Map(hz, r_.left, r_.right()); }
   double Y(const Axis& y, double db) const {
@@ -83,11 +79,11 @@ class Panel {
   // The band of unbounded values: tinted, ruled off from the axis and labelled "∞".
   void InfinityBand() {
     if (!HasBand()) return;
-    svg_.Rect(r_.left, r_.top, r_.width, data_.top - r_.top, kInfinityFill);
-    svg_.Line({r_.left, data_.top}, {r_.right(), data_.top}, Pen{kFrame, 1, true});
+    svg_.Rect(r_.left, r_.top, r_.width, data_.top - r_.top, c_.infinity_fill);
+    svg_.Line({r_.left, data_.top}, {r_.right(), data_.top}, Pen{c_.ink, 1, true});
     const Font font{16, true};
     svg_.Text({r_.left - 8, (r_.top + data_.top) / 2 + kAscent * font.pixels / 2 - 2}, "\u221e",
-              font, kFrame, Anchor::kEnd);
+              font, c_.ink, Anchor::kEnd);
   }
 
   // A curve with a gap wherever it has no value; values beyond the axis run to the panel's top
@@ -165,9 +161,9 @@ class Panel {
     for (long long n = first_tick; n <= last_tick && n - first_tick <= kMaxTicks; ++n) {
       const double v = static_cast<double>(n) * step;
       const double py = Y(y, v);
-      svg_.Line({r_.left, py}, {r_.right(), py}, Pen{kGrid, 1});
+      svg_.Line({r_.left, py}, {r_.right(), py}, Pen{c_.grid, 1});
       svg_.Text({r_.left - 8, py + kAscent * font.pixels / 2 - 1}, DecimalText(v, step), font,
-                kFrame, Anchor::kEnd);
+                c_.ink, Anchor::kEnd);
     }
     // Vertical lines and the frequency labels.
     std::vector<std::pair<double, std::string>> ticks;
@@ -177,7 +173,7 @@ class Panel {
         for (int m = 1; m < 10; ++m) {
           const double f = decade * m;
           if (f < x_.lo * 0.999999 || f > x_.hi * 1.000001) continue;
-          svg_.Line({X(f), r_.top}, {X(f), r_.bottom()}, Pen{m == 1 ? kGrid : kMinorGrid, 1});
+          svg_.Line({X(f), r_.top}, {X(f), r_.bottom()}, Pen{m == 1 ? c_.grid : c_.minor_grid, 1});
           if (m == 1) {
             const Prefix prefix = PrefixFor(f);
             ticks.emplace_back(f, SignificantText(f / prefix.hz) + " " + std::string(prefix.unit));
@@ -191,22 +187,22 @@ class Panel {
       const double last = std::floor(x_.hi / fstep + 1e-6);
       for (double n = first; n <= last && n - first <= kMaxTicks; ++n) {
         const double f = n * fstep;
-        svg_.Line({X(f), r_.top}, {X(f), r_.bottom()}, Pen{kGrid, 1});
+        svg_.Line({X(f), r_.top}, {X(f), r_.bottom()}, Pen{c_.grid, 1});
         ticks.emplace_back(f, DecimalText(f / prefix.hz, fstep / prefix.hz));
       }
     }
     if (x_labels) {
       for (const auto& [f, label] : ticks) {
-        svg_.Text({X(f), r_.bottom() + 6 + kAscent * font.pixels}, label, font, kFrame,
+        svg_.Text({X(f), r_.bottom() + 6 + kAscent * font.pixels}, label, font, c_.ink,
                   Anchor::kMiddle);
       }
     }
-    svg_.Rect(r_.left, r_.top, r_.width, r_.height, std::nullopt, Pen{kFrame, 1});
+    svg_.Rect(r_.left, r_.top, r_.width, r_.height, std::nullopt, Pen{c_.ink, 1});
     // The y axis title, turned.
     const Font title_font{13};
     svg_.Text({r_.left - 52, r_.top + r_.height / 2},
               TextWidth(title, title_font.pixels) <= r_.height ? title : short_title, title_font,
-              kFrame, Anchor::kMiddle, -90);
+              c_.ink, Anchor::kMiddle, -90);
   }
 
   // Legend entries in the corner of the panel where they cover the fewest points of the curves
@@ -243,8 +239,7 @@ class Panel {
         box = corner;
       }
     }
-    svg_.Rect(box.left, box.top, box.width, box.height, Colour{255, 255, 255, 230 / 255.0},
-              Pen{kGrid, 1});
+    svg_.Rect(box.left, box.top, box.width, box.height, c_.legend_ground, Pen{c_.grid, 1});
     double y = box.top + 4 + line_height / 2;
     for (const auto& [label, colour, band] : entries) {
       if (band) {
@@ -252,7 +247,7 @@ class Panel {
       } else {
         svg_.Line({box.left + 8, y}, {box.left + 32, y}, Pen{colour, 2});
       }
-      svg_.Text({box.left + 38, y + kAscent * font.pixels / 2 - 2}, label, font, kFrame);
+      svg_.Text({box.left + 38, y + kAscent * font.pixels / 2 - 2}, label, font, c_.ink);
       y += line_height;
     }
   }
@@ -286,7 +281,7 @@ class Panel {
       }
       x = std::clamp(x, r_.left + 6, r_.right() - 6);
       svg_.Polygon({{x, r_.top + 1}, {x - 5, r_.top + 10}, {x + 5, r_.top + 10}}, colour,
-                   Pen{kWhite, 1});
+                   Pen{c_.ground, 1});
       const std::string text = DecimalText(highest, 0.01) + " dB";
       const bool right = x + 8 + TextWidth(text, font.pixels) < r_.right() - 4;
       svg_.Text({right ? x + 8 : x - 8, r_.top + 10}, text, font, colour,
@@ -296,6 +291,7 @@ class Panel {
   }
 
   SvgWriter& svg_;
+  const SweepColours& c_;
   const Axis& x_;
   Rect r_;
   Rect data_;  // where finite values are drawn: the panel without the band
@@ -314,8 +310,8 @@ Panels PanelsOf(const PlotLayout& layout) {
 }
 
 // Source and load met directly: the mismatch loss with its range, and the return loss.
-void DrawDirect(SvgWriter& svg, const std::vector<PlotPoint>& points, const Axis& x,
-                const Panels& panels) {
+void DrawDirect(SvgWriter& svg, const SweepColours& c, const std::vector<PlotPoint>& points,
+                const Axis& x, const Panels& panels) {
   std::vector<double> loss, ret;
   for (const PlotPoint& pt : points) {
     loss.insert(loss.end(), {pt.ml_db, pt.ml_min_db, pt.ml_max_db});
@@ -325,27 +321,27 @@ void DrawDirect(SvgWriter& svg, const std::vector<PlotPoint>& points, const Axis
   const Axis loss_axis = DecibelAxis(loss, loss_step);
   const Axis return_axis = DecibelAxis(ret, return_step);
 
-  Panel top(svg, x, panels.top, AnyUnbounded(loss));
+  Panel top(svg, c, x, panels.top, AnyUnbounded(loss));
   top.Grid(loss_axis, loss_step, "Mismatch loss (dB)", "ML (dB)", false);
   svg.BeginClip(top.Clip().left, top.Clip().top, top.Clip().width, top.Clip().height);
-  top.Band(points, loss_axis, &PlotPoint::ml_min_db, &PlotPoint::ml_max_db, kBandColour);
-  top.Curve(points, loss_axis, &PlotPoint::ml_db, kLossColour);
+  top.Band(points, loss_axis, &PlotPoint::ml_min_db, &PlotPoint::ml_max_db, c.loss_band);
+  top.Curve(points, loss_axis, &PlotPoint::ml_db, c.loss);
   svg.EndClip();
-  top.Legend({{"ML", kLossColour, false}, {"ML at any phase (range)", kBandColour, true}}, points,
+  top.Legend({{"ML", c.loss, false}, {"ML at any phase (range)", c.loss_band, true}}, points,
              loss_axis, {&PlotPoint::ml_db, &PlotPoint::ml_min_db, &PlotPoint::ml_max_db});
 
-  Panel bottom(svg, x, panels.bottom, AnyUnbounded(ret));
+  Panel bottom(svg, c, x, panels.bottom, AnyUnbounded(ret));
   bottom.Grid(return_axis, return_step, "Return loss (dB)", "RL (dB)", true);
   svg.BeginClip(bottom.Clip().left, bottom.Clip().top, bottom.Clip().width, bottom.Clip().height);
-  bottom.Curve(points, return_axis, &PlotPoint::rl_db, kReturnColour);
+  bottom.Curve(points, return_axis, &PlotPoint::rl_db, c.return_loss);
   svg.EndClip();
-  bottom.Legend({{"RL", kReturnColour, false}}, points, return_axis, {&PlotPoint::rl_db});
+  bottom.Legend({{"RL", c.return_loss, false}}, points, return_axis, {&PlotPoint::rl_db});
 }
 
 // A two-port between: the mismatch loss at its two planes with their ranges, and the
 // transducer gain.
-void DrawThrough(SvgWriter& svg, const std::vector<PlotPoint>& points, const Axis& x,
-                 const Panels& panels) {
+void DrawThrough(SvgWriter& svg, const SweepColours& c, const std::vector<PlotPoint>& points,
+                 const Axis& x, const Panels& panels) {
   std::vector<double> loss, gain;
   for (const PlotPoint& pt : points) {
     loss.insert(loss.end(), {pt.source_plane_db, pt.source_plane_min_db, pt.source_plane_max_db,
@@ -356,31 +352,31 @@ void DrawThrough(SvgWriter& svg, const std::vector<PlotPoint>& points, const Axi
   const Axis loss_axis = DecibelAxis(loss, loss_step);
   const Axis gain_axis = DecibelAxis(gain, gain_step);
 
-  Panel top(svg, x, panels.top, AnyUnbounded(loss));
+  Panel top(svg, c, x, panels.top, AnyUnbounded(loss));
   top.Grid(loss_axis, loss_step, "Mismatch loss (dB)", "ML (dB)", false);
   svg.BeginClip(top.Clip().left, top.Clip().top, top.Clip().width, top.Clip().height);
   top.Band(points, loss_axis, &PlotPoint::source_plane_min_db, &PlotPoint::source_plane_max_db,
-           kBandColour);
+           c.loss_band);
   top.Band(points, loss_axis, &PlotPoint::load_plane_min_db, &PlotPoint::load_plane_max_db,
-           kLoadBandColour);
-  top.Curve(points, loss_axis, &PlotPoint::source_plane_db, kLossColour);
-  top.Curve(points, loss_axis, &PlotPoint::load_plane_db, kLoadPlaneColour);
+           c.load_band);
+  top.Curve(points, loss_axis, &PlotPoint::source_plane_db, c.loss);
+  top.Curve(points, loss_axis, &PlotPoint::load_plane_db, c.load_plane);
   svg.EndClip();
-  top.Legend({{"ML at the source plane (\u0393S, \u0393in)", kLossColour, false},
-              {"its range at any phase", kBandColour, true},
-              {"ML at the load plane (\u0393out, \u0393L)", kLoadPlaneColour, false},
-              {"its range at any phase", kLoadBandColour, true}},
+  top.Legend({{"ML at the source plane (\u0393S, \u0393in)", c.loss, false},
+              {"its range at any phase", c.loss_band, true},
+              {"ML at the load plane (\u0393out, \u0393L)", c.load_plane, false},
+              {"its range at any phase", c.load_band, true}},
              points, loss_axis,
              {&PlotPoint::source_plane_db, &PlotPoint::source_plane_min_db,
               &PlotPoint::source_plane_max_db, &PlotPoint::load_plane_db,
               &PlotPoint::load_plane_min_db, &PlotPoint::load_plane_max_db});
 
-  Panel bottom(svg, x, panels.bottom);
+  Panel bottom(svg, c, x, panels.bottom);
   bottom.Grid(gain_axis, gain_step, "Transducer gain (dB)", "Gt (dB)", true);
   svg.BeginClip(bottom.Clip().left, bottom.Clip().top, bottom.Clip().width, bottom.Clip().height);
-  bottom.Curve(points, gain_axis, &PlotPoint::gain_db, kGainColour);
+  bottom.Curve(points, gain_axis, &PlotPoint::gain_db, c.gain);
   svg.EndClip();
-  bottom.Legend({{"Gt", kGainColour, false}}, points, gain_axis, {&PlotPoint::gain_db});
+  bottom.Legend({{"Gt", c.gain, false}}, points, gain_axis, {&PlotPoint::gain_db});
 }
 
 }  // namespace
@@ -430,12 +426,12 @@ std::string PlotSvg(const PlotData& data, double width, double height, const Plo
                                  "at any phase, and transducer gain against frequency"
                                : "Mismatch loss, its range at any phase, and return loss against "
                                  "frequency");
-  svg.Rect(0, 0, width, height, kWhite);
+  svg.Rect(0, 0, width, height, options.colours.ground);
   // A title too long for the picture loses its middle, so that both files stay named.
   const Font title_font{16, true};
   svg.Text({width / 2, 24 + kAscent * title_font.pixels / 2 - 1},
-           ElideMiddle(data.title(), width - 24, title_font.pixels, true), title_font, kBlack,
-           Anchor::kMiddle);
+           ElideMiddle(data.title(), width - 24, title_font.pixels, true), title_font,
+           options.colours.title, Anchor::kMiddle);
 
   // Two slivers of the sweep for each unit of the panels' width: a picture shown at its size, or
   // exported at twice, looks the same as with every sliver, and is drawn much faster.
@@ -444,15 +440,15 @@ std::string PlotSvg(const PlotData& data, double width, double height, const Plo
   const Axis x{layout.low_hz, layout.high_hz, layout.log};
   const Panels panels = PanelsOf(layout);
   if (data.through()) {
-    DrawThrough(svg, points, x, panels);
+    DrawThrough(svg, options.colours, points, x, panels);
   } else {
-    DrawDirect(svg, points, x, panels);
+    DrawDirect(svg, options.colours, points, x, panels);
   }
   if (options.cursor_hz) {
     const double cx = layout.XOf(*options.cursor_hz);
     if (cx >= layout.left && cx <= layout.right) {
       for (const Rect& r : {panels.top, panels.bottom}) {
-        svg.Line({cx, r.top}, {cx, r.bottom()}, Pen{kBlack, 1.5});
+        svg.Line({cx, r.top}, {cx, r.bottom()}, Pen{options.colours.title, 1.5});
       }
     }
   }
@@ -466,7 +462,7 @@ std::string PlotSvg(const PlotData& data, double width, double height, const Plo
   }
   const Font axis_font{13};
   svg.Text({(layout.left + layout.right) / 2, height - 28 + kAscent * axis_font.pixels / 2 - 1},
-           axis_title, axis_font, kFrame, Anchor::kMiddle);
+           axis_title, axis_font, options.colours.ink, Anchor::kMiddle);
   return svg.Finish();
 }
 

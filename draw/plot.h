@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "draw/sweep_colours.h"
+
 namespace draw {
 
 class PlotData;
@@ -33,6 +35,7 @@ struct PlotLayout {
 struct PlotOptions {
   // A vertical line across both panels at this frequency (the sweep window's cursor).
   std::optional<double> cursor_hz;
+  SweepColours colours;
 };
 
 // The layout of the plot of `data` in a picture of `width` × `height` CSS pixels.

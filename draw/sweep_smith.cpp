@@ -14,9 +14,6 @@ namespace draw {
 
 namespace {
 
-constexpr Colour kSourceColour{0x1f, 0x4e, 0x99};
-constexpr Colour kLoadColour{0xc0, 0x39, 0x2b};
-constexpr Colour kOutColour{0xd3, 0x6b, 0x00};
 // The room of the titles above the chart, and of the legend below it.
 constexpr double kTitles = 60, kLegendRoom = 130;
 
@@ -24,7 +21,8 @@ using calc::Finite;
 
 class Chart {
  public:
-  Chart(SvgWriter& svg, const SmithFrame& frame) : svg_(svg), frame_(frame) {}
+  Chart(SvgWriter& svg, const SmithFrame& frame, const SweepColours& colours)
+      : svg_(svg), frame_(frame), c_(colours) {}
 
   // One coefficient over frequency, with a gap where it has no value.
   void Trace(const std::vector<SmithPoint>& points, calc::Complex SmithPoint::*field,
@@ -57,8 +55,8 @@ class Chart {
     if (first == nullptr) return;
     const Point a = frame_.At((first->*field).re, (first->*field).im);
     const Point b = frame_.At((last->*field).re, (last->*field).im);
-    svg_.Circle(a, 5.5, colour, Pen{kWhite, 1.2});
-    svg_.Rect(b.x - 5, b.y - 5, 10, 10, colour, Pen{kWhite, 1.2});
+    svg_.Circle(a, 5.5, colour, Pen{c_.mark_edge, 1.2});
+    svg_.Rect(b.x - 5, b.y - 5, 10, 10, colour, Pen{c_.mark_edge, 1.2});
     // The first frequency to the left of its mark, the last to the right, so that the two stay
     // apart on a curve that ends near its start.
     Label(a, FrequencyText(first->frequency_hz), true, label_row, colour);
@@ -69,8 +67,8 @@ class Chart {
   void Cursor(const SmithPoint& point, calc::Complex SmithPoint::*field, Colour colour) {
     if (!Finite(point.*field)) return;
     const Point at = frame_.At((point.*field).re, (point.*field).im);
-    svg_.Circle(at, 8, std::nullopt, Pen{kBlack, 2.4});
-    svg_.Circle(at, 4, colour, Pen{kWhite, 1});
+    svg_.Circle(at, 8, std::nullopt, Pen{c_.title, 2.4});
+    svg_.Circle(at, 4, colour, Pen{c_.mark_edge, 1});
   }
 
  private:
@@ -80,12 +78,13 @@ class Chart {
     const double x = left ? at.x - 9 - width : at.x + 9;
     const Point pos{x, at.y + 4 + (row - 1) * (kLineHeight * font.pixels + 1)};
     svg_.Rect(pos.x - 2, pos.y - kAscent * font.pixels - 1, width + 4,
-              kLineHeight * font.pixels + 2, Colour{255, 255, 255, 215 / 255.0});
+              kLineHeight * font.pixels + 2, c_.label_ground);
     svg_.Text(pos, text, font, colour);
   }
 
   SvgWriter& svg_;
   SmithFrame frame_;
+  const SweepColours& c_;
 };
 
 }  // namespace
@@ -94,17 +93,18 @@ std::string SweepSmithSvg(const SmithData& data, double width, double height,
                           const SweepSmithOptions& options) {
   SvgWriter svg(width, height, data.title(),
                 "The source and load reflection coefficients over frequency on a Smith chart");
-  svg.Rect(0, 0, width, height, kWhite);
+  const SweepColours& c = options.colours;
+  svg.Rect(0, 0, width, height, c.ground);
   const Font title_font{16, true};
   svg.Text({width / 2, 24 + kAscent * title_font.pixels / 2 - 1},
-           ElideMiddle(data.title(), width - 24, title_font.pixels, true), title_font, kBlack,
+           ElideMiddle(data.title(), width - 24, title_font.pixels, true), title_font, c.title,
            Anchor::kMiddle);
   const Font font{13};
   // The note on the circles, where the picture is wide enough for it.
   const std::string note =
       "Smith chart: impedance circles normalised to the source's reference impedance";
   if (TextWidth(note, font.pixels) <= width - 16) {
-    svg.Text({width / 2, 48 + kAscent * font.pixels / 2 - 1}, note, font, kFrame, Anchor::kMiddle);
+    svg.Text({width / 2, 48 + kAscent * font.pixels / 2 - 1}, note, font, c.ink, Anchor::kMiddle);
   }
 
   // Drawn for 760 × 820 pixels: the chart between the titles and the legend, which keep their
@@ -113,27 +113,27 @@ std::string SweepSmithSvg(const SmithData& data, double width, double height,
       0.1, std::min(width / kSweepSmithWidth, (height - kTitles - kLegendRoom) /
                                                   (kSweepSmithHeight - kTitles - kLegendRoom)));
   const SmithFrame frame{{width / 2, kTitles + 330 * scale}, 300 * scale};
-  DrawSmithGrid(svg, frame, kGrid, Pen{kFrame, 1.5}, GridLabels{Font{12}, kFrame});
-  Chart chart(svg, frame);
+  DrawSmithGrid(svg, frame, c.grid, Pen{c.ink, 1.5}, GridLabels{Font{12}, c.ink});
+  Chart chart(svg, frame, c);
   const std::vector<SmithPoint> points = data.Points();
   // The curves first, then their marks and labels over all of them.
-  chart.Trace(points, &SmithPoint::source, kSourceColour);
-  chart.Trace(points, &SmithPoint::load, kLoadColour);
-  if (data.through()) chart.Trace(points, &SmithPoint::out, kOutColour);
-  chart.Marks(points, &SmithPoint::source, kSourceColour, 0);
-  chart.Marks(points, &SmithPoint::load, kLoadColour, 1);
-  if (data.through()) chart.Marks(points, &SmithPoint::out, kOutColour, 2);
+  chart.Trace(points, &SmithPoint::source, c.source);
+  chart.Trace(points, &SmithPoint::load, c.load);
+  if (data.through()) chart.Trace(points, &SmithPoint::out, c.out);
+  chart.Marks(points, &SmithPoint::source, c.source, 0);
+  chart.Marks(points, &SmithPoint::load, c.load, 1);
+  if (data.through()) chart.Marks(points, &SmithPoint::out, c.out, 2);
   if (options.cursor) {
-    chart.Cursor(*options.cursor, &SmithPoint::source, kSourceColour);
-    chart.Cursor(*options.cursor, &SmithPoint::load, kLoadColour);
-    if (data.through()) chart.Cursor(*options.cursor, &SmithPoint::out, kOutColour);
+    chart.Cursor(*options.cursor, &SmithPoint::source, c.source);
+    chart.Cursor(*options.cursor, &SmithPoint::load, c.load);
+    if (data.through()) chart.Cursor(*options.cursor, &SmithPoint::out, c.out);
   }
 
   // The legend under the chart.
-  std::vector<std::pair<std::string, Colour>> entries = {{"\u0393S, the source", kSourceColour},
-                                                         {"\u0393L, the load", kLoadColour}};
+  std::vector<std::pair<std::string, Colour>> entries = {{"\u0393S, the source", c.source},
+                                                         {"\u0393L, the load", c.load}};
   if (data.through()) {
-    entries.emplace_back("\u0393out, the source seen through the two-port", kOutColour);
+    entries.emplace_back("\u0393out, the source seen through the two-port", c.out);
   }
   const double step = kLineHeight * font.pixels + 6;
   double widest = 0;
@@ -144,7 +144,7 @@ std::string SweepSmithSvg(const SmithData& data, double width, double height,
   double y = kTitles + 680 * scale;
   for (const auto& [text, colour] : entries) {
     svg.Line({left, y}, {left + 35, y}, Pen{colour, 2.5});
-    svg.Text({left + 45, y + kAscent * font.pixels / 2 - 2}, text, font, kFrame);
+    svg.Text({left + 45, y + kAscent * font.pixels / 2 - 2}, text, font, c.ink);
     y += step;
   }
   // The marks beside the curves' names, or under them where the picture is too narrow.
@@ -153,15 +153,15 @@ std::string SweepSmithSvg(const SmithData& data, double width, double height,
     right = left + 17;
     marks_y = y;
   }
-  svg.Circle({right, marks_y}, 5.5, kFrame, Pen{kWhite, 1.2});
-  svg.Rect(right - 5, marks_y + step - 5, 10, 10, kFrame, Pen{kWhite, 1.2});
-  svg.Text({right + 15, marks_y + kAscent * font.pixels / 2 - 2}, "first frequency", font, kFrame);
+  svg.Circle({right, marks_y}, 5.5, c.ink, Pen{c.mark_edge, 1.2});
+  svg.Rect(right - 5, marks_y + step - 5, 10, 10, c.ink, Pen{c.mark_edge, 1.2});
+  svg.Text({right + 15, marks_y + kAscent * font.pixels / 2 - 2}, "first frequency", font, c.ink);
   svg.Text({right + 15, marks_y + step + kAscent * font.pixels / 2 - 2}, "last frequency", font,
-           kFrame);
+           c.ink);
   if (options.cursor) {
-    svg.Circle({right, marks_y + 2 * step}, 6, std::nullopt, Pen{kBlack, 2.4});
+    svg.Circle({right, marks_y + 2 * step}, 6, std::nullopt, Pen{c.title, 2.4});
     svg.Text({right + 15, marks_y + 2 * step + kAscent * font.pixels / 2 - 2},
-             "cursor, " + FrequencyText(options.cursor->frequency_hz), font, kFrame);
+             "cursor, " + FrequencyText(options.cursor->frequency_hz), font, c.ink);
   }
   return svg.Finish();
 }

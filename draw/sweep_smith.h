@@ -4,6 +4,7 @@
 #include <string>
 
 #include "draw/plot_data.h"
+#include "draw/sweep_colours.h"
 
 namespace draw {
 
@@ -15,6 +16,7 @@ struct SweepSmithOptions {
   // One point of the sweep marked on every curve with its frequency (the sweep window's cursor).
   // It need not be one of the points the data keeps.
   std::optional<SmithPoint> cursor;
+  SweepColours colours;
 };
 
 // The Smith chart of a sweep as a whole SVG document of `width` × `height` CSS pixels: ΓS, ΓL

@@ -4,10 +4,12 @@
 #include "ui/sweep_window/sweep_window.h"
 
 #include <QAction>
+#include <QColor>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPalette>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTableView>
@@ -322,6 +324,15 @@ void SweepWindowTest::exportIsWholeAndSparesInputs() {
   }
   QVERIFY(Read(dir_.filePath("plot.svg")).contains("<svg"));
   QVERIFY(Read(dir_.filePath("plot.png")).startsWith("\x89PNG"));
+  // On a dark scheme the pictures are shown on its ground, and exported in a document's colours.
+  QPalette dark = window.palette();
+  dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
+  window.setPalette(dark);
+  for (const ui::SvgView* picture : {window.plot(), window.smith()}) {
+    QVERIFY(picture->svg().contains("fill=\"#202020\""));
+    QVERIFY(window.exportPicture(picture, dir_.filePath("dark.svg")));
+    QVERIFY(!Read(dir_.filePath("dark.svg")).contains("#202020"));
+  }
 }
 
 void SweepWindowTest::badFileChangesNothing() {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "draw/plot.h"
 #include "draw/plot_data.h"
 #include "draw/situation_chart.h"
+#include "draw/sweep_colours.h"
 #include "draw/sweep_smith.h"
 
 namespace {
@@ -70,9 +73,10 @@ TEST(Svg, EveryPictureIsWellFormed) {
   const std::optional<calc::SmithGeometry> geometries[] = {
       std::nullopt, calc::ComputeSmithGeometry(0.5, 30, 0.3, -45),
       calc::ComputeSmithGeometry(5, 30, 1, 90), calc::ComputeSmithGeometry(NAN, 0, 0.5, 0)};
-  std::vector<std::string> pictures = {draw::PlotSvg(plot), draw::PlotSvg(plot, 400, 300, {1.02e9}),
-                                       draw::SweepSmithSvg(smith),
-                                       draw::SweepSmithSvg(smith, 380, 410, {cursor})};
+  const draw::SweepColours dark = draw::DarkSweepColours();
+  std::vector<std::string> pictures = {
+      draw::PlotSvg(plot), draw::PlotSvg(plot, 400, 300, {1.02e9, dark}),
+      draw::SweepSmithSvg(smith), draw::SweepSmithSvg(smith, 380, 410, {cursor, dark})};
   // No rows at all, and a window not yet laid out.
   pictures.push_back(draw::PlotSvg(draw::PlotData("empty"), 0, 0));
   pictures.push_back(draw::SweepSmithSvg(draw::SmithData("empty"), 0, 0));
@@ -91,6 +95,28 @@ TEST(Svg, EveryPictureIsWellFormed) {
 
 // A click's x position gives the frequency drawn there, on linear and logarithmic axes, held to
 // the ends of the axis outside the panels.
+// The sweep's words keep 4.5 : 1 against their ground in both schemes, and its curves 3 : 1.
+TEST(SweepColours, KeepTheirContrast) {
+  const auto luminance = [](draw::Colour c) {
+    const auto channel = [](std::uint8_t v) {
+      const double s = v / 255.0;
+      return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.r) + 0.7152 * channel(c.g) + 0.0722 * channel(c.b);
+  };
+  const auto contrast = [&](draw::Colour a, draw::Colour b) {
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+  };
+  for (const draw::SweepColours& c : {draw::SweepColours{}, draw::DarkSweepColours()}) {
+    for (const draw::Colour words : {c.title, c.ink}) EXPECT_GE(contrast(words, c.ground), 4.5);
+    for (const draw::Colour curve :
+         {c.loss, c.return_loss, c.load_plane, c.gain, c.source, c.load, c.out}) {
+      EXPECT_GE(contrast(curve, c.ground), 3.0);
+    }
+  }
+}
+
 TEST(PlotLayout, MapsPositionsToFrequencies) {
   const struct {
     double first_hz, last_hz;

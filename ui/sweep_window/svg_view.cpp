@@ -51,7 +51,7 @@ void SvgView::paintEvent(QPaintEvent* /*event*/) {
   if (shown_.isNull() || shown_.size() != size() * ratio || shown_.devicePixelRatio() != ratio) {
     shown_ = QImage(size() * ratio, QImage::Format_ARGB32_Premultiplied);
     shown_.setDevicePixelRatio(ratio);
-    shown_.fill(Qt::white);
+    shown_.fill(palette().color(QPalette::Base));  // beside the picture, kept in proportion
     QPainter painter(&shown_);
     if (renderer_.isValid()) renderer_.render(&painter, pictureRect());
   }
@@ -68,11 +68,11 @@ void SvgView::mousePressEvent(QMouseEvent* event) {
                        box.top() + (p.y() - r.top()) * box.height() / r.height()));
 }
 
-QImage SvgView::image(QSize size) const {
+QImage SvgView::Render(const QByteArray& svg, QSize size) {
   QImage picture(size, QImage::Format_ARGB32);
   picture.fill(Qt::white);
   QPainter painter(&picture);
-  QSvgRenderer renderer(svg_);
+  QSvgRenderer renderer(svg);
   renderer.render(&painter);
   return picture;
 }

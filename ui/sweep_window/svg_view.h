@@ -21,8 +21,8 @@ class SvgView : public QWidget {
   void setSource(std::function<QByteArray(QSize)> source);
   // The text of the picture at the widget's size.
   const QByteArray& svg() const;
-  // The picture at `size` pixels, on white.
-  QImage image(QSize size) const;
+  // An SVG picture rendered at `size` pixels (on white where it leaves its ground open).
+  static QImage Render(const QByteArray& svg, QSize size);
   // Where the picture lies in the widget.
   QRectF pictureRect() const;
 

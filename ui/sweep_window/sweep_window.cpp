@@ -32,6 +32,22 @@ namespace ui {
 
 namespace {
 
+// The pictures' colours for the window's scheme: the light ones, or on a dark base the dark ones
+// on the window's own base.
+draw::SweepColours ShownColours(const QPalette& palette) {
+  const QColor base = palette.color(QPalette::Base);
+  if (base.lightness() >= 128) return {};
+  draw::SweepColours colours = draw::DarkSweepColours();
+  const draw::Colour ground{static_cast<std::uint8_t>(base.red()),
+                            static_cast<std::uint8_t>(base.green()),
+                            static_cast<std::uint8_t>(base.blue())};
+  colours.ground = colours.mark_edge = ground;
+  colours.legend_ground = colours.label_ground = ground;
+  colours.legend_ground.alpha = 230 / 255.0;
+  colours.label_ground.alpha = 215 / 255.0;
+  return colours;
+}
+
 QString Q(const std::string& text) {
   return QString::fromStdString(text);
 }
@@ -257,18 +273,34 @@ void SweepWindow::showPictures() {
   plot_->setSource([this](QSize size) {
     if (!data_) return QByteArray();
     plot_size_ = size;
-    draw::PlotOptions options;
-    if (cursor_ >= 0) options.cursor_hz = data_->frequency(cursor_);
-    return QByteArray::fromStdString(
-        draw::PlotSvg(data_->plot(), size.width(), size.height(), options));
+    return pictureSvg(plot_, size, ShownColours(palette()));
   });
   smith_->setSource([this](QSize size) {
     if (!data_) return QByteArray();
-    draw::SweepSmithOptions options;
-    if (cursor_ >= 0) options.cursor = data_->SmithPointOf(cursor_);
-    return QByteArray::fromStdString(
-        draw::SweepSmithSvg(data_->smith(), size.width(), size.height(), options));
+    return pictureSvg(smith_, size, ShownColours(palette()));
   });
+}
+
+QByteArray SweepWindow::pictureSvg(const SvgView* picture, QSize size,
+                                   const draw::SweepColours& colours) const {
+  if (picture == plot_) {
+    draw::PlotOptions options;
+    if (cursor_ >= 0) options.cursor_hz = data_->frequency(cursor_);
+    options.colours = colours;
+    return QByteArray::fromStdString(
+        draw::PlotSvg(data_->plot(), size.width(), size.height(), options));
+  }
+  draw::SweepSmithOptions options;
+  if (cursor_ >= 0) options.cursor = data_->SmithPointOf(cursor_);
+  options.colours = colours;
+  return QByteArray::fromStdString(
+      draw::SweepSmithSvg(data_->smith(), size.width(), size.height(), options));
+}
+
+void SweepWindow::changeEvent(QEvent* event) {
+  // A new colour scheme: the pictures are drawn in its colours when next painted.
+  if (event->type() == QEvent::PaletteChange && data_) showPictures();
+  QWidget::changeEvent(event);
 }
 
 void SweepWindow::plotClicked(QPointF where) {
@@ -356,11 +388,13 @@ bool SweepWindow::exportTable(const QString& path) {
 
 bool SweepWindow::exportPicture(const SvgView* picture, const QString& path) {
   if (!data_ || picture->svg().isEmpty()) return false;
-  QByteArray bytes = picture->svg();
+  // As shown, in the light colours of a document whatever the window's scheme.
+  QByteArray bytes = pictureSvg(picture, picture->size(), draw::SweepColours{});
   if (path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
     // Twice the size shown, for print.
     const QRectF shown = picture->pictureRect();
-    const QImage image = picture->image((shown.size() * 2).toSize().expandedTo(QSize(800, 500)));
+    const QImage image =
+        SvgView::Render(bytes, (shown.size() * 2).toSize().expandedTo(QSize(800, 500)));
     bytes.clear();
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "draw/sweep_colours.h"
 #include "ui/sweep_window/sweep_data.h"
 
 class QLabel;
@@ -73,10 +74,16 @@ class SweepWindow : public QWidget {
   // The cursor moved to this row.
   void pointChosen(long long row);
 
+ protected:
+  void changeEvent(QEvent* event) override;
+
  private:
   void showData(std::shared_ptr<const SweepData> data, const SweepRequest& request);
   void moveCursor(long long row, bool choose);
   void showPictures();
+  // The plot's or the Smith chart's SVG at `size`, with the cursor, in `colours`.
+  QByteArray pictureSvg(const SvgView* picture, QSize size,
+                        const draw::SweepColours& colours) const;
   void plotClicked(QPointF where);
   void chooseExport(int what);
   void warn(const QString& message);
