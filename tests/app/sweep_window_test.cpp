@@ -239,6 +239,9 @@ void SweepWindowTest::tableMatchesVoranthCalc() {
       QCOMPARE(model.text(r, M::kLoad), polar(f[3], f[4]));
       QCOMPARE(model.text(r, M::kMismatchFactor), f[5]);
       QCOMPARE(model.text(r, M::kWarning), f.last());
+      // A long cell's whole text is its tooltip, for a column too narrow for it.
+      QCOMPARE(model.data(model.index(r, M::kLoad), Qt::ToolTipRole).toString(),
+               model.text(r, M::kLoad));
       if (f[6].isEmpty()) {
         QCOMPARE(model.text(r, M::kMismatchLoss), QString());
         continue;

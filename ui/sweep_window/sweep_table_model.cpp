@@ -150,6 +150,21 @@ QVariant SweepTableModel::data(const QModelIndex& index, int role) const {
            headerData(index.column(), Qt::Horizontal, Qt::DisplayRole).toString() +
            QStringLiteral(" ") + value;
   }
+  if (role == Qt::ToolTipRole) {
+    // The whole text of a long cell, which a narrow column cuts short with "…".
+    switch (index.column()) {
+      case kSource:
+      case kLoad:
+      case kSourceImpedance:
+      case kLoadImpedance:
+      case kWarning:
+        if (QString value = text(index.row(), index.column()); !value.isEmpty()) return value;
+        break;
+      default:
+        break;
+    }
+    return {};
+  }
   if (role == Qt::TextAlignmentRole && index.column() != kWarning) {
     return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
   }

@@ -123,7 +123,7 @@ SweepWindow::SweepWindow(QWidget* parent) : QWidget(parent, Qt::Window), reporte
   table_->horizontalHeader()->setStretchLastSection(true);
   // A column is as wide as the widest of its first hundred rows (Qt's default looks at a
   // thousand, which laying out as text takes longer than drawing both pictures): the rows of a
-  // sweep are written alike, and a wider one further down is elided.
+  // sweep are written alike, and a wider one further down is elided, whole in its tooltip.
   table_->horizontalHeader()->setResizeContentsPrecision(100);
   // The arrow keys walk the cursor through the table from the start.
   table_->setFocus();
