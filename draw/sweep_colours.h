@@ -5,7 +5,9 @@
 namespace draw {
 
 // The colours of the sweep's plot and Smith chart. As constructed, the light colours of the
-// files voranth-calc writes; DarkSweepColours() those of a window on a dark scheme.
+// files voranth-calc writes; DarkSweepColours() those of a window on a dark scheme. The curves'
+// colours also write their labels (a frequency beside a mark, a value beyond the axis), so they
+// keep 4.5 : 1 against the ground as words do.
 struct SweepColours {
   Colour ground = kWhite;  // behind everything
   Colour title = kBlack;   // the title, the cursor
@@ -21,16 +23,15 @@ struct SweepColours {
   Colour loss{0x1f, 0x4e, 0x99};
   Colour loss_band{0x1f, 0x4e, 0x99, 0x38 / 255.0};
   Colour return_loss{0xc0, 0x39, 0x2b};
-  Colour load_plane{0xd3, 0x6b, 0x00};
-  Colour load_band{0xd3, 0x6b, 0x00, 0x38 / 255.0};
+  Colour load_plane{0xb3, 0x59, 0x00};
+  Colour load_band{0xb3, 0x59, 0x00, 0x38 / 255.0};
   Colour gain{0x1e, 0x84, 0x49};
   Colour source{0x1f, 0x4e, 0x99};
   Colour load{0xc0, 0x39, 0x2b};
-  Colour out{0xd3, 0x6b, 0x00};
+  Colour out{0xb3, 0x59, 0x00};
 };
 
-// Light words and lines on a dark ground, and the curves in lighter hues that keep at least
-// 4.5 : 1 against it.
+// Light words and lines on a dark ground, and the curves in lighter hues.
 inline SweepColours DarkSweepColours() {
   SweepColours c;
   c.ground = {0x2a, 0x2a, 0x2a};
