@@ -23,24 +23,50 @@ xvfb=$!
 read -r -t 10 -u "$displayfd" display
 export DISPLAY=:$display
 # The server names its display as it starts listening; on a busy machine it may still refuse the
-# first clients for a moment. The program starts once the server answers one (10 s at most).
-for _ in $(seq 200); do
-  xdotool getdisplaygeometry >/dev/null 2>&1 && break
+# first clients for a while. The program starts once the server answers one (30 s at most).
+answered=no
+for _ in $(seq 600); do
+  if xdotool getdisplaygeometry >/dev/null 2>&1; then
+    answered=yes
+    break
+  fi
   sleep 0.05
 done
+if [[ $answered != yes ]]; then
+  echo "FAIL: the X server :$display did not answer within 30 s" >&2
+  exit 1
+fi
 export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 NO_AT_BRIDGE=0
 /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
 bus=$!
-# The program joins the accessibility bus only if the bus is there when it starts.
-for _ in $(seq 100); do
+# The program joins the accessibility bus only if the bus is there when it starts (30 s at most).
+answered=no
+for _ in $(seq 300); do
   if dbus-send --session --dest=org.a11y.Bus --print-reply /org/a11y/bus org.a11y.Bus.GetAddress \
     >/dev/null 2>&1; then
+    answered=yes
     break
   fi
   sleep 0.1
 done
-"$program" "${@:4}" >/dev/null 2>&1 &
+if [[ $answered != yes ]]; then
+  echo "FAIL: the accessibility bus did not start within 30 s" >&2
+  exit 1
+fi
+# The program's own words are kept, and shown when the client fails.
+log=$(mktemp)
+"$program" "${@:4}" >"$log" 2>&1 &
 app=$!
-trap 'kill $app $bus $xvfb 2>/dev/null || true' EXIT
+trap 'kill $app $bus $xvfb 2>/dev/null || true; rm -f "$log"' EXIT
 
-/usr/bin/python3 "$here/$client"
+if ! /usr/bin/python3 "$here/$client"; then
+  if ! kill -0 "$app" 2>/dev/null; then
+    status=0
+    wait "$app" || status=$?
+    echo "the program had ended, with status $status; its output:" >&2
+  else
+    echo "the program is still running; its output so far:" >&2
+  fi
+  tail -n 40 "$log" >&2
+  exit 1
+fi
