@@ -203,25 +203,19 @@ class ReflectionReader::Impl {
   }
 
   void CheckFrequency(double frequency, std::string_view field, long line) {
-    if (frequency >= 0 && std::isfinite(frequency * header_.unit_hz) &&
-        (frequencies_read_ == 0 || frequency > last_frequency_)) {
-      last_repeated_ = false;
-      last_frequency_ = frequency;
-      ++frequencies_read_;
-      return;
-    }
-    const std::string unit = std::string(" ") + header_.unit_name;
-    if (frequency < 0) Fail(line, "negative frequency " + Quote(field) + unit);
+    // The unit for a message, made only when one is written.
+    const auto unit = [this] { return std::string(" ") + header_.unit_name; };
+    if (frequency < 0) Fail(line, "negative frequency " + Quote(field) + unit());
     if (!std::isfinite(frequency * header_.unit_hz)) {
-      Fail(line, "frequency out of range: " + Quote(field) + unit);
+      Fail(line, "frequency out of range: " + Quote(field) + unit());
     }
     if (frequencies_read_ > 0 && frequency <= last_frequency_ &&
         !(frequency == last_frequency_ && !last_repeated_)) {
       std::string message =
           frequency == last_frequency_
-              ? "frequency " + Shortest(frequency) + unit + " repeated a second time"
-              : "decreasing frequencies: " + Shortest(frequency) + unit + " after " +
-                    Shortest(last_frequency_) + unit;
+              ? "frequency " + Shortest(frequency) + unit() + " repeated a second time"
+              : "decreasing frequencies: " + Shortest(frequency) + unit() + " after " +
+                    Shortest(last_frequency_) + unit();
       message += "; frequencies must increase";
       if (header_.version == 2) {
         message += " (or the point before has a number too many or too few)";
