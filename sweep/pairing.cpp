@@ -35,25 +35,16 @@ ReflectionReader Open(const FilePort& file_port) {
 }  // namespace
 
 ReaderSource::ReaderSource(const FilePort& file_port, const std::function<void(const Note&)>& note)
-    : reader_(Open(file_port)), note_(note) {
-  has_first_ = reader_.Next(first_);
-}
+    : reader_(Open(file_port)), note_(note), points_(reader_) {}
 
 bool ReaderSource::Next(Sample& sample) {
-  if (has_first_) {
-    sample = first_;
-    has_first_ = false;
-  } else if (!reader_.Next(sample)) {
-    return false;
-  }
-  if (reader_.skipped_points() != skipped_) {
-    skipped_ = reader_.skipped_points();
-    const Reflection a = ReflectionOf(last_, reader_.format());
-    const Reflection b = ReflectionOf(reader_.skipped(), reader_.format());
-    note_(RepeatedPointNote{reader_.name(), reader_.skipped_line(), reader_.skipped().frequency_hz,
+  const auto skipped = [this](const Sample& kept, const Sample& skipped_point) {
+    const Reflection a = ReflectionOf(kept, reader_.format());
+    const Reflection b = ReflectionOf(skipped_point, reader_.format());
+    note_(RepeatedPointNote{reader_.name(), reader_.skipped_line(), skipped_point.frequency_hz,
                             std::hypot(a.re - b.re, a.im - b.im)});
-  }
-  last_ = sample;
+  };
+  if (!points_.Next(reader_, sample, skipped)) return false;
   if (convert_) {
     // Against the stated impedance (or the file's reference) to the common reference.
     const Reflection r = ReflectionOf(sample, reader_.format());

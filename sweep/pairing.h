@@ -46,9 +46,7 @@ class ReaderSource {
  private:
   touchstone::ReflectionReader reader_;
   const std::function<void(const Note&)>& note_;
-  touchstone::Sample first_, last_;
-  bool has_first_ = false;
-  long long skipped_ = 0;
+  ReadAhead<touchstone::ReflectionReader, touchstone::Sample> points_;
   bool convert_ = false;
   double common_ohms_ = 0.0;
 };

@@ -49,4 +49,33 @@ inline void JoinWarning(std::string& warning, const std::string& more) {
   warning += more;
 }
 
+// A reader's points one at a time, the first read when the file is opened (it tells what the file
+// is). A point the reader skipped for repeating the frequency before it is handed to `skipped`,
+// with the point kept, before the point that follows it.
+template <class Reader, class Point>
+class ReadAhead {
+ public:
+  explicit ReadAhead(Reader& reader) { has_first_ = reader.Next(first_); }
+  template <class Skipped>
+  bool Next(Reader& reader, Point& point, Skipped&& skipped) {
+    if (has_first_) {
+      point = first_;
+      has_first_ = false;
+    } else if (!reader.Next(point)) {
+      return false;
+    }
+    if (reader.skipped_points() != skipped_count_) {
+      skipped_count_ = reader.skipped_points();
+      skipped(last_, reader.skipped());
+    }
+    last_ = point;
+    return true;
+  }
+
+ private:
+  Point first_{}, last_{};
+  bool has_first_ = false;
+  long long skipped_count_ = 0;
+};
+
 }  // namespace sweep::detail

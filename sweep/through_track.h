@@ -23,9 +23,7 @@ class ThroughTrack {
  public:
   // Opens the file and reads its first point, which tells whether it states its impedances.
   ThroughTrack(const ThroughFile& file, const std::function<void(const Note&)>& note)
-      : file_(file), reader_(file.path), note_(note) {
-    has_first_ = reader_.Next(first_);
-  }
+      : file_(file), reader_(file.path), note_(note), points_(reader_) {}
   bool states_impedances() const { return reader_.states_impedances(); }
 
   // Starts reading with the S-parameters brought to `to_ohms` at both ports.
@@ -107,25 +105,18 @@ class ThroughTrack {
   };
 
   bool Read(Point& p) {
-    touchstone::TwoPortSample sample;
-    if (has_first_) {
-      sample = first_;
-      has_first_ = false;
-    } else if (!reader_.Next(sample)) {
-      return false;
-    }
-    if (reader_.skipped_points() != skipped_) {
-      skipped_ = reader_.skipped_points();
-      const touchstone::TwoPortSample b = reader_.skipped();
+    const auto skipped = [this](const touchstone::TwoPortSample& kept,
+                                const touchstone::TwoPortSample& b) {
       double difference = 0.0;
       for (int k = 0; k < 4; ++k) {
-        const Reflection x = ReflectionOf(Sample{0, last_.s[k].a, last_.s[k].b}, reader_.format());
+        const Reflection x = ReflectionOf(Sample{0, kept.s[k].a, kept.s[k].b}, reader_.format());
         const Reflection y = ReflectionOf(Sample{0, b.s[k].a, b.s[k].b}, reader_.format());
         difference = std::max(difference, std::hypot(x.re - y.re, x.im - y.im));
       }
       note_(RepeatedPointNote{file_.path, reader_.skipped_line(), b.frequency_hz, difference});
-    }
-    last_ = sample;
+    };
+    touchstone::TwoPortSample sample;
+    if (!points_.Next(reader_, sample, skipped)) return false;
     p.not_a_number_line = sample.not_a_number_line;
     const Format format = reader_.format();
     calc::Complex c[4];
@@ -162,9 +153,7 @@ class ThroughTrack {
   ThroughFile file_;
   touchstone::TwoPortReader reader_;
   const std::function<void(const Note&)>& note_;
-  touchstone::TwoPortSample first_, last_;
-  bool has_first_ = false;
-  long long skipped_ = 0;
+  ReadAhead<touchstone::TwoPortReader, touchstone::TwoPortSample> points_;
   long not_a_number_line_ = 0;
   double to_ohms_ = 0.0, r1_ = 0.0, r2_ = 0.0;
   bool renormalise_ = false;
