@@ -202,28 +202,29 @@ class ReflectionReader::Impl {
     return std::nullopt;
   }
 
-  void CheckFrequency(double frequency, std::string_view field, long line) {
+  // `frequency` in the file's unit, for the messages; `hz` decides, so that two frequencies the
+  // file writes apart but that are one double in hertz count as one (a repeated point).
+  void CheckFrequency(double frequency, double hz, std::string_view field, long line) {
     // The unit for a message, made only when one is written.
     const auto unit = [this] { return std::string(" ") + header_.unit_name; };
     if (frequency < 0) Fail(line, "negative frequency " + Quote(field) + unit());
     if (!std::isfinite(frequency * header_.unit_hz)) {
       Fail(line, "frequency out of range: " + Quote(field) + unit());
     }
-    if (frequencies_read_ > 0 && frequency <= last_frequency_ &&
-        !(frequency == last_frequency_ && !last_repeated_)) {
+    if (frequencies_read_ > 0 && hz <= last_hz_ && !(hz == last_hz_ && !last_repeated_)) {
       std::string message =
-          frequency == last_frequency_
-              ? "frequency " + Shortest(frequency) + unit() + " repeated a second time"
-              : "decreasing frequencies: " + Shortest(frequency) + unit() + " after " +
-                    Shortest(last_frequency_) + unit();
+          hz == last_hz_ ? "frequency " + Shortest(frequency) + unit() + " repeated a second time"
+                         : "decreasing frequencies: " + Shortest(frequency) + unit() + " after " +
+                               Shortest(last_frequency_) + unit();
       message += "; frequencies must increase";
       if (header_.version == 2) {
         message += " (or the point before has a number too many or too few)";
       }
       Fail(line, message);
     }
-    last_repeated_ = frequencies_read_ > 0 && frequency == last_frequency_;
+    last_repeated_ = frequencies_read_ > 0 && hz == last_hz_;
     last_frequency_ = frequency;
+    last_hz_ = hz;
     ++frequencies_read_;
   }
 
@@ -332,8 +333,8 @@ class ReflectionReader::Impl {
           Fail("more frequencies than [Number of Frequencies] " +
                std::to_string(header_.frequencies_expected));
         }
-        CheckFrequency(value, field, data_line_);
         frequency_hz = FrequencyInHz(field, value, header_.unit_exponent);
+        CheckFrequency(value, frequency_hz, field, data_line_);
       } else {
         Put(position, read ? value : Value(field));
       }
@@ -446,7 +447,8 @@ class ReflectionReader::Impl {
   bool done_ = false;
   std::int64_t frequencies_read_ = 0;
   std::int64_t points_read_ = 0;
-  double last_frequency_ = 0;
+  double last_frequency_ = 0;  // in the file's unit
+  double last_hz_ = 0;
   bool last_repeated_ = false;  // the point last read repeats the frequency of the one before
   std::optional<ReadError> error_;
   // The point last read: its frequency, the pairs at the layout's targets, the line of a number

@@ -121,6 +121,10 @@ const Good kGood[] = {
     {"a frequency repeated where two segments meet: the first point kept", "o.s1p",
      "# Hz S MA\n1 .5 1\n2 .5 2\n2 .6 2\n3 .5 3\n",
      1, 1, 50, false, {{1, .5, 1}, {2, .5, 2}, {3, .5, 3}}},
+    // Written apart, but one double in hertz: the same frequency, kept once.
+    {"two frequencies that are one in hertz", "h.s1p",
+     "22222222222222002 .5 1\n22222222222222003 .6 2\n", 1, 1, 50, false,
+     {{2.2222222222222003e25, .5, 1}}},
 };
 // clang-format on
 
